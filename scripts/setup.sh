@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lyricue needs to build, test and run, if any is missing.
+# Sourced by run.sh and test.sh.
+lyricue_packages=(build-essential cmake pkgconf qt6-base-dev libsdl2-dev libmpg123-dev
+  libtag1-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk xvfb xauth)
+
+lyricue_install_missing() {
+  local missing=()
+  for package in "${lyricue_packages[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Please install as root: ${missing[*]}" >&2; return 1; }
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,17 @@
+#include "lyrics_format.h"
+
+TaggedLine splitLyricTag(QStringView line)
+{
+    if (line.startsWith(u'[')) {
+        for (const qsizetype tagLength : {7, 10}) {
+            if (line.size() >= tagLength && line[tagLength - 1] == u']')
+                return {line.left(tagLength).toString(), line.mid(tagLength).toString()};
+        }
+    }
+    return {QString(), line.toString()};
+}
+
+QString joinLyricTag(QStringView tag, QStringView text)
+{
+    return tag.toString() + text;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class AudioEngine;
+
+// The play position as "mm:ss:xx" (minutes, seconds, hundredths, each at least two
+// digits); hundredths are truncated, never rounded.
+QString playTimeTextForMs(std::int32_t ms);
+
+// The play-time text for the position the engine reports now.
+QString PlayTimeText(AudioEngine& engine);

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Remakes the committed test fixtures in this folder. Needs sox, lame and python3;
+# the test suite itself never runs it. Output is reproducible (sox -R, fixed lame options).
+set -euo pipefail
+cd "$(dirname "$0")"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# 3 s of a 440 Hz tone, mono, 44.1 kHz.
+sox -R -n -r 44100 -c 1 -b 16 "$work/tone.wav" synth 3 sine 440 vol 0.5
+# CBR with a Xing/Info (LAME) header: gapless decoding trims encoder delay and padding.
+lame --quiet -m m -b 32 --noreplaygain "$work/tone.wav" tone_xing.mp3
+# CBR without any header: the length comes from a scan.
+lame --quiet -m m -b 32 -t --noreplaygain "$work/tone.wav" tone_noxing.mp3
+# VBR without a header: the unscanned length estimate is wrong, a scan is needed.
+lame --quiet -m m -V 6 -t --noreplaygain "$work/tone.wav" tone_vbr_noxing.mp3
+
+python3 - <<'PY'
+import struct
+
+def riff_rmp(mp3: bytes, info: dict) -> bytes:
+    def chunk(cid: bytes, payload: bytes) -> bytes:
+        pad = b"\0" if len(payload) % 2 else b""
+        return cid + struct.pack("<I", len(payload)) + payload + pad
+    body = b"RMP3" + chunk(b"data", mp3)
+    if info:
+        texts = b"".join(chunk(k, v + b"\0") for k, v in info.items())
+        body += chunk(b"LIST", b"INFO" + texts)
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+mp3 = open("tone_xing.mp3", "rb").read()
+info = {
+    b"INAM": "春の歌".encode("cp932"),
+    b"IART": "山田太郎".encode("cp932"),
+    b"ICMT": "コメント".encode("cp932"),
+    b"IGNR": "J-Pop".encode("cp932"),
+}
+open("tone.rmp", "wb").write(riff_rmp(mp3, info))
+open("tone_noinfo.rmp", "wb").write(riff_rmp(mp3, {}))
+
+def id3v1(title, artist, album, year, comment, genre) -> bytes:
+    def field(b, n):
+        return b[:n].ljust(n, b"\0")
+    return (b"TAG" + field(title, 30) + field(artist, 30) + field(album, 30)
+            + field(year, 4) + field(comment, 30) + bytes([genre]))
+
+plain = open("tone_noxing.mp3", "rb").read()
+open("tagged_id3v1.mp3", "wb").write(plain + id3v1(
+    "夏の夜".encode("cp932"), "鈴木花子".encode("cp932"), "アルバム".encode("cp932"),
+    b"2024", "テスト".encode("cp932"), 17))
+
+def syncsafe(n):
+    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+
+def id3v23(frames: list) -> bytes:
+    body = b"".join(fid + struct.pack(">I", len(p)) + b"\0\0" + p for fid, p in frames)
+    return b"ID3\x03\x00\x00" + syncsafe(len(body)) + body
+
+def utf16(text):  # encoding 1: UTF-16 with byte-order mark
+    return b"\x01" + b"\xff\xfe" + text.encode("utf-16-le")
+
+open("tagged_id3v2.mp3", "wb").write(id3v23([
+    (b"TIT2", utf16("秋の空")),
+    (b"TPE1", utf16("佐藤一郎")),
+    (b"TALB", utf16("季節")),
+    (b"TYER", b"\x00" + b"2023"),
+    (b"TCON", b"\x00" + b"(17)"),
+]) + plain + id3v1(b"v1 title", b"v1 artist", b"", b"1999", b"", 0))
+
+# Latin-1 frames whose bytes are really CP932, as Japanese taggers write them.
+open("tagged_id3v2_cp932.mp3", "wb").write(id3v23([
+    (b"TIT2", b"\x00" + "冬の朝".encode("cp932")),
+    (b"TPE1", b"\x00" + "高橋".encode("cp932")),
+]) + plain)
+
+# Lyrics files.
+lines = ["[00:00:50]はじめの行", "[00:01:00]二行目", "", "[00:02:00]三行目 end"]
+open("lyrics_cp932_crlf.txt", "wb").write("\r\n".join(lines).encode("cp932") + b"\r\n")
+open("lyrics_cp932_lf.txt", "wb").write("\n".join(lines).encode("cp932") + b"\n")
+open("lyrics_cp932_cr.txt", "wb").write("\r".join(lines).encode("cp932"))
+open("lyrics_utf8_lf.txt", "wb").write("\n".join(lines).encode("utf-8") + b"\n")
+open("lyrics_utf8_bom_crlf.txt", "wb").write(b"\xef\xbb\xbf" + "\r\n".join(lines).encode("utf-8") + b"\r\n")
+# An invalid lead byte pair (0x85 0x40 is unassigned), a lone 0xFD and a stray trail byte.
+open("lyrics_invalid_bytes.txt", "wb").write(
+    b"[00:01:00]ok\r\n[00:02:00]bad\x85\x40here\r\n\xfdlone\r\nend\x81\r\n")
+open("lyrics_nul.txt", "wb").write("[00:01:00]前半".encode("cp932") + b"\0rest\r\nnext\r\n")
+PY
+echo "fixtures written"

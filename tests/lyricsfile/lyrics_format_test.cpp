@@ -1,0 +1,31 @@
+#include "lyrics_format.h"
+
+#include <gtest/gtest.h>
+
+struct TagCase {
+    const char16_t* line;
+    const char16_t* tag;
+    const char16_t* text;
+};
+
+class SplitLyricTagTest : public ::testing::TestWithParam<TagCase> {};
+
+TEST_P(SplitLyricTagTest, SplitsByBracketPosition)
+{
+    const TaggedLine split = splitLyricTag(QString::fromUtf16(GetParam().line));
+    EXPECT_EQ(split.tag, QString::fromUtf16(GetParam().tag));
+    EXPECT_EQ(split.text, QString::fromUtf16(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SplitLyricTagTest,
+    ::testing::Values(TagCase{u"[01:23:45]Hello", u"[01:23:45]", u"Hello"},
+                      TagCase{u"[01:23]Hello", u"[01:23]", u"Hello"},
+                      TagCase{u"[01:23:45]", u"[01:23:45]", u""},
+                      TagCase{u"[01:23:45] la", u"[01:23:45]", u" la"},
+                      TagCase{u"[Intro]", u"[Intro]", u""},
+                      TagCase{u"[Chorus]", u"", u"[Chorus]"},
+                      TagCase{u"[01:23.45]x", u"[01:23.45]", u"x"},
+                      TagCase{u"[あいうえお]歌", u"[あいうえお]", u"歌"},
+                      TagCase{u"Hello", u"", u"Hello"},
+                      TagCase{u"", u"", u""}));
