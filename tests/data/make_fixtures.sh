@@ -9,9 +9,11 @@ trap 'rm -rf "$work"' EXIT
 # 3 s of a 440 Hz tone, mono, 44.1 kHz.
 sox -R -n -r 44100 -c 1 -b 16 "$work/tone.wav" synth 3 sine 440 vol 0.5
 # CBR with a Xing/Info (LAME) header: gapless decoding trims encoder delay and padding.
-lame --quiet -m m -b 32 --noreplaygain "$work/tone.wav" tone_xing.mp3
+# 56 kbit/s is the lowest rate whose 44.1 kHz frame is large enough for lame to write
+# the header; --resample keeps lame from lowering the rate for a low bit rate.
+lame --quiet -m m -b 56 --resample 44.1 --noreplaygain "$work/tone.wav" tone_xing.mp3
 # CBR without any header: the length comes from a scan.
-lame --quiet -m m -b 32 -t --noreplaygain "$work/tone.wav" tone_noxing.mp3
+lame --quiet -m m -b 56 --resample 44.1 -t --noreplaygain "$work/tone.wav" tone_noxing.mp3
 # VBR without a header: the unscanned length estimate is wrong, a scan is needed.
 lame --quiet -m m -V 6 -t --noreplaygain "$work/tone.wav" tone_vbr_noxing.mp3
 
