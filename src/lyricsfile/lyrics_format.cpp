@@ -13,5 +13,7 @@ TaggedLine splitLyricTag(QStringView line)
 
 QString joinLyricTag(QStringView tag, QStringView text)
 {
-    return tag.toString() + text;
+    QString line;
+    line.reserve(tag.size() + text.size());
+    return line.append(tag).append(text);
 }
