@@ -36,7 +36,8 @@ template <std::size_t N>
 void store(char (&field)[N], QByteArrayView cp932)
 {
     std::memset(field, 0, N);
-    const QByteArrayView untilNul = cp932.left(cp932.indexOf('\0') < 0 ? cp932.size() : cp932.indexOf('\0'));
+    const qsizetype nul = cp932.indexOf('\0');
+    const QByteArrayView untilNul = nul < 0 ? cp932 : cp932.first(nul);
     std::memcpy(field, untilNul.data(), fittingLength(untilNul, N - 1));
 }
 
