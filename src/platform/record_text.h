@@ -24,7 +24,8 @@ inline std::size_t fittingLength(QByteArrayView bytes, std::size_t capacity)
     while (end < static_cast<std::size_t>(bytes.size())) {
         const std::size_t width =
             isCp932LeadByte(static_cast<unsigned char>(bytes[end])) ? 2 : 1;
-        if (end + width > capacity)
+        // A lead byte at the very end has lost its second byte: it is left out.
+        if (end + width > capacity || end + width > static_cast<std::size_t>(bytes.size()))
             break;
         end += width;
     }
