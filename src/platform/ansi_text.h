@@ -26,6 +26,10 @@ QString decodeCp932(QByteArrayView bytes);
 // Text to CP932 bytes; lone surrogates U+DC80..U+DCFF become their original bytes.
 EncodeResult encodeCp932(QStringView text);
 
+// Text to CP932 bytes for display only (engine records): lone surrogates U+DC80..U+DCFF
+// become their original bytes, any other character CP932 cannot hold becomes 〓 (81 AC).
+QByteArray encodeCp932ForDisplay(QStringView text);
+
 // UTF-8 when the bytes start with a UTF-8 byte-order mark, or are valid UTF-8 and
 // hold at least one non-ASCII byte; CP932 otherwise.
 TextEncoding detectEncoding(QByteArrayView bytes);

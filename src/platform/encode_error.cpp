@@ -1,0 +1,29 @@
+#include "encode_error.h"
+
+namespace {
+
+QString hex(uint value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 16, QChar(u'0')).toUpper();
+}
+
+}  // namespace
+
+QString unencodableMessage(QStringView text, qsizetype offset, const QString& encodingName)
+{
+    const char16_t ch = text[offset].unicode();
+    const bool pair = QChar::isHighSurrogate(ch) && offset + 1 < text.size()
+                      && QChar::isLowSurrogate(text[offset + 1].unicode());
+    const char32_t codePoint = pair ? QChar::surrogateToUcs4(ch, text[offset + 1].unicode()) : ch;
+    const QString codeText = QStringLiteral("U+") + hex(codePoint, 4);
+    if (QChar::isSurrogate(ch) && !pair) {
+        // A lone surrogate has no glyph. U+DC80..U+DCFF stand for a byte of a file
+        // that was not valid text when it was read.
+        const QString what = ch >= 0xDC80 && ch <= 0xDCFF
+            ? QStringLiteral("文字として読めなかったバイト 0x") + hex(ch - 0xDC00, 2)
+            : QStringLiteral("対になっていないサロゲート");
+        return QStringLiteral("%1 (%2) は %3 で表せません").arg(codeText, what, encodingName);
+    }
+    return QStringLiteral("「%1」(%2) は %3 で表せない文字です")
+        .arg(text.mid(offset, pair ? 2 : 1).toString(), codeText, encodingName);
+}
