@@ -48,7 +48,7 @@ QString writeTextLines(const QString& path, const QStringList& lines, TextEncodi
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const EncodeResult line = encodeText(lines[i], lineEncoding);
         if (!line.ok())
-            return failure(QStringLiteral("%1 行目: %2").arg(i + 1).arg(line.error));
+            return failure(QStringLiteral("%1 行目: %2").arg(QString::number(i + 1), line.error));
         bytes.append(line.bytes).append("\r\n");
     }
 

@@ -1,5 +1,5 @@
 #include "ansi_text.h"
-#include "text_encoding_printer.h"
+#include "text_printers.h"
 
 #include <gtest/gtest.h>
 

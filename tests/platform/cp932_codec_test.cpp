@@ -1,4 +1,5 @@
 #include "ansi_text.h"
+#include "text_printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ansi_text.h"
 #include "test_data.h"
-#include "text_encoding_printer.h"
+#include "text_printers.h"
 
 #include <gtest/gtest.h>
 
