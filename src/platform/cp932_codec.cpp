@@ -18,7 +18,7 @@
 
 #include "encode_error.h"
 
-#include <QtEndian>
+#include <QtGlobal>
 
 #include <array>
 #include <cerrno>

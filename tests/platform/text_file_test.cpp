@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include <iostream>
 
 namespace {
 
@@ -152,6 +155,27 @@ TEST(ReadTextLines, ReportsFilesThatCannotBeRead)
     EXPECT_TRUE(readTextLines(missing).error.contains(QStringLiteral("No such file")));
 }
 
+TEST(TextFileRoundTrip, LargestSheetIsQuick)
+{
+    // 32,766 lines, the most a sheet holds.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("large.txt"));
+    const QStringList lines(32766, str(u"[01:23:45]春はあけぼの、やうやう白くなりゆく山際 abc"));
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(writeTextLines(path, lines, TextEncoding::Cp932), QString());
+    const qint64 writeNs = timer.nsecsElapsed();
+    timer.restart();
+    const TextFileContent content = readTextLines(path);
+    const qint64 readNs = timer.nsecsElapsed();
+    EXPECT_EQ(content.lines, lines);
+    std::cout << QFileInfo(path).size() << " bytes, " << lines.size() << " lines: write "
+              << writeNs / 1e6 << " ms, read " << readNs / 1e6 << " ms\n";
+    EXPECT_LT(writeNs, 1'000'000'000);
+    EXPECT_LT(readNs, 1'000'000'000);
+}
+
 TEST(ReadTextLines, EmptyFileHasNoLines)
 {
     QTemporaryDir dir;
@@ -235,11 +259,10 @@ TEST(WriteTextLines, FailureLeavesTheOldFileAndNamesTheReason)
 bool permissionsIgnored(const QString& readOnlyFile)
 {
     QFile probe(readOnlyFile);
-    const bool opened = probe.open(QIODevice::Append);
-    return opened;
+    return probe.open(QIODevice::Append);
 }
 
-TEST(WriteTextLines, ReadOnlyFileOrFolderIsNotReplaced)
+TEST(TextFilePermissions, ReadOnlyFileOrFolderIsNotReplacedAndUnreadableFileIsReported)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -262,6 +285,12 @@ TEST(WriteTextLines, ReadOnlyFileOrFolderIsNotReplaced)
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(inFolder))) << error.toStdString();
     EXPECT_EQ(readBytes(inFolder), QByteArray("keep\r\n"));
     QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // A file this user may not read.
+    ASSERT_TRUE(QFile::setPermissions(readOnlyFile, QFile::WriteOwner));
+    const TextFileContent content = readTextLines(readOnlyFile);
+    EXPECT_TRUE(content.error.contains(QDir::toNativeSeparators(readOnlyFile))) << content.error.toStdString();
+    EXPECT_TRUE(content.error.contains(QStringLiteral("Permission denied"))) << content.error.toStdString();
 }
 
 }  // namespace

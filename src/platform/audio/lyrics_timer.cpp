@@ -12,6 +12,7 @@
 
 namespace {
 
+// A time tag read from the start of a line: how many characters it takes, its time.
 struct TimeTag {
     qsizetype length;
     std::int64_t ms;
