@@ -1,0 +1,224 @@
+#include "qt_prompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs `handle` on the modal box once it is shown, then makes sure the box is
+// gone, so that a failed check never leaves the test waiting in exec().
+void whenModalShown(std::function<void(QWidget*)> handle)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, handle] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        handle(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+            dialog->reject();
+    });
+    poll->start();
+}
+
+const QString AppFilter =
+    QStringLiteral("MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*");
+
+struct QuestionCase {
+    const char* how;
+    std::function<void(QMessageBox*)> close;
+    int expected;
+};
+
+TEST(QtPrompts, QuestionHasThreeButtonsYesDefaultAndEveryWayOutAnswers)
+{
+    const QuestionCase cases[] = {
+        {"Yes button", [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, AnswerYes},
+        {"No button", [](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, AnswerNo},
+        {"Cancel button", [](QMessageBox* box) { box->button(QMessageBox::Cancel)->click(); }, AnswerCancel},
+        {"Return key", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, AnswerYes},
+        {"Escape key", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, AnswerCancel},
+        {"close box", [](QMessageBox* box) { box->close(); }, AnswerCancel},
+    };
+    QtPrompts prompts;
+    for (const QuestionCase& c : cases) {
+        SCOPED_TRACE(c.how);
+        whenModalShown([&c](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QStringLiteral("読み込みますか？"));
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Lyricue"));
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::Yes));
+            c.close(box);
+        });
+        EXPECT_EQ(prompts.askYesNoCancel(QStringLiteral("読み込みますか？")), c.expected);
+    }
+}
+
+TEST(QtPrompts, MessageHasOkOnlyNoIconAndTheApplicationTitle)
+{
+    QWidget parent;
+    QtPrompts prompts;
+    prompts.setParentWidget(&parent);
+    bool seen = false;
+    whenModalShown([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_EQ(box->parentWidget(), &parent);
+        EXPECT_EQ(box->text(), QStringLiteral("Open Error"));
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Lyricue"));
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->click();
+    });
+    prompts.showMessage(QStringLiteral("Open Error"));
+    EXPECT_TRUE(seen);
+}
+
+class QtPromptsFileDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        for (const char* name : {"SONG.MP3", "b.rmp", "a.txt"}) {
+            QFile file(m_dir.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    }
+
+    static QStringList shownFilters(QFileDialog* dialog)
+    {
+        QStringList texts;
+        if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < combo->count(); ++i)
+                texts.append(combo->itemText(i));
+        return texts;
+    }
+
+    static QString selectedFilterText(QFileDialog* dialog)
+    {
+        auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        return combo ? combo->currentText() : QString();
+    }
+
+    // Names the file list offers, once the model has read the folder.
+    static QStringList listedFiles(QFileDialog* dialog, int atLeast)
+    {
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (!view)
+            return {};
+        QStringList names;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                names.clear();
+                const QModelIndex root = view->rootIndex();
+                for (int row = 0; row < view->model()->rowCount(root); ++row) {
+                    const QModelIndex index = view->model()->index(row, 0, root);
+                    if (view->model()->flags(index) & Qt::ItemIsEnabled)
+                        names.append(index.data().toString());
+                }
+                return names.size() >= atLeast;
+            },
+            5000));
+        names.sort(Qt::CaseInsensitive);
+        return names;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(QtPromptsFileDialog, OpenShowsTheGivenFilterTextsAndMatchesPatternsWithoutCase)
+{
+    FileDialogSettings settings;
+    settings.filter = AppFilter;
+    settings.filterIndex = 1;
+    settings.flags = FileDialogSettings::FileMustExist;
+    // Proposing SONG.MP3 itself would list it whatever the patterns say.
+    settings.fileName = m_dir.filePath(QStringLiteral("b.rmp"));
+
+    whenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(shownFilters(dialog), (QStringList{QStringLiteral("MP File(*.mp3,*.rmp)"),
+                                                     QStringLiteral("歌詞 File(*.txt)"),
+                                                     QStringLiteral("All File(*.*)")}));
+        EXPECT_EQ(selectedFilterText(dialog), QStringLiteral("MP File(*.mp3,*.rmp)"));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(listedFiles(dialog, 2), (QStringList{QStringLiteral("b.rmp"), QStringLiteral("SONG.MP3")}));
+        dialog->selectFile(QStringLiteral("SONG.MP3"));
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
+    });
+    ASSERT_TRUE(QtPrompts().showOpenDialog(settings));
+    EXPECT_EQ(settings.fileName, m_dir.filePath(QStringLiteral("SONG.MP3")));
+    EXPECT_EQ(settings.filterIndex, 1);
+}
+
+TEST_F(QtPromptsFileDialog, SaveProposesTheNameWithFilterTwoAndCancelLeavesSettings)
+{
+    FileDialogSettings settings;
+    settings.filter = AppFilter;
+    settings.filterIndex = 2;
+    settings.flags = FileDialogSettings::OverwritePrompt;
+    settings.fileName = m_dir.filePath(QStringLiteral("a.txt"));
+
+    whenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(selectedFilterText(dialog), QStringLiteral("歌詞 File(*.txt)"));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameEdit, nullptr);
+        EXPECT_EQ(nameEdit->text(), QStringLiteral("a.txt"));
+        EXPECT_EQ(listedFiles(dialog, 1), QStringList{QStringLiteral("a.txt")});
+        dialog->reject();
+    });
+    const FileDialogSettings before = settings;
+    EXPECT_FALSE(QtPrompts().showSaveDialog(settings));
+    EXPECT_EQ(settings.fileName, before.fileName);
+    EXPECT_EQ(settings.filterIndex, 2);
+}
+
+TEST_F(QtPromptsFileDialog, SaveTakesATypedNameAsTypedWithoutOverwritePrompt)
+{
+    FileDialogSettings settings;
+    settings.filter = AppFilter;
+    settings.filterIndex = 3;
+    settings.fileName = m_dir.filePath(QStringLiteral("a.txt"));
+
+    whenModalShown([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(selectedFilterText(dialog), QStringLiteral("All File(*.*)"));
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+        dialog->selectFile(QStringLiteral("new lyrics"));
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
+    });
+    ASSERT_TRUE(QtPrompts().showSaveDialog(settings));
+    EXPECT_EQ(settings.fileName, m_dir.filePath(QStringLiteral("new lyrics")));
+    EXPECT_EQ(settings.filterIndex, 3);
+}
+
+}  // namespace
