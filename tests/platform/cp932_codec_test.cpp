@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QRandomGenerator>
 
 #include <iostream>
@@ -143,6 +142,9 @@ TEST(Cp932Codec, DisplayEncodingSubstitutesWhatCp932CannotHold)
 
 TEST(Cp932Codec, EveryOneAndTwoByteSequenceRoundTrips)
 {
+    // CP932 assigns 9,604 pairs, about 400 of them NEC/IBM duplicates that must come
+    // out escaped; all the others must still decode to one character.
+    int characters = 0;
     for (int first = 0; first < 256; ++first) {
         const QByteArray single(1, static_cast<char>(first));
         ASSERT_EQ(encodeCp932(decodeCp932(single)).bytes, single) << first;
@@ -154,32 +156,11 @@ TEST(Cp932Codec, EveryOneAndTwoByteSequenceRoundTrips)
             const EncodeResult encoded = encodeCp932(text);
             ASSERT_TRUE(encoded.ok()) << pair.toHex().toStdString();
             ASSERT_EQ(encoded.bytes, pair) << pair.toHex().toStdString();
+            if (first >= 0x80 && text.size() == 1 && !text[0].isSurrogate())
+                ++characters;
         }
     }
-}
-
-TEST(Cp932Codec, NoTwoByteSequencesDecodeToTheSameCharacter)
-{
-    // A character read from two different sequences could only be written back as
-    // one of them. CP932 assigns 9,604 pairs, about 400 of them NEC/IBM duplicates:
-    // all but those must still decode to characters, and all of them distinct.
-    QHash<char16_t, QByteArray> sources;
-    const auto record = [&sources](const QByteArray& bytes) {
-        const QString text = decodeCp932(bytes);
-        if (text.size() != 1 || text[0].isSurrogate())
-            return;
-        const auto it = sources.constFind(text[0].unicode());
-        EXPECT_EQ(it, sources.constEnd())
-            << bytes.toHex().toStdString() << " and " << it->toHex().toStdString()
-            << " both decode to U+" << std::hex << int(text[0].unicode());
-        sources.insert(text[0].unicode(), bytes);
-    };
-    for (int first = 0x80; first < 0x100; ++first) {
-        record(QByteArray(1, static_cast<char>(first)));
-        for (int second = 0; second < 0x100; ++second)
-            record(QByteArray(1, static_cast<char>(first)) + char(second));
-    }
-    EXPECT_GT(sources.size(), 9150);
+    EXPECT_GT(characters, 9150);
 }
 
 TEST(Cp932Codec, RandomByteStringsRoundTrip)
