@@ -14,6 +14,9 @@ sox -R -n -r 44100 -c 1 -b 16 "$work/tone.wav" synth 3 sine 440 vol 0.5
 lame --quiet -m m -b 56 --resample 44.1 --noreplaygain "$work/tone.wav" tone_xing.mp3
 # CBR without any header: the length comes from a scan.
 lame --quiet -m m -b 56 --resample 44.1 -t --noreplaygain "$work/tone.wav" tone_noxing.mp3
+# Stereo, 440 Hz left and 660 Hz right, for channel volume and mono mixing.
+sox -R -n -r 44100 -c 2 -b 16 "$work/stereo.wav" synth 3 sine 440 sine 660 vol 0.5
+lame --quiet -m s -b 64 --resample 44.1 --noreplaygain "$work/stereo.wav" tone_stereo.mp3
 # VBR without a header: the unscanned length estimate is wrong, a scan is needed.
 lame --quiet -m m -V 6 -t --noreplaygain "$work/tone.wav" tone_vbr_noxing.mp3
 
