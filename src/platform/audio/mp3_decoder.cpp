@@ -1,0 +1,188 @@
+#include "mp3_decoder.h"
+
+#include "stream_layout.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QByteArray modeName(int mode)
+{
+    switch (mode) {
+    case MPG123_M_MONO:
+        return QByteArrayLiteral("Mono");
+    case MPG123_M_JOINT:
+        return QByteArrayLiteral("Joint Stereo");
+    case MPG123_M_DUAL:
+        return QByteArrayLiteral("Dual Channel");
+    default:
+        return QByteArrayLiteral("Stereo");
+    }
+}
+
+QByteArray formatName(int version, int layer)
+{
+    const QByteArray mpeg = version == 1 ? "1" : version == 2 ? "2" : "2.5";
+    const QByteArray layerName = layer == 1 ? "I" : layer == 2 ? "II" : "III";
+    return "MPEG " + mpeg + " Layer " + layerName;
+}
+
+}  // namespace
+
+Mp3Decoder::~Mp3Decoder()
+{
+    close();
+}
+
+bool Mp3Decoder::open(const QString& path, int readBufferBytes)
+{
+    close();
+    if (!openStream(path, readBufferBytes)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
+{
+    const QFileInfo fileInfo(path);
+    if (!fileInfo.isFile() || fileInfo.size() == 0)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const auto layout = StreamLayout::read(file);
+    if (!layout || layout->isCut())
+        return false;
+    if (!m_reader.open(path, layout->streamBegin, layout->streamEnd, readBufferBytes))
+        return false;
+
+    int error = MPG123_OK;
+    m_handle = mpg123_new(nullptr, &error);
+    if (!m_handle)
+        return false;
+    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    // A full index keeps sample-exact seeks short on long tracks.
+    mpg123_param(m_handle, MPG123_INDEX_SIZE, -1000, 0);
+    mpg123_format_none(m_handle);
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; i < rateCount; ++i)
+        mpg123_format(m_handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    if (mpg123_replace_reader_handle(m_handle, &FileWindowReader::read, &FileWindowReader::seek, nullptr) != MPG123_OK
+        || mpg123_open_handle(m_handle, &m_reader) != MPG123_OK)
+        return false;
+
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || channels != 2
+        || encoding != MPG123_ENC_FLOAT_32)
+        return false;
+
+    // Without a frame count in a Xing/Info header, mpg123's length is a guess from the
+    // file size (2.4 times off for VBR); a scan counts the frames.
+    const bool headerGivesLength = layout->hasXing && layout->xingFrames;
+    if (!headerGivesLength) {
+        if (mpg123_scan(m_handle) != MPG123_OK)
+            return false;
+        off_t* offsets = nullptr;
+        off_t step = 0;
+        size_t fill = 0;
+        if (mpg123_index(m_handle, &offsets, &step, &fill) == MPG123_OK && fill > 0
+            && StreamLayout::endsInsideFrame(file, layout->streamBegin + offsets[fill - 1], layout->streamEnd))
+            return false;
+    }
+    const off_t length = mpg123_length(m_handle);
+    if (length <= 0)
+        return false;
+
+    mpg123_frameinfo frame{};
+    mpg123_info(m_handle, &frame);
+    m_info.mpegVersion = frame.version == MPG123_1_0 ? 1 : frame.version == MPG123_2_0 ? 2 : 25;
+    m_info.layer = frame.layer;
+    m_info.formatName = formatName(m_info.mpegVersion, m_info.layer);
+    m_info.modeName = modeName(frame.mode);
+    m_info.sampleRate = static_cast<int>(rate);
+    m_info.channels = frame.mode == MPG123_M_MONO ? 1 : 2;
+    m_info.lengthFrames = length;
+    m_info.mpegFrames = std::max<off_t>(0, mpg123_framelength(m_handle));
+    m_info.hasXing = layout->hasXing;
+    m_info.isRiff = layout->isRiff;
+    m_info.hasId3v2 = layout->hasId3v2;
+    m_info.hasId3v1 = layout->hasId3v1;
+    long value = -1;
+    double unused = 0;
+    if (mpg123_getstate(m_handle, MPG123_ENC_DELAY, &value, &unused) == MPG123_OK)
+        m_info.encoderDelay = static_cast<int>(value);
+    if (mpg123_getstate(m_handle, MPG123_ENC_PADDING, &value, &unused) == MPG123_OK)
+        m_info.encoderPadding = static_cast<int>(value);
+
+    const std::int64_t streamBytes = layout->xingBytes
+        ? std::int64_t(*layout->xingBytes)
+        : layout->streamEnd - (layout->firstFrame >= 0 ? layout->firstFrame : layout->streamBegin);
+    const double seconds = double(length) / rate;
+    const int average = static_cast<int>(std::lround(streamBytes * 8 / seconds / 1000));
+    m_info.isVbr = layout->hasXing ? layout->xingMarksVbr : std::abs(average - frame.bitrate) > 2;
+    m_info.bitRateKbps = m_info.isVbr ? average : frame.bitrate;
+    return true;
+}
+
+void Mp3Decoder::close()
+{
+    if (m_handle) {
+        mpg123_close(m_handle);
+        mpg123_delete(m_handle);
+    }
+    m_handle = nullptr;
+    m_reader.close();
+    m_info = Info{};
+}
+
+std::int64_t Mp3Decoder::position() const
+{
+    return m_handle ? std::max<off_t>(0, mpg123_tell(m_handle)) : 0;
+}
+
+bool Mp3Decoder::seek(std::int64_t frame)
+{
+    if (!m_handle || frame < 0 || frame > m_info.lengthFrames)
+        return false;
+    // mpg123 lands on the frame exactly, but the samples up to the next MPEG frame come
+    // out wrong unless the decoder has run through the frame before: start earlier and
+    // drop the samples in between.
+    const std::int64_t samplesPerFrame = m_info.layer == 3 && m_info.mpegVersion != 1 ? 576 : 1152;
+    const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - 2 * samplesPerFrame), SEEK_SET);
+    if (landed < 0)
+        return false;
+    const std::int64_t skip = frame - landed;
+    if (skip > 0) {
+        m_discard.resize(static_cast<std::size_t>(skip) * 2);
+        read(m_discard.data(), static_cast<int>(skip));
+    }
+    return position() == frame;
+}
+
+int Mp3Decoder::read(float* stereo, int frames)
+{
+    if (!m_handle)
+        return 0;
+    int got = 0;
+    while (got < frames) {
+        size_t bytes = 0;
+        const int result = mpg123_read(m_handle, reinterpret_cast<unsigned char*>(stereo + 2 * got),
+                                       static_cast<size_t>(frames - got) * 2 * sizeof(float), &bytes);
+        got += static_cast<int>(bytes / (2 * sizeof(float)));
+        if (result == MPG123_NEW_FORMAT)
+            continue;
+        if (result != MPG123_OK || bytes == 0)
+            break;
+    }
+    return got;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "file_window_reader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <mpg123.h>
+
+#include <cstdint>
+#include <vector>
+
+// Decodes the MP3 stream of a file (a plain MP3 file, or the data chunk of an RMP file)
+// with mpg123 into interleaved stereo float frames at the track's own rate. Positions
+// count frames of the decoded stream, with the encoder's delay and padding trimmed.
+class Mp3Decoder {
+public:
+    struct Info {
+        QByteArray formatName;  // "MPEG 1 Layer III"
+        QByteArray modeName;    // "Mono", "Stereo", "Joint Stereo", "Dual Channel"
+        int mpegVersion = 0;    // 1, 2, or 25 for MPEG 2.5
+        int layer = 0;
+        int sampleRate = 0;
+        int channels = 0;  // of the track; decoded frames are stereo all the same
+        int bitRateKbps = 0;  // average over the stream
+        bool isVbr = false;
+        std::int64_t mpegFrames = 0;
+        std::int64_t lengthFrames = 0;  // decoded frames, exact
+        bool hasXing = false;
+        bool isRiff = false;
+        bool hasId3v2 = false;
+        bool hasId3v1 = false;
+        int encoderDelay = -1;  // from the LAME tag; -1 when unknown
+        int encoderPadding = -1;
+    };
+
+    Mp3Decoder() = default;
+    Mp3Decoder(const Mp3Decoder&) = delete;
+    Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+    ~Mp3Decoder();
+
+    // False, with the decoder closed, for anything but a complete MP3 stream: a missing
+    // or empty file, a directory, bytes with no frames, a file cut short.
+    bool open(const QString& path, int readBufferBytes);
+    void close();
+    bool isOpen() const { return m_handle != nullptr; }
+    const Info& info() const { return m_info; }
+
+    // The frame that read() gives next.
+    std::int64_t position() const;
+    // Moves to any frame from 0 to the length, sample-exact.
+    bool seek(std::int64_t frame);
+    // Decodes up to `frames` frames; fewer only where the stream ends (0 there), or
+    // where a damaged frame ends it early.
+    int read(float* stereo, int frames);
+
+private:
+    bool openStream(const QString& path, int readBufferBytes);
+
+    mpg123_handle* m_handle = nullptr;
+    FileWindowReader m_reader;
+    Info m_info;
+    std::vector<float> m_discard;
+};
