@@ -54,17 +54,18 @@ struct LyricsLinesRecord {
     char lines[5][128];  // lines[2] is the current line; see the lyrics timer
 };
 
+// What the engine makes of the option values: Mp3Engine's PlaybackSettings.
 struct EngineOptionRecord {
-    std::int32_t readBufferKb;     // 128
-    std::int32_t outputBufferMs;   // 25
-    std::int32_t outputBlocks;     // 20
+    std::int32_t readBufferKb;     // 128: stdio buffer the track is read through
+    std::int32_t outputBufferMs;   // 25: the sound device's buffer
+    std::int32_t fadeInMs;         // 20: ramp from silence where playback starts or jumps
     std::int32_t reserved;         // 0
 };
 
 struct DecodeOptionRecord {
-    std::int32_t forceMono;        // 0
+    std::int32_t forceMono;        // 0: 1 mixes both channels into each
     std::int32_t reserved;         // 0
-    std::int32_t outputRate;       // 48000
+    std::int32_t outputRate;       // 48000: rate the device plays at; 0 for the track's own
 };
 
 static_assert(sizeof(TrackOpenRecord) == 272);
