@@ -235,19 +235,6 @@ TEST(TagReader, RiffInfoTextsInDocumentedSlots)
     expectNoTexts(noInfo.texts);
 }
 
-TEST_F(TagReaderFiles, EveryInfoIdLandsInItsSlot)
-{
-    QByteArray list = "INFO";
-    for (int slot = 13; slot >= 0; --slot)  // file order differs from slot order
-        list += riffChunk(trackTextInfoIds[slot], "text" + QByteArray::number(slot) + '\0');
-    const QString path = write(QStringLiteral("all.rmp"),
-                               riff("RMP3" + riffChunk("data", plainMp3()) + riffChunk("LIST", list)));
-    Records records;
-    ASSERT_TRUE(records.read(path));
-    for (int slot = 0; slot < 14; ++slot)
-        EXPECT_TRUE(fieldHolds(records.texts.texts[slot], "text" + QByteArray::number(slot)));
-}
-
 // --- ID3v2 text conversion and cutting ---------------------------------------
 
 struct TitleCase {

@@ -28,5 +28,6 @@ inline constexpr const char* trackTextInfoIds[14] = {
 //   gives one, also for files that cannot be read. genreName is the ID3v2 genre
 //   text, or the standard name of the index.
 // - year holds the first four bytes of the ID3v2 recording date or ID3v1 year.
+// - comment is the ID3v2 comment without a description, else the first one.
 // - Every text is NUL-terminated and cut on a CP932 character boundary.
 bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts);
