@@ -1,4 +1,5 @@
 #include "ansi_text.h"
+#include "speed_limits.h"
 #include "text_printers.h"
 
 #include <gtest/gtest.h>
@@ -203,10 +204,8 @@ TEST(Cp932Codec, LargeFileDecodesAndEncodesFast)
     ASSERT_EQ(encoded.bytes, bytes);
     std::cout << "CP932 " << bytes.size() << " bytes: decode " << decodeNs / 1e6 << " ms, encode "
               << encodeNs / 1e6 << " ms\n";
-    // Far above the few milliseconds this takes; one iconv call per character
-    // would take over a second.
-    EXPECT_LT(decodeNs, 250'000'000);
-    EXPECT_LT(encodeNs, 250'000'000);
+    EXPECT_LT(decodeNs, kCodecLimitNs);
+    EXPECT_LT(encodeNs, kCodecLimitNs);
 }
 
 }  // namespace
