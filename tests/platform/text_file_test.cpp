@@ -1,17 +1,14 @@
 #include "ansi_text.h"
-#include "speed_limits.h"
 #include "test_data.h"
 #include "text_printers.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <iostream>
 
 namespace {
 
@@ -156,25 +153,17 @@ TEST(ReadTextLines, ReportsFilesThatCannotBeRead)
     EXPECT_TRUE(readTextLines(missing).error.contains(QStringLiteral("No such file")));
 }
 
-TEST(TextFileRoundTrip, LargestSheetIsQuick)
+TEST(TextFileRoundTrip, LargestSheetRoundTrips)
 {
     // 32,766 lines, the most a sheet holds.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("large.txt"));
     const QStringList lines(32766, str(u"[01:23:45]春はあけぼの、やうやう白くなりゆく山際 abc"));
-    QElapsedTimer timer;
-    timer.start();
     ASSERT_EQ(writeTextLines(path, lines, TextEncoding::Cp932), QString());
-    const qint64 writeNs = timer.nsecsElapsed();
-    timer.restart();
     const TextFileContent content = readTextLines(path);
-    const qint64 readNs = timer.nsecsElapsed();
+    EXPECT_EQ(content.encoding, TextEncoding::Cp932);
     EXPECT_EQ(content.lines, lines);
-    std::cout << QFileInfo(path).size() << " bytes, " << lines.size() << " lines: write "
-              << writeNs / 1e6 << " ms, read " << readNs / 1e6 << " ms\n";
-    EXPECT_LT(writeNs, kFileLimitNs);
-    EXPECT_LT(readNs, kFileLimitNs);
 }
 
 TEST(ReadTextLines, EmptyFileHasNoLines)
