@@ -3,15 +3,27 @@
 #include "qt_prompts.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
+    QApplication::setApplicationVersion(QStringLiteral(LYRICUE_VERSION_TEXT));
+
+    // The user interface is Japanese: the standard buttons of message boxes and
+    // dialogs say はい / いいえ / キャンセル whatever the system locale.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
     Mp3Engine engine;
     QtPrompts prompts;
     MainWindow window(engine, prompts);
     prompts.setParentWidget(&window);
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }
