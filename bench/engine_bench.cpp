@@ -1,0 +1,373 @@
+// Measures the engine: opening a 60-minute MP3 with and without a Xing header, decoding
+// speed, and how smoothly the play clock runs on SDL's dummy driver. Each figure is
+// printed beside its target and, where there is one, beside the same work done with
+// bare mpg123 in this process.
+//
+// Usage: engine_bench [source.mp3]. Without a source, 10 s of stereo noise is encoded
+// at 128 kbit/s with sox and lame. The 60-minute files are the source's frames repeated
+// in a temporary folder.
+#include "audio/mp3_decoder.h"
+#include "audio/mp3_engine.h"
+#include "audio/playback_settings.h"
+#include "audio/sdl_output.h"
+#include "audio/stream_layout.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr double kTrackSeconds = 3600;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void putBigEndian32(QByteArray& bytes, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
+}
+
+// The two 60-minute files: the source's audio frames repeated, once behind the source's
+// own Info frame (its frame and byte counts rewritten), once with no header at all.
+struct LongTracks {
+    QString withXing;
+    QString withoutXing;
+    double seconds = 0;
+};
+
+bool makeLongTracks(const QString& source, const QString& folder, LongTracks& tracks)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const auto layout = StreamLayout::read(file);
+    if (!layout || !layout->hasXing || !layout->xingFrames || layout->firstFrame < 0) {
+        std::fprintf(stderr, "the source needs a Xing/Info header with a frame count\n");
+        return false;
+    }
+    const QByteArray bytes = readFile(source);
+    const qsizetype infoAt = layout->firstFrame;
+    const qsizetype infoBytes = layout->firstHeader.frameBytes();
+    const qsizetype audioEnd = layout->hasId3v1 ? bytes.size() - 128 : bytes.size();
+    const QByteArray audio = bytes.mid(infoAt + infoBytes, audioEnd - infoAt - infoBytes);
+    const double sourceSeconds =
+        double(*layout->xingFrames) * layout->firstHeader.samplesPerFrame() / layout->firstHeader.sampleRate;
+    const int copies = static_cast<int>(std::ceil(kTrackSeconds / sourceSeconds));
+
+    QByteArray body;
+    body.reserve(audio.size() * copies);
+    for (int i = 0; i < copies; ++i)
+        body += audio;
+    QByteArray info = bytes.mid(infoAt, infoBytes);
+    const qsizetype tag = layout->firstHeader.xingOffset();
+    putBigEndian32(info, tag + 8, *layout->xingFrames * copies);
+    putBigEndian32(info, tag + 12, static_cast<std::uint32_t>(info.size() + body.size()));
+
+    tracks.withXing = folder + QStringLiteral("/xing_60min.mp3");
+    tracks.withoutXing = folder + QStringLiteral("/plain_60min.mp3");
+    tracks.seconds = sourceSeconds * copies;
+    return writeFile(tracks.withXing, info + body) && writeFile(tracks.withoutXing, body);
+}
+
+// Opening through the engine, and through bare mpg123 (open, format, length; a scan
+// when there is no header).
+struct OpenFigures {
+    double engineMs = 0;
+    double mpg123Ms = 0;
+    std::int32_t lengthSeconds = 0;
+};
+
+OpenFigures measureOpen(const QString& path, bool scan)
+{
+    std::vector<double> engineTimes;
+    std::vector<double> bareTimes;
+    OpenFigures figures;
+    Mp3Engine engine(Mp3Engine::Output::Manual);
+    for (int round = 0; round < 7; ++round) {
+        TrackOpenRecord info;
+        const auto start = Clock::now();
+        if (engine.vbmp3_open(path, info) != 1)
+            return figures;
+        engineTimes.push_back(millisecondsSince(start));
+        figures.lengthSeconds = info.lengthSeconds;
+        engine.vbmp3_close();
+
+        const auto bareStart = Clock::now();
+        mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+        mpg123_open(handle, QFile::encodeName(path).constData());
+        long rate = 0;
+        int channels = 0;
+        int encoding = 0;
+        mpg123_getformat(handle, &rate, &channels, &encoding);
+        if (scan)
+            mpg123_scan(handle);
+        mpg123_length(handle);
+        bareTimes.push_back(millisecondsSince(bareStart));
+        mpg123_delete(handle);
+    }
+    figures.engineMs = median(engineTimes);
+    figures.mpg123Ms = median(bareTimes);
+    return figures;
+}
+
+// Seconds of audio per second of work.
+double decoderSpeed(const QString& path)
+{
+    Mp3Decoder decoder;
+    if (!decoder.open(path, 128 * 1024))
+        return 0;
+    std::vector<float> buffer(2 * 4096);
+    std::int64_t frames = 0;
+    const auto start = Clock::now();
+    for (int got; (got = decoder.read(buffer.data(), 4096)) > 0;)
+        frames += got;
+    return double(frames) / decoder.info().sampleRate / (millisecondsSince(start) / 1000);
+}
+
+double bareMpg123Speed(const QString& path)
+{
+    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    mpg123_format_none(handle);
+    mpg123_format(handle, 44100, MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    mpg123_open(handle, QFile::encodeName(path).constData());
+    std::vector<unsigned char> buffer(2 * 4096 * sizeof(float));
+    std::int64_t bytes = 0;
+    const auto start = Clock::now();
+    size_t done = 0;
+    for (int result = MPG123_OK; result == MPG123_OK || result == MPG123_NEW_FORMAT;) {
+        result = mpg123_read(handle, buffer.data(), buffer.size(), &done);
+        bytes += static_cast<std::int64_t>(done);
+    }
+    const double seconds = millisecondsSince(start) / 1000;
+    mpg123_delete(handle);
+    return double(bytes) / (2 * sizeof(float)) / 44100 / seconds;
+}
+
+// The whole track through the engine's render(), at the output rate the program asks for.
+double renderSpeed(const QString& path, int outputRate)
+{
+    Mp3Engine engine(Mp3Engine::Output::Manual);
+    DecodeOptionRecord options{0, 0, outputRate};
+    engine.vbmp3_setDecodeOption(options);
+    TrackOpenRecord info;
+    if (engine.vbmp3_open(path, info) != 1)
+        return 0;
+    engine.vbmp3_play();
+    std::vector<float> buffer(2 * 1024);
+    std::int64_t frames = 0;
+    const auto start = Clock::now();
+    for (int got; (got = engine.render(buffer.data(), 1024)) > 0;)
+        frames += got;
+    return double(frames) / (outputRate ? outputRate : info.sampleRate) / (millisecondsSince(start) / 1000);
+}
+
+// Deviations of `values` from the straight line fitted to them over `times`.
+struct LineFit {
+    int count = 0;
+    double rmsMs = 0;
+    double largestMs = 0;
+    int backwardSteps = 0;
+    double slope = 0;
+};
+
+LineFit fitLine(const std::vector<double>& times, const std::vector<double>& values)
+{
+    LineFit fit;
+    fit.count = static_cast<int>(times.size());
+    if (times.size() < 2)
+        return fit;
+    const auto n = static_cast<double>(times.size());
+    double meanTime = 0;
+    double meanValue = 0;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        meanTime += times[i] / n;
+        meanValue += values[i] / n;
+    }
+    double covariance = 0;
+    double variance = 0;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        covariance += (times[i] - meanTime) * (values[i] - meanValue);
+        variance += (times[i] - meanTime) * (times[i] - meanTime);
+    }
+    fit.slope = covariance / variance;
+    double squares = 0;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const double deviation = values[i] - (meanValue + fit.slope * (times[i] - meanTime));
+        squares += deviation * deviation;
+        fit.largestMs = std::max(fit.largestMs, std::fabs(deviation));
+        if (i > 0 && values[i] < values[i - 1])
+            ++fit.backwardSteps;
+    }
+    fit.rmsMs = std::sqrt(squares / n);
+    return fit;
+}
+
+// getWinampPlayMs every 2 ms over 10 s of playback on the dummy driver, with the
+// options the program sends.
+LineFit measureClock(const QString& path, int outputRate)
+{
+    Mp3Engine engine(Mp3Engine::Output::Device);
+    EngineOptionRecord engineOptions{128, 25, 20, 0};
+    DecodeOptionRecord decodeOptions{0, 0, outputRate};
+    engine.vbmp3_setVbmp3Option(engineOptions);
+    engine.vbmp3_setDecodeOption(decodeOptions);
+    TrackOpenRecord info;
+    if (engine.vbmp3_open(path, info) != 1 || engine.vbmp3_play() != 1)
+        return {};
+    std::vector<double> times;
+    std::vector<double> positions;
+    const auto start = Clock::now();
+    for (auto next = start; next - start < 10s; next += 2ms) {
+        std::this_thread::sleep_until(next);
+        const std::int32_t ms = engine.vbmp3_getWinampPlayMs();
+        times.push_back(millisecondsSince(start));
+        positions.push_back(ms);
+    }
+    engine.vbmp3_stop();
+    return fitLine(times, positions);
+}
+
+// The driver's own pace: when its callbacks come, over 10 s, against the milliseconds
+// of sound they ask for. A clock that follows the device cannot be straighter.
+LineFit measureDriverPace(int rate)
+{
+    const int frames = PlaybackSettings{}.bufferFramesAt(rate);
+    std::vector<double> times;
+    times.reserve(1000);
+    const auto start = Clock::now();
+    SdlOutput output([&](float* stereo, int count) {
+        std::fill_n(stereo, std::size_t(count) * 2, 0.0f);
+        if (times.size() < times.capacity())
+            times.push_back(millisecondsSince(start));
+    });
+    if (!output.open(rate, frames))
+        return {};
+    output.setPaused(false);
+    std::this_thread::sleep_for(10s);
+    output.close();
+    std::vector<double> asked(times.size());
+    for (std::size_t i = 0; i < times.size(); ++i)
+        asked[i] = 1000.0 * double(i) * frames / rate;
+    return fitLine(times, asked);
+}
+
+const char* verdict(bool met)
+{
+    return met ? "met" : "MISSED";
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    QCoreApplication app(argc, argv);
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return 1;
+
+    QString source;
+    if (argc > 1) {
+        source = QString::fromLocal8Bit(argv[1]);
+    } else {
+        const QString wav = folder.filePath(QStringLiteral("source.wav"));
+        source = folder.filePath(QStringLiteral("source.mp3"));
+        if (!run(QStringLiteral("sox"), {QStringLiteral("-R"), QStringLiteral("-n"), QStringLiteral("-r"),
+                                         QStringLiteral("44100"), QStringLiteral("-c"), QStringLiteral("2"),
+                                         QStringLiteral("-b"), QStringLiteral("16"), wav, QStringLiteral("synth"),
+                                         QStringLiteral("10"), QStringLiteral("pinknoise"), QStringLiteral("vol"),
+                                         QStringLiteral("0.3")})
+            || !run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("128"),
+                                             QStringLiteral("--resample"), QStringLiteral("44.1"), wav, source})) {
+            std::fprintf(stderr, "engine_bench: making the source needs sox and lame; or name an MP3 source\n");
+            return 1;
+        }
+    }
+    LongTracks tracks;
+    if (!makeLongTracks(source, folder.path(), tracks))
+        return 1;
+    std::printf("Tracks: %.1f min, from %s\n\n", tracks.seconds / 60, QFile::encodeName(source).constData());
+
+    const OpenFigures xing = measureOpen(tracks.withXing, false);
+    const OpenFigures plain = measureOpen(tracks.withoutXing, true);
+    std::printf("Open, median of 7        engine      bare mpg123  ratio   target\n");
+    std::printf("  with Xing header     %8.2f ms  %8.2f ms  %5.2f   < 5 ms: %s (length %d s)\n", xing.engineMs,
+                xing.mpg123Ms, xing.engineMs / xing.mpg123Ms, verdict(xing.engineMs < 5), xing.lengthSeconds);
+    std::printf("  full scan, no header %8.2f ms  %8.2f ms  %5.2f   < 250 ms: %s (length %d s)\n\n", plain.engineMs,
+                plain.mpg123Ms, plain.engineMs / plain.mpg123Ms, verdict(plain.engineMs < 250),
+                plain.lengthSeconds);
+
+    const double decoder = decoderSpeed(tracks.withXing);
+    const double bare = bareMpg123Speed(tracks.withXing);
+    const double rendered = renderSpeed(tracks.withXing, 48000);
+    std::printf("Decoding, times real time\n");
+    std::printf("  Mp3Decoder           %8.0f x (bare mpg123 %.0f x, ratio %.2f)   > 500 x: %s\n", decoder, bare,
+                decoder / bare, verdict(decoder > 500));
+    std::printf("  render() at 48 kHz   %8.0f x (decode, convert, volume)\n\n", rendered);
+
+    // The dummy driver paces its callbacks with sleeps, so its own timeline wanders
+    // from a straight line a little differently each run: a few rounds show the spread.
+    bool clockMet = true;
+    std::printf("Play clock over 10 s on the dummy driver, output 48 kHz, read every 2 ms;\n"
+                "the driver's own callbacks measured right after, for its pace\n");
+    for (int round = 1; round <= 3; ++round) {
+        const LineFit clock = measureClock(tracks.withXing, 48000);
+        const LineFit pace = measureDriverPace(48000);
+        const bool met = clock.count > 0 && clock.rmsMs < 1 && clock.largestMs < 4 && clock.backwardSteps == 0;
+        clockMet = clockMet && met;
+        std::printf("  round %d: %d readings, rms %.3f ms, largest %.3f ms, %d backward steps, speed %.4f"
+                    "  (rms < 1, largest < 4, none back: %s)\n",
+                    round, clock.count, clock.rmsMs, clock.largestMs, clock.backwardSteps, clock.slope, verdict(met));
+        std::printf("           driver alone: %d callbacks, rms %.3f ms, largest %.3f ms\n", pace.count, pace.rmsMs,
+                    pace.largestMs);
+    }
+    const bool allMet = xing.engineMs < 5 && plain.engineMs < 250 && decoder > 500 && clockMet;
+    return allMet ? 0 : 2;
+}
