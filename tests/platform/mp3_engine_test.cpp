@@ -71,6 +71,11 @@ struct TrackCase {
     int encoderDelay;
 };
 
+void PrintTo(const TrackCase& track, std::ostream* out)
+{
+    *out << track.file;
+}
+
 class Mp3EngineTrackTest : public Mp3EngineTest, public ::testing::WithParamInterface<TrackCase> {};
 
 TEST_P(Mp3EngineTrackTest, LengthIsExactAndEveryFramePlays)
@@ -201,6 +206,11 @@ TEST_F(Mp3EngineTest, PositionCountsRenderedFrames)
 }
 
 enum class SeekFrom { Stopped, Paused, Playing };
+
+void PrintTo(SeekFrom from, std::ostream* out)
+{
+    *out << (from == SeekFrom::Stopped ? "stopped" : from == SeekFrom::Paused ? "paused" : "playing");
+}
 
 class Mp3EngineSeekTest : public Mp3EngineTest, public ::testing::WithParamInterface<SeekFrom> {};
 

@@ -24,6 +24,11 @@ struct ClockCase {
     std::vector<Step> steps;
 };
 
+void PrintTo(const ClockCase& clockCase, std::ostream* out)
+{
+    *out << clockCase.name;
+}
+
 class PlayClockTest : public ::testing::TestWithParam<ClockCase> {};
 
 TEST_P(PlayClockTest, PositionOverTime)

@@ -23,6 +23,11 @@ struct LayoutCase {
     bool hasId3v1;
 };
 
+void PrintTo(const LayoutCase& layout, std::ostream* out)
+{
+    *out << layout.file;
+}
+
 class StreamLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(StreamLayoutTest, FindsTheStreamAndItsHeader)
