@@ -24,6 +24,11 @@
 // engine then converts). Positions count frames of the decoded track at its own rate,
 // with the encoder's delay and padding trimmed, whatever the output rate.
 //
+// Open refuses anything but a complete MP3 stream (a missing or empty file, a folder,
+// bytes without frames, a file cut short) with 0 and a zero-filled record. The length
+// it gives is in whole seconds, rounded down, from the Xing/Info header's frame count
+// or else a full scan. Volume scales each channel's samples by volume / 100.
+//
 // Transport: play starts at the current position (0 after open and stop, or where a
 // seek while stopped or paused put it); it also resumes a paused track, and returns 1
 // while playing already. Pause keeps the position being heard. Stop, and a track that
@@ -35,8 +40,15 @@
 // the device's buffer (at each callback the device is taken to start on the block it is
 // given), moved on with the steady clock between callbacks, and never moved back.
 //
-// Any thread may call the engine while the device's thread renders; all state is
-// behind one mutex, and SDL device calls are never made while holding it.
+// vbmp3_init starts nothing: SDL's audio starts with the first play, so that a machine
+// without sound still opens tracks (play then returns 0 and says why on standard
+// error). vbmp3_stopCallback closes the device and pauses a playing track; vbmp3_free
+// also stops SDL's audio and forgets track and lyrics. Calls after it act as on a new
+// engine.
+//
+// One thread (the user interface's) calls the engine while the device's thread renders:
+// what render() touches is behind one mutex, and SDL device calls, which wait for a
+// running callback, are never made while holding it.
 class Mp3Engine final : public AudioEngine {
 public:
     enum class Output { Device, Manual };
