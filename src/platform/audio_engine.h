@@ -24,7 +24,7 @@ struct TrackTagRecord {
     char year[5];
     char comment[128];
     char padding[3];
-    std::int32_t genreNumber;  // ID3v1 genre index, 255 or -1 when unknown
+    std::int32_t genreNumber;  // ID3v1 genre index, 255 when unknown
     char genreName[128];
 };
 
