@@ -1,0 +1,185 @@
+#include "lyrics_sheet.h"
+
+#include "lyrics_sheet_model.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+}  // namespace
+
+LyricsSheet::LyricsSheet(QWidget* parent) : QTableView(parent), m_model(new LyricsSheetModel(this))
+{
+    setModel(m_model);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Moving the current row by program must not scroll: stamping scrolls on its own terms.
+    setAutoScroll(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    connect(this, &QAbstractItemView::clicked, this, &LyricsSheet::sheetClicked);
+}
+
+LyricsSheet::~LyricsSheet() = default;
+
+int LyricsSheet::rows() const
+{
+    return m_model->sheetRows();
+}
+
+void LyricsSheet::setRows(int rows)
+{
+    m_model->setSheetRows(rows);
+    if (m_model->rowCount() > 0 && !currentIndex().isValid())
+        setRow(1);
+}
+
+int LyricsSheet::cols() const
+{
+    return m_model->sheetCols();
+}
+
+void LyricsSheet::setCols(int cols)
+{
+    m_model->setSheetCols(cols);
+    if (m_model->rowCount() > 0)
+        setRow(1);
+}
+
+int LyricsSheet::row() const
+{
+    return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+}
+
+void LyricsSheet::setRow(int row)
+{
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex target = m_model->index(row - 1, column);
+    if (target.isValid())
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+}
+
+int LyricsSheet::rowSel() const
+{
+    return row();  // single selection: the far end is the current cell
+}
+
+int LyricsSheet::colSel() const
+{
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
+
+int LyricsSheet::topRow() const
+{
+    return verticalScrollBar()->value() + 1;
+}
+
+void LyricsSheet::setTopRow(int row)
+{
+    // The scroll range follows the model only after the delayed layout; settle it first.
+    executeDelayedItemsLayout();
+    updateGeometries();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(std::clamp(row - 1, bar->minimum(), bar->maximum()));
+}
+
+QString LyricsSheet::cellAt(int index) const
+{
+    return m_model->cell(index);
+}
+
+void LyricsSheet::setCellAt(int index, const QString& text)
+{
+    m_model->setCell(index, text);
+}
+
+void LyricsSheet::setColWidth(int column, int twips)
+{
+    setColumnWidth(column, twips / kTwipsPerPixel);
+}
+
+void LyricsSheet::setHeaderFormat(const QString& format)
+{
+    const QStringList columns = format.split(u'|');
+    setCols(static_cast<int>(columns.size()));
+    for (int column = 0; column < columns.size(); ++column) {
+        QString text = columns[column];
+        Qt::Alignment alignment = Qt::AlignLeft;
+        if (text.startsWith(u'<')) {
+            text.remove(0, 1);
+        } else if (text.startsWith(u'^')) {
+            alignment = Qt::AlignHCenter;
+            text.remove(0, 1);
+        } else if (text.startsWith(u'>')) {
+            alignment = Qt::AlignRight;
+            text.remove(0, 1);
+        }
+        m_model->setAlignment(column, alignment);
+        m_model->setCell(column, text);
+    }
+}
+
+void LyricsSheet::clear()
+{
+    m_model->clearCells();
+}
+
+void LyricsSheet::setFocusRect(int style)
+{
+    setProperty("focusRect", style);
+    setStyleSheet(style == 0 ? QStringLiteral("QTableView { outline: 0; }") : QString());
+}
+
+void LyricsSheet::setHighLight(int mode)
+{
+    // Keep the inactive selection as visible as the active one.
+    QPalette colours = palette();
+    if (mode != 0) {
+        colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+        colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                         colours.color(QPalette::Active, QPalette::HighlightedText));
+    }
+    setPalette(colours);
+}
+
+void LyricsSheet::keyPressEvent(QKeyEvent* event)
+{
+    QTableView::keyPressEvent(event);
+    // With automatic scrolling off, keep the cell the user moves to in view.
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+bool LyricsSheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        emit sheetClicked();
+    return QTableView::eventFilter(watched, event);
+}
+
+QString CellText(const LyricsSheet& sheet, int row, int column)
+{
+    return sheet.cellAt(row * sheet.cols() + column);
+}
+
+int LineTagIndex(const LyricsSheet& sheet, int line)
+{
+    return (line + 1) * sheet.cols();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QTableView>
+
+class LyricsSheetModel;
+
+// The two-column sheet of time tags and lyric texts. Row 0 is the fixed header
+// (shown as the table's header); line n lives in row n + 1. Every cell, the header
+// included, is also reachable through one linear index: row * cols() + column.
+class LyricsSheet : public QTableView {
+    Q_OBJECT
+public:
+    explicit LyricsSheet(QWidget* parent = nullptr);
+    ~LyricsSheet() override;
+
+    int rows() const;          // the header row included
+    void setRows(int rows);    // at least 1; new rows are empty
+    int cols() const;
+    void setCols(int cols);
+
+    int row() const;           // the current row, never 0 while there are line rows
+    void setRow(int row);      // moves the current cell there and collapses the selection
+    int rowSel() const;        // the row at the far end of the selection
+    int colSel() const;        // the column at the far end of the selection
+    int topRow() const;        // the first line row shown below the header
+    void setTopRow(int row);   // past the last scroll position: scrolled to the end
+
+    QString cellAt(int index) const;
+    void setCellAt(int index, const QString& text);
+
+    void setColWidth(int column, int twips);
+    // "<Time Tag|<歌詞": header texts separated by '|'; a leading '<' aligns the
+    // column left, '^' centres it, '>' aligns it right.
+    void setHeaderFormat(const QString& format);
+    void clear();              // empties every cell, the header cells included
+    // The two display settings of the start-up shaping: 0 draws no focus rectangle
+    // around the current cell; 1 keeps the selection highlighted without the focus.
+    void setFocusRect(int style);
+    void setHighLight(int mode);
+
+signals:
+    // A mouse click on a cell or on the header row.
+    void sheetClicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    LyricsSheetModel* m_model;
+};
+
+// The text of the cell at (row, column), through the linear index.
+QString CellText(const LyricsSheet& sheet, int row, int column);
+// The linear index of the tag cell of a 0-based line; its text cell is the next index.
+int LineTagIndex(const LyricsSheet& sheet, int line);

@@ -1,0 +1,7 @@
+#pragma once
+
+class LyricsSheet;
+struct ProgramState;
+
+// The sheet's shape at start-up: the header and 14 empty lines, current row 1.
+void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& state);

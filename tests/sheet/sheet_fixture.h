@@ -1,0 +1,35 @@
+#pragma once
+
+#include "lyrics_sheet.h"
+#include "program_state.h"
+#include "scripted_prompts.h"
+#include "sheet_shaping.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+// A start-up sheet at its size in the main window, shown offscreen.
+class SheetFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sheet.resize(7455 / 15, 4155 / 15);
+        shapeSheetAtStartUp(sheet, state);
+        sheet.show();
+    }
+
+    QStringList allCells() const
+    {
+        QStringList cells;
+        for (int index = 0; index < sheet.rows() * sheet.cols(); ++index)
+            cells << sheet.cellAt(index);
+        return cells;
+    }
+
+    int lastTopRow() const;
+
+    LyricsSheet sheet;
+    ProgramState state;
+    ScriptedPrompts prompts;
+};
