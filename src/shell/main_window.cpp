@@ -1,11 +1,123 @@
 #include "main_window.h"
 
 #include "audio_engine.h"
+#include "control_fonts.h"
+#include "engine_options.h"
+#include "icon_resources.h"
+#include "lyrics_sheet.h"
+#include "menu_tree.h"
+#include "play_time_text.h"
 #include "prompts.h"
+#include "sheet_shaping.h"
+#include "stamping.h"
+#include "toolbar.h"
+#include "volume_slider.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+constexpr int ClientWidth = 499;   // 7485 twips
+constexpr int ClientHeight = 488;  // 7320 twips
+
+}  // namespace
 
 MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_engine(engine), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Lyricue"));
-    setFixedSize(499, 488);
+    setWindowIcon(iconResource(QStringLiteral("lyricue")));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+    setFont(gothicFont(11.25));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(palette);
+
+    buildMenuTree(*menuBar());
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_controls = createControls(*client, m_engine);
+    m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
+        m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer, *m_controls.Cmd_TimeIn,
+        m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
+    m_lyricsDisplay = std::make_unique<LyricsDisplay>(m_engine, m_controls.Lbl_1);
+    m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
+    connectHandlers();
+
+    Form_Load();
+    m_controls.Timer2->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::connectHandlers()
+{
+    connect(m_controls.Toolbar1, &QToolBar::actionTriggered, this,
+            [this](QAction* button) { m_dispatcher->Toolbar1_ButtonClick(button->data().toString()); });
+    connect(m_controls.Cmd_TimeIn, &QPushButton::clicked, this, &MainWindow::Cmd_TimeIn_Click);
+    connect(m_controls.Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(m_controls.Play_timer, &QTimer::timeout, this, &MainWindow::Play_timer_Timer);
+    connect(m_controls.Timer2, &QTimer::timeout, m_positionBar.get(), &PositionBar::Timer2_Timer);
+}
+
+void MainWindow::Form_Load()
+{
+    m_engine.vbmp3_init();
+    BuildToolbar(*m_controls.Toolbar1);
+    shapeSheetAtStartUp(*m_controls.FlxGrid, m_state);
+    ApplyEngineOptions(m_engine, m_prompts);
+    ApplyDecodeOptions(m_engine, m_prompts);
+    m_controls.Slider1->setUpFromEngine();
+    // Room for 2 x 2 texts; the first lyrics load replaces it with its own lines.
+    m_state.LyricLines = QStringList(4, QString());
+    m_controls.Slider1->setFocus();  // the first control in tab order that takes the focus
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void MainWindow::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (m_aboutBox)
+        m_aboutBox->close();
+    m_engine.vbmp3_stop();
+    m_engine.vbmp3_stopCallback();
+    m_engine.vbmp3_free();
+    // The window is gone: no more ticks reach the released engine.
+    m_controls.Play_timer->stop();
+    m_controls.Timer2->stop();
+}
+
+void MainWindow::Play_timer_Timer()
+{
+    m_lyricsDisplay->RefreshLyricsLabels();
+    m_controls.lblTime->setText(QStringLiteral("Now ") + PlayTimeText(m_engine));
+}
+
+void MainWindow::Cmd_TimeIn_Click()
+{
+    stampStep(*m_controls.FlxGrid, m_state, m_prompts, u'[' + PlayTimeText(m_engine) + u']');
+}
+
+void MainWindow::Command1_Click()
+{
+    stampStep(*m_controls.FlxGrid, m_state, m_prompts, QString());
 }

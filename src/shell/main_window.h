@@ -1,17 +1,53 @@
 #pragma once
 
+#include "command_dispatcher.h"
+#include "file_commands.h"
+#include "lyrics_labels.h"
+#include "position_bar.h"
+#include "program_state.h"
+#include "window_controls.h"
+
 #include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
 
 class AudioEngine;
 class Prompts;
 
-// The program's one working window.
+// The program's one working window: builds its controls, starts and shuts down the
+// engine in a fixed order, and routes each control event to its handler.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The state shared by the handlers; the file commands and the tests read it.
+    ProgramState& programState() { return m_state; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Form_Load();
+    void Form_Unload();
+    void connectHandlers();
+
+    void Play_timer_Timer();
+    void Cmd_TimeIn_Click();
+    void Command1_Click();
+    // "情報": the About box, shown modally by the about-box work; nothing yet.
+    void showAboutBox() {}
+
     AudioEngine& m_engine;
     Prompts& m_prompts;
+    ProgramState m_state;
+    WindowControls m_controls;
+    FileCommands m_fileCommands;
+    std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<LyricsDisplay> m_lyricsDisplay;
+    std::unique_ptr<PositionBar> m_positionBar;
+    QPointer<QWidget> m_aboutBox;  // the About box while it is open
+    bool m_unloaded = false;
 };

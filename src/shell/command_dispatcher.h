@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class AudioEngine;
+class FileCommands;
+class LyricsSheet;
+class Prompts;
+class QTimer;
+class QWidget;
+struct ProgramState;
+
+// Runs the toolbar's commands: reads the engine state once per click, refuses the
+// file and search commands while music plays, and does play, pause and resume, stop,
+// search and exit itself.
+class CommandDispatcher {
+public:
+    struct Targets {
+        AudioEngine& engine;
+        Prompts& prompts;
+        ProgramState& state;
+        LyricsSheet& sheet;
+        QTimer& playTimer;        // Play_timer, the play clock
+        QWidget& stampButton;     // Cmd_TimeIn, focused when playback starts
+        FileCommands& fileCommands;
+        std::function<void()> showAboutBox;
+        std::function<void()> unloadWindow;
+    };
+
+    explicit CommandDispatcher(Targets targets);
+
+    // The click of the toolbar button with this key.
+    void Toolbar1_ButtonClick(const QString& key);
+
+private:
+    void play(std::int32_t state);
+    void stop();
+    void pauseOrResume(std::int32_t state);
+    void ShowSearchNotice();
+
+    Targets m_targets;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The keys of the toolbar buttons: each command is known by its button's key.
+namespace CommandKey {
+inline const QString Open = QStringLiteral("読込");
+inline const QString LoadLyrics = QStringLiteral("歌詞読込");
+inline const QString SaveLyrics = QStringLiteral("歌詞保存");
+inline const QString SaveAndLoad = QStringLiteral("再読込");
+inline const QString Play = QStringLiteral("再生");
+inline const QString Pause = QStringLiteral("一時停止");
+inline const QString Stop = QStringLiteral("停止");
+inline const QString Search = QStringLiteral("検索");
+inline const QString About = QStringLiteral("情報");
+inline const QString Exit = QStringLiteral("終了");
+}  // namespace CommandKey

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+
+class AudioEngine;
+class LyricsSheet;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+class QToolBar;
+class QWidget;
+class VolumeSlider;
+
+// The controls of the main window, named as the window names them.
+struct WindowControls {
+    QToolBar* Toolbar1;
+    QLabel* lblTime;
+    QLabel* lbl_time2;
+    std::array<QLabel*, 5> Lbl_1;  // index 0 at the top
+    QPushButton* Cmd_TimeIn;
+    QPushButton* Command1;
+    QScrollBar* timebar;
+    QLabel* Label8;
+    VolumeSlider* Slider1;
+    QLineEdit* Time_Txt;
+    QLineEdit* Grid_Txt;
+    LyricsSheet* FlxGrid;
+    QTimer* Play_timer;
+    QTimer* Timer2;
+};
+
+// Creates every control inside the client area at its place (positions in twips,
+// 15 to a pixel) with its design-time settings and tab order. Timers are created
+// stopped; the toolbar is empty until BuildToolbar fills it.
+WindowControls createControls(QWidget& client, AudioEngine& engine);
