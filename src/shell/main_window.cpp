@@ -33,7 +33,7 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_engine(engine), m_prompts(prompts)
 {
     setWindowTitle(QStringLiteral("Lyricue"));
-    setWindowIcon(iconResource(QStringLiteral("lyricue")));
+    setWindowIcon(programIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
     setFont(gothicFont(11.25));

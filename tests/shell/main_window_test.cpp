@@ -1,6 +1,7 @@
 #include "command_keys.h"
 #include "window_fixture.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -183,15 +184,23 @@ TEST_F(MainWindowTest, ToolbarHasThirteenIconOnlyButtonsInOrder)
 {
     window().show();
     const QList<QAction*> actions = control<QToolBar>("Toolbar1")->actions();
-    const QString keys[] = {CommandKey::Open,   CommandKey::LoadLyrics, CommandKey::SaveLyrics,
-                            CommandKey::SaveAndLoad, QString(),       CommandKey::Play,
-                            CommandKey::Pause,  CommandKey::Stop,       QString(),
-                            CommandKey::Search, QString(),             CommandKey::About,
-                            CommandKey::Exit};
+    struct Button {
+        QString key;  // empty for a separator
+        const char* picture;
+    };
+    const Button buttons[] = {
+        {CommandKey::Open, "open"},   {CommandKey::LoadLyrics, "load_lyrics"},
+        {CommandKey::SaveLyrics, "save_lyrics"}, {CommandKey::SaveAndLoad, "save_and_load"},
+        {QString(), nullptr},         {CommandKey::Play, "play"},
+        {CommandKey::Pause, "pause"}, {CommandKey::Stop, "stop"},
+        {QString(), nullptr},         {CommandKey::Search, "search"},
+        {QString(), nullptr},         {CommandKey::About, "about"},
+        {CommandKey::Exit, "exit"},
+    };
     ASSERT_EQ(actions.size(), 13);
     for (int position = 0; position < 13; ++position) {
         QAction* action = actions[position];
-        const QString& key = keys[position];
+        const QString& key = buttons[position].key;
         SCOPED_TRACE(position + 1);
         EXPECT_EQ(action->isSeparator(), key.isEmpty());
         if (key.isEmpty())
@@ -202,7 +211,11 @@ TEST_F(MainWindowTest, ToolbarHasThirteenIconOnlyButtonsInOrder)
         EXPECT_TRUE(button->text().isEmpty());
         EXPECT_TRUE(button->toolTip().isEmpty());
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        const QIcon drawn(QStringLiteral(":/icons/%1.png").arg(QLatin1String(buttons[position].picture)));
+        ASSERT_FALSE(drawn.pixmap(32, 32).isNull());
+        EXPECT_EQ(button->icon().pixmap(32, 32).toImage(), drawn.pixmap(32, 32).toImage());
     }
+    EXPECT_FALSE(window().windowIcon().isNull());
 }
 
 TEST_F(MainWindowTest, MenusHoldTheTreeAndDoNothing)
