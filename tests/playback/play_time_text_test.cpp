@@ -1,4 +1,5 @@
 #include "play_time_text.h"
+#include "recording_engine.h"
 
 #include <gtest/gtest.h>
 
@@ -22,3 +23,13 @@ INSTANTIATE_TEST_SUITE_P(Positions, PlayTimeTextTest,
                                            PlayTimeCase{83456, "01:23:45"},
                                            PlayTimeCase{3599990, "59:59:99"},
                                            PlayTimeCase{6000000, "100:00:00"}));
+
+TEST(PlayTimeText, ReadsTheEngineAfreshAtEachCall)
+{
+    RecordingEngine engine;
+    engine.queuePlayMs(83456);
+    engine.queuePlayMs(6000000);
+    EXPECT_EQ(PlayTimeText(engine), QStringLiteral("01:23:45"));
+    EXPECT_EQ(PlayTimeText(engine), QStringLiteral("100:00:00"));
+    EXPECT_EQ(engine.calls(), (std::vector<std::string>{"vbmp3_getWinampPlayMs", "vbmp3_getWinampPlayMs"}));
+}
