@@ -33,26 +33,6 @@ protected:
     PositionBar positionBar{bar, engine};
 };
 
-struct FollowCase {
-    std::int32_t engineSeconds;
-    int barValue;
-};
-
-class StateTimerTick : public PositionBarTest, public ::testing::WithParamInterface<FollowCase> {};
-
-TEST_P(StateTimerTick, PutsTheEnginePositionIntoTheBarRange)
-{
-    bar.setValue(30);
-    engine.setState(EnginePlaying, GetParam().engineSeconds);
-    positionBar.Timer2_Timer();
-    EXPECT_EQ(bar.value(), GetParam().barValue);
-    EXPECT_EQ(engine.calls(), std::vector<std::string>{"vbmp3_getState"});
-}
-
-INSTANTIATE_TEST_SUITE_P(Positions, StateTimerTick,
-                         ::testing::Values(FollowCase{0, 0}, FollowCase{12, 12}, FollowCase{60, 60},
-                                           FollowCase{61, 60}, FollowCase{40000, 60}, FollowCase{-3, 0}));
-
 TEST_F(PositionBarTest, DraggingTheThumbSeeksAtEveryMove)
 {
     const QPoint start = scrollBarThumb(bar).center();

@@ -1,9 +1,7 @@
-#include "../playback/slider_parts.h"
 #include "ansi_text.h"
 #include "command_keys.h"
 #include "window_fixture.h"
 
-#include <QSlider>
 
 namespace {
 
@@ -48,20 +46,6 @@ TEST_F(PlayClockTest, TickShowsTheLyricLinesThenThePlayTime)
     EXPECT_EQ(middleColour(), QColor(255, 255, 0));
 }
 
-TEST_F(PlayClockTest, MiddleLabelKeepsItsColourUntilItFirstShowsText)
-{
-    engine.setLyricsLines({cp932(u"一"), cp932(u"二"), cp932(u"  "), cp932(u"四"), cp932(u"五")});
-    tick(playTimer());
-    EXPECT_EQ(middleColour(), QColor(Qt::white));
-    engine.setLyricsLines({QByteArray(), QByteArray(), cp932(u"三"), QByteArray(), QByteArray()});
-    tick(playTimer());
-    EXPECT_EQ(middleColour(), QColor(255, 255, 0));
-    engine.setLyricsLines({QByteArray(), QByteArray(), QByteArray(), QByteArray(), QByteArray()});
-    tick(playTimer());
-    EXPECT_EQ(middleColour(), QColor(255, 255, 0));
-    EXPECT_EQ(labelTexts(), QStringList(5, QString()));
-}
-
 TEST_F(PlayClockTest, AfterStopTheTimeStaysWhileTheBarFollowsTheEngine)
 {
     engine.setPlayMs(1239);
@@ -98,48 +82,5 @@ TEST_P(StateTimer, PutsTheEnginePositionIntoThePositionBarClamped)
 INSTANTIATE_TEST_SUITE_P(Positions, StateTimer,
                          ::testing::Values(BarCase{42, 32767, 42}, BarCase{40000, 32767, 32767},
                                            BarCase{-5, 32767, 0}, BarCase{200, 180, 180}, BarCase{180, 180, 180}));
-
-TEST_F(WindowTest, PositionBarSeeksOnlyWhileItsThumbIsDragged)
-{
-    showActive();
-    QScrollBar* timebar = control<QScrollBar>("timebar");
-    timebar->setMaximum(180);  // a three-minute track
-    engine.clearLog();
-
-    QTest::mouseClick(timebar, Qt::LeftButton, {}, scrollBarRightArrow(*timebar).center());
-    EXPECT_EQ(timebar->value(), 1);
-    EXPECT_EQ(engine.countOf("vbmp3_seek"), 0);
-    engine.setState(EnginePlaying, 0);
-    stateTimerTick();
-    EXPECT_EQ(timebar->value(), 0);
-
-    const QPoint thumb = scrollBarThumb(*timebar).center();
-    QTest::mousePress(timebar, Qt::LeftButton, {}, thumb);
-    QTest::mouseMove(timebar, thumb + QPoint(120, 0));
-    QTest::mouseRelease(timebar, Qt::LeftButton, {}, thumb + QPoint(120, 0));
-    ASSERT_GT(timebar->value(), 0);
-    const std::vector<EngineCall> seeks = engine.callsNamed("vbmp3_seek");
-    ASSERT_EQ(seeks.size(), 1u);
-    EXPECT_EQ(seeks[0].numbers, std::vector<std::int32_t>{timebar->value()});
-}
-
-TEST_F(WindowTest, VolumeSliderSendsOnClickOnly)
-{
-    engine.setVolume(31, 50);
-    showActive();
-    auto* slider = control<QSlider>("Slider1");
-    EXPECT_EQ(slider->value(), 40);
-    EXPECT_EQ(engine.countOf("vbmp3_setVolume"), 0);
-
-    QTest::keyClick(slider, Qt::Key_Right);
-    EXPECT_EQ(slider->value(), 41);
-    EXPECT_EQ(engine.countOf("vbmp3_setVolume"), 0);
-
-    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(2, slider->height() / 2));
-    ASSERT_LT(slider->value(), 41);
-    const std::vector<EngineCall> sent = engine.callsNamed("vbmp3_setVolume");
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].numbers, (std::vector<std::int32_t>{slider->value(), slider->value()}));
-}
 
 }  // namespace
