@@ -34,6 +34,7 @@ LyricsSheet::LyricsSheet(QWidget* parent) : QTableView(parent), m_model(new Lyri
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->viewport()->installEventFilter(this);
     connect(this, &QAbstractItemView::clicked, this, &LyricsSheet::sheetClicked);
+    fitRowHeightToFont();
 }
 
 LyricsSheet::~LyricsSheet() = default;
@@ -156,6 +157,21 @@ void LyricsSheet::setHighLight(int mode)
                          colours.color(QPalette::Active, QPalette::HighlightedText));
     }
     setPalette(colours);
+}
+
+void LyricsSheet::fitRowHeightToFont()
+{
+    // One line of text with a little air, as a grid of lyric lines should look.
+    const int height = fontMetrics().height() + 4;
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+void LyricsSheet::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowHeightToFont();
 }
 
 void LyricsSheet::keyPressEvent(QKeyEvent* event)

@@ -43,10 +43,13 @@ signals:
     void sheetClicked();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitRowHeightToFont();
+
     LyricsSheetModel* m_model;
 };
 
