@@ -3,7 +3,7 @@
 # Sourced by run.sh and test.sh.
 lyricue_packages=(build-essential cmake pkgconf qt6-base-dev libsdl2-dev libmpg123-dev
   libtag1-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n
-  xvfb xauth)
+  xvfb xauth desktop-file-utils appstream)
 
 lyricue_install_missing() {
   local missing=()

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and validates the desktop entry and
+# the AppStream metainfo the way software centres read them.
+set -euo pipefail
+build_dir=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+app_id=org.lyricue.Lyricue
+for file in bin/lyricue share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
+            share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png; do
+  [ -f "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/$app_id.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml"
