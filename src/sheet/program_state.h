@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ansi_text.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,4 +19,6 @@ struct ProgramState {
     std::int16_t FileNo = 0;
     QStringList LyricLines;
     std::int32_t LoadAnswer = 0;
+    // The encoding of the loaded lyrics file, which saves keep: CP932 unless it was UTF-8.
+    TextEncoding LyricsEncoding = TextEncoding::Cp932;
 };

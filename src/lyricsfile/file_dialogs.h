@@ -1,0 +1,19 @@
+#pragma once
+
+#include "program_state.h"
+#include "prompts.h"
+
+#include <QString>
+
+// The filter list of every file dialog: three entries, music, lyrics, all files.
+extern const QString FileDialogFilter;
+
+// Shows the open dialog. SelectedPath receives the chosen full path; on a cancel
+// (or any failure of the dialog) it receives ErrorCancel and LyricsPath is emptied.
+// The caller preselects the filter entry before the call.
+void ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state);
+
+// Shows the save dialog proposing LyricsPath with the lyrics filter preselected.
+// True when confirmed: the chosen path is then CommonDialog1.fileName. On a cancel
+// SelectedPath receives ErrorCancel and LyricsPath is left as it was.
+bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state);
