@@ -1,0 +1,72 @@
+#include "track_opener.h"
+
+#include "ansi_text.h"
+#include "audio_engine.h"
+#include "cut_at_nul.h"
+#include "prompts.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// A record's text field: its CP932 bytes decoded, up to the first NUL.
+template <std::size_t N>
+QString fieldText(const char (&field)[N])
+{
+    return CutAtNul(decodeCp932(QByteArrayView(field, static_cast<qsizetype>(N))));
+}
+
+QString atLeastTwoDigits(std::int32_t value)
+{
+    return QString::number(value).rightJustified(2, u'0');
+}
+
+// "Time " + minutes + ":" + seconds + ":00".
+QString totalTimeText(std::int32_t TrackSeconds)
+{
+    return QStringLiteral("Time ") + atLeastTwoDigits(TrackSeconds / 60) + u':' +
+           atLeastTwoDigits(TrackSeconds % 60) + QStringLiteral(":00");
+}
+
+}  // namespace
+
+void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPath,
+               const TrackControls& controls)
+{
+    engine.vbmp3_close();
+    TrackOpenRecord info{};
+    if (engine.vbmp3_open(SelectedPath, info) == 0) {
+        prompts.showMessage(QStringLiteral("Open Error"));
+        return;
+    }
+    ShowTrackCaption(engine, SelectedPath, controls.window);
+
+    // Full 32 bits, so that tracks past 32,767 s (about 9 hours) keep their length.
+    // The engine never reports a negative length; one would count as 0.
+    const std::int32_t TrackSeconds = std::max<std::int32_t>(info.lengthSeconds, 0);
+    controls.timebar.setMaximum(TrackSeconds);
+    controls.lbl_time2.setText(totalTimeText(TrackSeconds));
+}
+
+void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget& window)
+{
+    TrackTagRecord tags{};
+    TrackDetailRecord detail{};
+    TrackTextRecord texts{};
+    engine.vbmp3_getFileInfo2(SelectedPath, tags, detail, texts);
+
+    const QString ending = SelectedPath.right(3);
+    QString caption;
+    if (ending == QStringLiteral("mp3"))
+        caption = fieldText(tags.artist) + QStringLiteral(" // ") + fieldText(tags.title);
+    else if (ending == QStringLiteral("rmp"))
+        caption = fieldText(texts.texts[1]) + QStringLiteral(" // ") + fieldText(texts.texts[0]);
+    else
+        return;
+    window.setWindowTitle(caption);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class AudioEngine;
+class Prompts;
+class QLabel;
+class QScrollBar;
+class QWidget;
+
+// The window's controls that show the open track.
+struct TrackControls {
+    QWidget& window;     // its caption gets the track's descriptive texts
+    QScrollBar& timebar; // ranges over the track in whole seconds
+    QLabel& lbl_time2;   // the total time
+};
+
+// Closes any open track and opens SelectedPath in the engine. On success the caption,
+// the bar's maximum and the total-time label follow the new track; when the engine
+// refuses the file, "Open Error" is shown and the controls keep the previous track.
+void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPath,
+               const TrackControls& controls);
+
+// Puts "second text // first text" of the track's tags into the window caption, for
+// paths ending in "mp3" (ID3 tags) or "rmp" (RIFF texts), compared case-sensitively.
+void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget& window);
