@@ -170,7 +170,7 @@ TEST(Mp3EngineNoDeviceDeathTest, PlayReturnsZeroAndTheReasonGoesToStandardError)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+            qputenv("SDL_AUDIODRIVER", "no_such_driver");
             Mp3Engine engine;
             engine.vbmp3_init();
             TrackOpenRecord info;

@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <utility>
 
 int main(int argc, char** argv)
 {
     // Set before QApplication exists; an outer setting (a real display) wins.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    for (const auto& [name, value] : {std::pair{"QT_QPA_PLATFORM", "offscreen"}, std::pair{"SDL_AUDIODRIVER", "dummy"}}) {
+        if (!qEnvironmentVariableIsSet(name))
+            qputenv(name, value);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
     ::testing::InitGoogleTest(&argc, argv);
