@@ -49,9 +49,12 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     m_controls = createControls(*client, m_engine);
+    m_fileCommands = std::make_unique<FileCommands>(
+        LyricsFiles{m_engine, m_prompts, m_state, *m_controls.FlxGrid, m_controls.CommonDialog1},
+        TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2});
     m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
         m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer, *m_controls.Cmd_TimeIn,
-        m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
+        *m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
     m_lyricsDisplay = std::make_unique<LyricsDisplay>(m_engine, m_controls.Lbl_1);
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
     connectHandlers();

@@ -44,7 +44,7 @@ private:
     Prompts& m_prompts;
     ProgramState m_state;
     WindowControls m_controls;
-    FileCommands m_fileCommands;
+    std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
     std::unique_ptr<LyricsDisplay> m_lyricsDisplay;
     std::unique_ptr<PositionBar> m_positionBar;

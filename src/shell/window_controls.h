@@ -1,5 +1,7 @@
 #pragma once
 
+#include "prompts.h"
+
 #include <array>
 
 class AudioEngine;
@@ -29,6 +31,7 @@ struct WindowControls {
     LyricsSheet* FlxGrid;
     QTimer* Play_timer;
     QTimer* Timer2;
+    FileDialogSettings CommonDialog1;  // the one file dialog; its settings last between uses
 };
 
 // Creates every control inside the client area at its place (positions in twips,

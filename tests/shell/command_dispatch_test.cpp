@@ -25,7 +25,9 @@ class EveryClick : public CommandDispatchTest, public ::testing::WithParamInterf
 TEST_P(EveryClick, ReadsTheEngineStateOnceBeforeAnythingElse)
 {
     engine.setState(GetParam().state);
+    prompts.queueOpenCancel();  // for the commands that open a dialog
     clickToolbar(*GetParam().key);
+    prompts.clearScript();
     const Calls calls = engine.calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front(), "vbmp3_getState");
@@ -74,9 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, BusyRule,
     ::testing::Values(BusyCase{&CommandKey::Open, 1, Busy}, BusyCase{&CommandKey::LoadLyrics, 1, Busy},
                       BusyCase{&CommandKey::SaveLyrics, 1, Busy}, BusyCase{&CommandKey::SaveAndLoad, 1, Busy},
-                      BusyCase{&CommandKey::Search, 1, Busy}, BusyCase{&CommandKey::Open, 2, nullptr},
-                      BusyCase{&CommandKey::LoadLyrics, 0, nullptr}, BusyCase{&CommandKey::SaveLyrics, 2, nullptr},
-                      BusyCase{&CommandKey::SaveAndLoad, 0, nullptr}, BusyCase{&CommandKey::Search, 0, Search},
+                      BusyCase{&CommandKey::Search, 1, Busy}, BusyCase{&CommandKey::Search, 0, Search},
                       BusyCase{&CommandKey::Search, 2, Search}, BusyCase{&CommandKey::About, 1, nullptr}));
 
 TEST_F(CommandDispatchTest, PlayStartsTheClockAndGivesTimeInputTheFocus)

@@ -1,0 +1,47 @@
+#include "file_commands.h"
+
+#include "file_dialogs.h"
+#include "lyrics_loader.h"
+#include "lyrics_saver.h"
+
+#include <utility>
+
+namespace {
+
+constexpr int MusicFilter = 1;  // "MP File(*.mp3,*.rmp)"
+
+}  // namespace
+
+FileCommands::FileCommands(LyricsFiles files, TrackControls track)
+    : m_files(std::move(files)), m_track(std::move(track))
+{
+}
+
+void FileCommands::openMusicFile()
+{
+    ProgramState& state = m_files.state;
+    m_files.CommonDialog1.filterIndex = MusicFilter;
+    ShowOpenDialog(m_files.prompts, m_files.CommonDialog1, state);
+    if (state.SelectedPath == ErrorCancel)
+        return;
+    OpenTrack(m_files.engine, m_files.prompts, state.SelectedPath, m_track);
+    // Also after "Open Error": the lyrics are offered all the same.
+    ::LoadLyrics(m_files);
+}
+
+void FileCommands::loadLyricsFile()
+{
+    // An empty path makes the loader skip its question and go to the open dialog.
+    m_files.state.SelectedPath.clear();
+    ::LoadLyrics(m_files);
+}
+
+void FileCommands::SaveLyrics()
+{
+    ::SaveLyrics(m_files);
+}
+
+void FileCommands::SaveAndLoadLyrics()
+{
+    ::SaveAndLoadLyrics(m_files);
+}
