@@ -1,0 +1,105 @@
+#pragma once
+
+#include "ansi_text.h"
+#include "lyrics_files.h"
+#include "lyrics_loader.h"
+#include "lyrics_sheet.h"
+#include "lyricsfile_printers.h"
+#include "program_state.h"
+#include "recording_engine.h"
+#include "scripted_prompts.h"
+#include "sheet_shaping.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// The CP932 bytes of a text that CP932 can hold.
+inline QByteArray cp932(const QString& text)
+{
+    const EncodeResult encoded = encodeCp932(text);
+    EXPECT_TRUE(encoded.ok()) << encoded.error.toStdString();
+    return encoded.bytes;
+}
+
+// Everything a sheet shows and the state that travels with it, for before/after checks.
+struct SheetSnapshot {
+    int rows = 0;
+    int currentRow = 0;
+    QStringList cells;
+    std::int16_t lineCount = 0;
+    std::int16_t stampRow = 0;
+    QString lyricsPath;
+    QString selectedPath;
+    bool operator==(const SheetSnapshot&) const = default;
+};
+
+// A start-up sheet, the state, a recording engine and scripted prompts wired
+// together as the window wires them, over a temporary folder for real files.
+class LyricsFilesFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        shapeSheetAtStartUp(sheet, state);
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    static void writeBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    static QByteArray readBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+
+    // "歌詞読込": no question, the open dialog chooses `lyricsPath`.
+    void loadThroughDialog(const QString& lyricsPath)
+    {
+        state.SelectedPath.clear();
+        prompts.queueOpenAccept(lyricsPath);
+        LoadLyrics(files);
+    }
+
+    // Writes `bytes` to a new file in the folder and loads it through the dialog.
+    QString loadBytes(const QByteArray& bytes, const QString& name = QStringLiteral("lyrics.txt"))
+    {
+        const QString file = path(name);
+        writeBytes(file, bytes);
+        loadThroughDialog(file);
+        return file;
+    }
+
+    QStringList column(int column) const
+    {
+        QStringList cells;
+        for (int row = 1; row < sheet.rows(); ++row)
+            cells << CellText(sheet, row, column);
+        return cells;
+    }
+
+    SheetSnapshot snapshot() const
+    {
+        SheetSnapshot shot{sheet.rows(), sheet.row(), {}, state.LineCount, state.StampRow,
+                           state.LyricsPath, state.SelectedPath};
+        for (int index = 0; index < sheet.rows() * sheet.cols(); ++index)
+            shot.cells << sheet.cellAt(index);
+        return shot;
+    }
+
+    QTemporaryDir dir;
+    RecordingEngine engine;
+    ScriptedPrompts prompts;
+    ProgramState state;
+    LyricsSheet sheet;
+    FileDialogSettings dialog;
+    LyricsFiles files{engine, prompts, state, sheet, dialog};
+};
