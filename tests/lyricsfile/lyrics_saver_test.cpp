@@ -1,0 +1,253 @@
+#include "lyrics_files_fixture.h"
+#include "lyrics_saver.h"
+#include "test_data.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString str(const char16_t* text)
+{
+    return QStringView(text).toString();
+}
+
+using SaveLyricsTest = LyricsFilesFixture;
+
+// A sheet of the given lines, as a load would leave it, with LyricsPath in the folder.
+void fillSheet(LyricsSheet& sheet, ProgramState& state, const QList<QStringList>& lines)
+{
+    sheet.setRows(static_cast<int>(lines.size()) + 1);
+    for (int line = 0; line < lines.size(); ++line) {
+        sheet.setCellAt(LineTagIndex(sheet, line), lines[line][0]);
+        sheet.setCellAt(LineTagIndex(sheet, line) + 1, lines[line][1]);
+    }
+    state.LineCount = static_cast<std::int16_t>(lines.size());
+}
+
+// --- what is written ------------------------------------------------------
+
+TEST_F(SaveLyricsTest, WritesTagThenTextForRowsOneToLineCount)
+{
+    fillSheet(sheet, state,
+              {{QStringLiteral("[01:23:45]"), QStringLiteral("Hello")},
+               {QString(), str(u"タグなし")},
+               {QString(), QString()},
+               {QStringLiteral("[00:00:01]"), QString()},
+               {QStringLiteral("[09:09:09]"), QStringLiteral("beyond LineCount")}});
+    state.LineCount = 4;
+    state.LyricsPath = path(QStringLiteral("out.txt"));
+
+    EXPECT_EQ(WriteLyricsFile(sheet, state), QString());
+
+    EXPECT_EQ(readBytes(state.LyricsPath), cp932(str(u"[01:23:45]Hello\r\nタグなし\r\n\r\n[00:00:01]\r\n")));
+}
+
+TEST_F(SaveLyricsTest, LineCountZeroWritesAnEmptyFileAndStillTellsSo)
+{
+    const QString file = loadBytes(QByteArray());  // the empty load: one line row, LineCount 0
+    prompts.clearShown();
+    writeBytes(file, "old\r\n");
+    state.SelectedPath = file;
+
+    SaveAndLoadLyrics(files);
+
+    EXPECT_EQ(readBytes(file), QByteArray());
+    EXPECT_EQ(prompts.messages(), QStringList{file + str(u"を Save & Load しました")});
+}
+
+TEST_F(SaveLyricsTest, WrittenLinesLoadBackIntoTheSameCells)
+{
+    const QList<QStringList> lines = {{QStringLiteral("[01:23:45]"), QStringLiteral("Hello")},
+                                      {QStringLiteral("[01:23]"), str(u" 歌詞")},
+                                      {QString(), QStringLiteral("plain")},
+                                      {QStringLiteral("[00:00:02]"), QStringLiteral("[Chorus]")}};
+    fillSheet(sheet, state, lines);
+    state.LyricsPath = path(QStringLiteral("round.txt"));
+    ASSERT_EQ(WriteLyricsFile(sheet, state), QString());
+
+    loadThroughDialog(state.LyricsPath);
+
+    EXPECT_EQ(column(0), (QStringList{lines[0][0], lines[1][0], QString(), lines[3][0]}));
+    EXPECT_EQ(column(1), (QStringList{lines[0][1], lines[1][1], lines[2][1], lines[3][1]}));
+}
+
+// --- the two commands -----------------------------------------------------
+
+TEST_F(SaveLyricsTest, SaveLyricsWithoutALyricsFileDoesNothing)
+{
+    state.SelectedPath = path(QStringLiteral("song.mp3"));
+    SaveLyrics(files);
+    SaveAndLoadLyrics(files);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+    EXPECT_TRUE(engine.log().empty());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(SaveLyricsTest, SaveLyricsWritesTheChosenFileAndMakesItTheLyricsFile)
+{
+    const QString loaded = loadBytes("[00:01:00]a\r\nb\r\n");
+    const QString chosen = path(QStringLiteral("chosen.txt"));
+    sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[00:02:00]"));
+    prompts.queueSaveAccept(chosen);
+    engine.clearLog();
+
+    SaveLyrics(files);
+
+    ASSERT_EQ(prompts.saveDialogs().size(), 1u);
+    EXPECT_EQ(prompts.saveDialogs().front().fileName, loaded);
+    EXPECT_EQ(prompts.saveDialogs().front().filterIndex, 2);
+    EXPECT_EQ(readBytes(chosen), QByteArray("[00:01:00]a\r\n[00:02:00]b\r\n"));
+    EXPECT_EQ(readBytes(loaded), QByteArray("[00:01:00]a\r\nb\r\n"));
+    EXPECT_EQ(state.LyricsPath, chosen);
+    EXPECT_EQ(prompts.messages(), QStringList{chosen + str(u"を保存しました")});
+    EXPECT_TRUE(engine.log().empty()) << "the engine keeps the file it had";
+}
+
+TEST_F(SaveLyricsTest, CancelledSaveDialogKeepsLyricsPathAndStopsSaveAndLoad)
+{
+    const QString loaded = loadBytes("a\r\n");
+    sheet.setCellAt(LineTagIndex(sheet, 0) + 1, QStringLiteral("changed"));
+    prompts.queueSaveCancel();
+
+    SaveLyrics(files);
+
+    EXPECT_EQ(state.LyricsPath, loaded);
+    EXPECT_EQ(state.SelectedPath, ErrorCancel);
+    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_EQ(readBytes(loaded), QByteArray("a\r\n"));
+
+    SaveAndLoadLyrics(files);  // "Error_Cancel" stops it
+    EXPECT_EQ(readBytes(loaded), QByteArray("a\r\n"));
+
+    prompts.queueSaveAccept(loaded);
+    SaveLyrics(files);  // a confirmed dialog goes on whatever SelectedPath holds
+    EXPECT_EQ(readBytes(loaded), QByteArray("[00:00:00]changed\r\n"));
+    EXPECT_EQ(prompts.messages(), QStringList{loaded + str(u"を保存しました")});
+}
+
+TEST_F(SaveLyricsTest, SaveAndLoadWritesInPlaceThenHandsTheFileToTheEngine)
+{
+    const QString loaded = loadBytes("a\r\nb\r\n");
+    sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[00:03:21]"));
+    engine.clearLog();
+    prompts.clearShown();
+
+    SaveAndLoadLyrics(files);
+
+    EXPECT_EQ(readBytes(loaded), QByteArray("[00:00:00]a\r\n[00:03:21]b\r\n"));
+    EXPECT_EQ(engine.callTexts(), std::vector<std::string>{"vbmp3_setLyricsFile(" + loaded.toStdString() + ")"});
+    EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("message: ") + loaded + str(u"を Save & Load しました")});
+}
+
+// --- byte for byte ----------------------------------------------------------
+
+struct RoundTrip {
+    const char* fixture;
+    QByteArray stampedLine;   // line 1 as it is in the file
+    QByteArray expectedLine;  // the same line after "[09:08:07]" went into its tag cell
+    bool crLfAlready;         // the fixture's line ends are CR LF
+};
+
+void PrintTo(const RoundTrip& param, std::ostream* out)
+{
+    *out << param.fixture;
+}
+
+class ByteForByte : public LyricsFilesFixture, public ::testing::WithParamInterface<RoundTrip> {};
+
+TEST_P(ByteForByte, OnlyTheStampedTagChanges)
+{
+    const QByteArray original = readBytes(testDataPath(QString::fromLatin1(GetParam().fixture)));
+    ASSERT_TRUE(original.contains(GetParam().stampedLine));
+    const QString file = loadBytes(original, QString::fromLatin1(GetParam().fixture));
+    state.SelectedPath = file;
+    QByteArray expected = original;
+    if (!GetParam().crLfAlready)
+        expected.replace("\n", "\r\n");
+
+    SaveAndLoadLyrics(files);  // unchanged sheet
+    EXPECT_EQ(readBytes(file), expected);
+
+    sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[09:08:07]"));
+    SaveAndLoadLyrics(files);
+    expected.replace(GetParam().stampedLine, GetParam().expectedLine);
+    EXPECT_EQ(readBytes(file), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, ByteForByte,
+    ::testing::Values(
+        // "bad" followed by 85 40, which CP932 does not hold; "\xFD" and a lone lead byte 81 follow.
+        RoundTrip{"lyrics_invalid_bytes.txt", "[00:02:00]bad\x85\x40here", "[09:08:07]bad\x85\x40here", true},
+        RoundTrip{"lyrics_cp932_crlf.txt", "[00:01:00]", "[09:08:07]", true},
+        RoundTrip{"lyrics_utf8_bom_crlf.txt", "[00:01:00]", "[09:08:07]", true},
+        RoundTrip{"lyrics_utf8_lf.txt", "[00:01:00]", "[09:08:07]", false}),
+    [](const auto& info) {
+        std::string name = info.param.fixture;
+        return name.substr(0, name.find('.'));
+    });
+
+// --- saves that cannot be done ------------------------------------------------
+
+TEST_F(SaveLyricsTest, CharacterTheFileCannotHoldNamesLineAndCharacterAndWritesNothing)
+{
+    const QString loaded = loadBytes("a\r\nb\r\nc\r\n");
+    sheet.setCellAt(LineTagIndex(sheet, 2) + 1, str(u"c 🎵"));
+    const QString other = path(QStringLiteral("other.txt"));
+    prompts.queueSaveAccept(other);
+    const SheetSnapshot before = snapshot();
+    engine.clearLog();
+
+    SaveAndLoadLyrics(files);
+    SaveLyrics(files);
+
+    ASSERT_EQ(prompts.messages().size(), 2);
+    for (const QString& message : prompts.messages()) {
+        EXPECT_TRUE(message.contains(str(u"3 行目"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(str(u"🎵"))) << message.toStdString();
+    }
+    EXPECT_EQ(readBytes(loaded), QByteArray("a\r\nb\r\nc\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(other));
+    EXPECT_TRUE(engine.log().empty());
+    EXPECT_TRUE(snapshot() == before) << "the sheet or the state changed";
+}
+
+TEST_F(SaveLyricsTest, UnwritableTargetNamesFileAndReasonAndChangesNothing)
+{
+    const QString loaded = loadBytes("a\r\n");
+    sheet.setCellAt(LineTagIndex(sheet, 0), QStringLiteral("[00:00:05]"));
+    const QString missingFolder = path(QStringLiteral("missing/song.txt"));
+    const QString folder = path(QStringLiteral("folder.txt"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    const SheetSnapshot before = snapshot();
+
+    for (const QString& target : {missingFolder, folder}) {
+        prompts.clearShown();
+        prompts.queueSaveAccept(target);
+        SaveLyrics(files);
+        ASSERT_EQ(prompts.messages().size(), 1) << target.toStdString();
+        const QString message = prompts.messages().front();
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(target))) << message.toStdString();
+        EXPECT_FALSE(message.contains(str(u"を保存しました"))) << message.toStdString();
+        // LyricsPath stays the loaded file, so "再読込" does not aim at the failed target.
+        EXPECT_TRUE(snapshot() == before) << target.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("missing"))));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(readBytes(loaded), QByteArray("a\r\n"));
+
+    // The lyrics file itself became a folder after the load.
+    ASSERT_TRUE(QFile::remove(loaded));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QFileInfo(loaded).fileName()));
+    prompts.clearShown();
+    engine.clearLog();
+    SaveAndLoadLyrics(files);
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages().front().contains(QDir::toNativeSeparators(loaded)));
+    EXPECT_FALSE(prompts.messages().front().contains(str(u"Save & Load しました")));
+    EXPECT_TRUE(engine.log().empty());
+    EXPECT_TRUE(QFileInfo(loaded).isDir());
+}
+
+}  // namespace
