@@ -1,0 +1,180 @@
+// The whole road over the real engine on SDL's dummy driver: open a track with its
+// lyrics, play, stamp three lines, Save & Load, play again and watch the labels.
+#include "ansi_text.h"
+#include "audio/mp3_engine.h"
+#include "command_keys.h"
+#include "lyrics_display.h"
+#include "lyrics_sheet.h"
+#include "main_window.h"
+#include "qt_printers.h"
+#include "scripted_prompts.h"
+#include "test_data.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <array>
+
+namespace {
+
+// One line of the lyrics file as its tag and text bytes.
+struct FileLine {
+    QByteArray tag;
+    QByteArray text;
+};
+
+QByteArray fileBytes(const std::vector<FileLine>& lines)
+{
+    QByteArray bytes;
+    for (const FileLine& line : lines)
+        bytes += line.tag + line.text + "\r\n";
+    return bytes;
+}
+
+QByteArray cp932(const char16_t* text)
+{
+    return encodeCp932(QString::fromUtf16(text)).bytes;
+}
+
+// "[mm:ss:xx]" as milliseconds; -1 for anything else.
+int tagMs(const QString& tag)
+{
+    static const QRegularExpression form(QStringLiteral("^\\[(\\d\\d):(\\d\\d):(\\d\\d)\\]$"));
+    const QRegularExpressionMatch match = form.match(tag);
+    if (!match.hasMatch())
+        return -1;
+    return ((match.captured(1).toInt() * 60 + match.captured(2).toInt()) * 100 + match.captured(3).toInt()) * 10;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void clickToolbar(const QString& key)
+    {
+        QToolButton* button = window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key);
+        ASSERT_NE(button, nullptr) << key.toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    std::array<QString, 5> labelTexts() const
+    {
+        std::array<QString, 5> texts;
+        for (QLabel* label : window.findChildren<QLabel*>(QStringLiteral("Lbl_1")))
+            texts.at(label->property("index").toInt()) = label->text();
+        return texts;
+    }
+
+    std::array<QString, 5> engineLines()
+    {
+        LyricsLinesRecord record{};
+        engine.vbmp3_getLyrics(record);
+        return lyricsLabelTexts(record);
+    }
+
+    Mp3Engine engine{Mp3Engine::Output::Device};
+    ScriptedPrompts prompts;
+    MainWindow window{engine, prompts};
+};
+
+TEST_F(EndToEnd, StampedTagsAreSavedAndTheLabelsFollowThemOnTheNextPlay)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString music = dir.filePath(QStringLiteral("song.mp3"));
+    const QString lyrics = dir.filePath(QStringLiteral("song.txt"));
+    ASSERT_TRUE(QFile::copy(testDataPath(QStringLiteral("tone_xing.mp3")), music));
+    const std::vector<FileLine> original = {
+        {"[00:00:00]", cp932(u"はじめの行～")},  // ～ is 81 60 and must come back as that
+        {"[00:00:50]", cp932(u"二行目")},
+        {"", cp932(u"三行目 end")},
+        {"[01:00]", cp932(u"四行目 短い形")},
+        {"", ""},
+        {"", cp932(u"最後の行")},
+    };
+    {
+        QFile file(lyrics);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(fileBytes(original));
+    }
+
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
+
+    // "読込": the track and, answering Yes, its same-named lyrics.
+    prompts.queueOpenAccept(music);
+    prompts.queueAnswer(AnswerYes);
+    clickToolbar(CommandKey::Open);
+    ASSERT_EQ(prompts.shown(), (QStringList{QStringLiteral("open"),
+                                            QStringLiteral("question: [ song.txt ] をＬＯＡＤしますか？")}));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lbl_time2"))->text(), QStringLiteral("Time 00:03:00"));
+    EXPECT_EQ(window.findChild<QScrollBar*>(QStringLiteral("timebar"))->maximum(), 3);
+    ASSERT_EQ(sheet->rows(), 7);
+    EXPECT_EQ(CellText(*sheet, 3, 1), QStringLiteral("三行目 end"));
+
+    // "再生" and three stamps with the space bar on the focused Time Input button.
+    clickToolbar(CommandKey::Play);
+    ASSERT_EQ(QApplication::focusWidget(), window.findChild<QWidget*>(QStringLiteral("Cmd_TimeIn")));
+    for (int stamp = 0; stamp < 3; ++stamp) {
+        QTest::qWait(300);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }
+    std::int32_t seconds = 0;
+    ASSERT_EQ(engine.vbmp3_getState(seconds), EnginePlaying) << "the 3 s track ended before the last stamp";
+    clickToolbar(CommandKey::Stop);
+
+    std::vector<int> stampedMs;
+    std::vector<FileLine> expected = original;
+    for (int line = 0; line < 3; ++line) {
+        const QString tag = sheet->cellAt(LineTagIndex(*sheet, line));
+        const int ms = tagMs(tag);
+        ASSERT_GT(ms, stampedMs.empty() ? -1 : stampedMs.back()) << "line " << line << ": " << tag.toStdString();
+        stampedMs.push_back(ms);
+        expected[line].tag = tag.toLatin1();
+    }
+    ASSERT_LT(stampedMs.back(), 3000);
+
+    // "再読込": written in place and handed to the engine.
+    clickToolbar(CommandKey::SaveAndLoad);
+    EXPECT_EQ(prompts.messages(), QStringList{lyrics + QStringLiteral("を Save & Load しました")});
+    QFile saved(lyrics);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), fileBytes(expected));
+
+    // "再生" again; once the first stamped line has been reached and the play clock
+    // has ticked a while, hold the position so that labels and engine can be compared.
+    clickToolbar(CommandKey::Play);
+    QElapsedTimer played;
+    played.start();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return played.elapsed() >= 600 && engine.vbmp3_getWinampPlayMs() >= stampedMs[0] + 150; }, 2500));
+    ASSERT_EQ(engine.vbmp3_pause(), 1);
+    const std::int32_t heldMs = engine.vbmp3_getWinampPlayMs();
+    // The play clock still ticks (only the engine was paused): wait for a tick at the held position.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return labelTexts() == engineLines(); }, 2000));
+    EXPECT_EQ(labelTexts(), engineLines());
+
+    int current = 0;
+    while (current + 1 < 3 && stampedMs[current + 1] <= heldMs)
+        ++current;
+    const QString middle = labelTexts()[2];
+    EXPECT_EQ(middle, decodeCp932(original[current].text)) << "held at " << heldMs << " ms";
+    // Top to bottom in time order: the line before above the middle, the next one below.
+    EXPECT_EQ(labelTexts()[1], current > 0 ? decodeCp932(original[current - 1].text) : QString());
+    EXPECT_EQ(labelTexts()[3], decodeCp932(original[current + 1].text));
+
+    clickToolbar(CommandKey::Stop);
+    window.close();
+}
+
+}  // namespace
