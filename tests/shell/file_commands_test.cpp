@@ -5,7 +5,6 @@
 #include "record_text.h"
 #include "window_fixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -228,38 +227,5 @@ INSTANTIATE_TEST_SUITE_P(
                       RunningCase{&CommandKey::SaveLyrics, EngineStopped, u"save"},
                       RunningCase{&CommandKey::SaveAndLoad, EnginePaused, u"message: %1を Save & Load しました"},
                       RunningCase{&CommandKey::SaveAndLoad, EngineStopped, u"message: %1を Save & Load しました"}));
-
-TEST_F(FileCommandsTest, SaveAndLoadWritesTheSheetAndHandsTheFileToTheEngine)
-{
-    openSongWithLyrics();
-    sheet().setCellAt(LineTagIndex(sheet(), 1), QStringLiteral("[00:02:25]"));
-
-    clickToolbar(CommandKey::SaveAndLoad);
-
-    EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("message: ") + lyrics + QStringLiteral("を Save & Load しました")});
-    EXPECT_EQ(engine.callTexts(), (Calls{"vbmp3_getState()", "vbmp3_setLyricsFile(" + lyrics.toStdString() + ")"}));
-    QFile file(lyrics);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), encodeCp932(u"[00:01:00]はじめの行\r\n[00:02:25]二行目\r\n[00:03:50]三行目\r\n").bytes);
-}
-
-TEST_F(FileCommandsTest, SaveLyricsWritesWhereTheSaveDialogChose)
-{
-    openSongWithLyrics();
-    const QString copy = dir.filePath(QStringLiteral("copy.txt"));
-    prompts.queueSaveAccept(copy);
-
-    clickToolbar(CommandKey::SaveLyrics);
-
-    EXPECT_EQ(prompts.shown(), (QStringList{QStringLiteral("save"),
-                                            QStringLiteral("message: ") + copy + QStringLiteral("を保存しました")}));
-    EXPECT_EQ(prompts.saveDialogs().at(0).fileName, lyrics) << "the dialog proposes the loaded file";
-    EXPECT_EQ(window().programState().LyricsPath, copy);
-    QFile original(lyrics);
-    QFile saved(copy);
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), original.readAll());
-}
 
 }  // namespace
