@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "about_box.h"
 #include "audio_engine.h"
 #include "control_fonts.h"
 #include "engine_options.h"
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -57,6 +59,8 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
         *m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
     m_lyricsDisplay = std::make_unique<LyricsDisplay>(m_engine, m_controls.Lbl_1);
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
+    m_cellEditing = std::make_unique<CellEditing>(
+        CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
     connectHandlers();
 
     Form_Load();
@@ -71,6 +75,9 @@ void MainWindow::connectHandlers()
             [this](QAction* button) { m_dispatcher->Toolbar1_ButtonClick(button->data().toString()); });
     connect(m_controls.Cmd_TimeIn, &QPushButton::clicked, this, &MainWindow::Cmd_TimeIn_Click);
     connect(m_controls.Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(m_controls.FlxGrid, &LyricsSheet::sheetClicked, this, [this] { m_cellEditing->FlxGrid_Click(); });
+    connect(m_controls.Time_Txt, &QLineEdit::textChanged, this, [this] { m_cellEditing->Time_Txt_Change(); });
+    connect(m_controls.Grid_Txt, &QLineEdit::textChanged, this, [this] { m_cellEditing->Grid_Txt_Change(); });
     connect(m_controls.Play_timer, &QTimer::timeout, this, &MainWindow::Play_timer_Timer);
     connect(m_controls.Timer2, &QTimer::timeout, m_positionBar.get(), &PositionBar::Timer2_Timer);
 }
@@ -107,6 +114,13 @@ void MainWindow::Form_Unload()
     // The window is gone: no more ticks reach the released engine.
     m_controls.Play_timer->stop();
     m_controls.Timer2->stop();
+}
+
+void MainWindow::showAboutBox()
+{
+    auto* box = new AboutBox(m_engine, this);  // deletes itself when closed
+    m_aboutBox = box;
+    box->exec();
 }
 
 void MainWindow::Play_timer_Timer()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cell_editing.h"
 #include "command_dispatcher.h"
 #include "file_commands.h"
 #include "lyrics_labels.h"
@@ -37,8 +38,8 @@ private:
     void Play_timer_Timer();
     void Cmd_TimeIn_Click();
     void Command1_Click();
-    // "情報": the About box, shown modally by the about-box work; nothing yet.
-    void showAboutBox() {}
+    // "情報": the About box, built afresh and shown modally.
+    void showAboutBox();
 
     AudioEngine& m_engine;
     Prompts& m_prompts;
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<CommandDispatcher> m_dispatcher;
     std::unique_ptr<LyricsDisplay> m_lyricsDisplay;
     std::unique_ptr<PositionBar> m_positionBar;
+    std::unique_ptr<CellEditing> m_cellEditing;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     bool m_unloaded = false;
 };

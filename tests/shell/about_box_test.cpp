@@ -1,5 +1,7 @@
 #include "about_box.h"
+#include "command_keys.h"
 #include "recording_engine.h"
+#include "window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,28 @@ TEST(AboutBoxTest, OkButtonClosesTheBox)
     QApplication::processEvents();
     EXPECT_TRUE(watch.isNull() || !watch->isVisible());
     delete watch.data();
+}
+
+using AboutCommandTest = WindowTest;
+
+TEST_F(AboutCommandTest, OpensTheBoxModallyWithTheEngineVersionEachTime)
+{
+    showActive();
+    engine.setVersion(150);
+    QStringList seen;
+    for (int showing = 0; showing < 2; ++showing) {
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            const QLabel* version = box->findChild<QLabel*>(QStringLiteral("Vbmp_Ver"));
+            seen << box->objectName() + u' ' + (version ? version->text() : QString());
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        clickToolbar(CommandKey::About);
+        engine.setVersion(200);
+    }
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("frmAbout VBMP3 Ver. 1.5"), QStringLiteral("frmAbout VBMP3 Ver. 2")}));
+    EXPECT_EQ(engine.countOf("vbmp3_getVersion"), 2);
 }
 
 }  // namespace
