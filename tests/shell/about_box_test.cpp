@@ -103,4 +103,22 @@ TEST_F(AboutCommandTest, OpensTheBoxModallyWithTheEngineVersionEachTime)
     EXPECT_EQ(engine.countOf("vbmp3_getVersion"), 2);
 }
 
+TEST_F(AboutCommandTest, ShutdownClosesAnOpenBoxBeforeReleasingTheEngine)
+{
+    showActive();
+    bool boxWasOpen = false;
+    QTimer::singleShot(0, [&] {
+        boxWasOpen = QApplication::activeModalWidget() != nullptr;
+        window().close();
+    });
+    clickToolbar(CommandKey::About);
+    QApplication::processEvents();
+    EXPECT_TRUE(boxWasOpen);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    const std::vector<std::string> calls = engine.calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
+              (std::vector<std::string>{"vbmp3_stop", "vbmp3_stopCallback", "vbmp3_free"}));
+}
+
 }  // namespace
