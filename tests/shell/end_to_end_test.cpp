@@ -7,6 +7,7 @@
 #include "lyrics_sheet.h"
 #include "main_window.h"
 #include "qt_printers.h"
+#include "road_helpers.h"
 #include "scripted_prompts.h"
 #include "test_data.h"
 
@@ -16,7 +17,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QRegularExpression>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,35 +28,6 @@
 #include <array>
 
 namespace {
-
-// One line of the lyrics file as its tag and text bytes.
-struct FileLine {
-    QByteArray tag;
-    QByteArray text;
-};
-
-QByteArray fileBytes(const std::vector<FileLine>& lines)
-{
-    QByteArray bytes;
-    for (const FileLine& line : lines)
-        bytes += line.tag + line.text + "\r\n";
-    return bytes;
-}
-
-QByteArray cp932(const char16_t* text)
-{
-    return encodeCp932(QString::fromUtf16(text)).bytes;
-}
-
-// "[mm:ss:xx]" as milliseconds; -1 for anything else.
-int tagMs(const QString& tag)
-{
-    static const QRegularExpression form(QStringLiteral("^\\[(\\d\\d):(\\d\\d):(\\d\\d)\\]$"));
-    const QRegularExpressionMatch match = form.match(tag);
-    if (!match.hasMatch())
-        return -1;
-    return ((match.captured(1).toInt() * 60 + match.captured(2).toInt()) * 100 + match.captured(3).toInt()) * 10;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -173,6 +146,107 @@ TEST_F(EndToEnd, StampedTagsAreSavedAndTheLabelsFollowThemOnTheNextPlay)
     EXPECT_EQ(labelTexts()[1], current > 0 ? decodeCp932(original[current - 1].text) : QString());
     EXPECT_EQ(labelTexts()[3], decodeCp932(original[current + 1].text));
 
+    clickToolbar(CommandKey::Stop);
+    window.close();
+}
+
+// The way a user works: the lyrics picked in the dialog, five stamps, one line
+// stamped again, one text corrected, saved under a new name, then Save & Load.
+TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString music = dir.filePath(QStringLiteral("track.mp3"));
+    const QString picked = dir.filePath(QStringLiteral("picked lyrics.txt"));
+    const QString savedAs = dir.filePath(QStringLiteral("timed.txt"));
+    ASSERT_TRUE(QFile::copy(testDataPath(QStringLiteral("tone_xing.mp3")), music));
+    std::vector<FileLine> lines = {
+        {"", cp932(u"一行目")},
+        {"", cp932(u"二行目")},
+        {"", cp932(u"三行目")},
+        {"", QByteArray("bad \x85\x40 byte")},  // not CP932: must come back unchanged
+        {"", cp932(u"五行目 まちがい")},
+        {"", cp932(u"六行目")},
+    };
+    {
+        QFile file(picked);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(fileBytes(lines));
+    }
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
+
+    // "読込", answer No and pick the lyrics file in the dialog.
+    prompts.queueOpenAccept(music);
+    prompts.queueAnswer(AnswerNo);
+    prompts.queueOpenAccept(picked);
+    clickToolbar(CommandKey::Open);
+    ASSERT_EQ(sheet->rows(), 7);
+    EXPECT_EQ(window.programState().LyricsPath, picked);
+
+    // Play and stamp five lines with the space bar.
+    clickToolbar(CommandKey::Play);
+    for (int stamp = 0; stamp < 5; ++stamp) {
+        QTest::qWait(150);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }
+    // Line 2 again: click its tag cell, then press Time Input.
+    const QModelIndex lineTwoTag = sheet->model()->index(2, 0);
+    QTest::mouseClick(sheet->viewport(), Qt::LeftButton, {}, sheet->visualRect(lineTwoTag).center());
+    EXPECT_EQ(window.programState().StampRow, 2);
+    QTest::qWait(150);
+    const std::int32_t beforeRestamp = engine.vbmp3_getWinampPlayMs();
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Cmd_TimeIn")), Qt::LeftButton);
+    const std::int32_t afterRestamp = engine.vbmp3_getWinampPlayMs();
+    std::int32_t seconds = 0;
+    ASSERT_EQ(engine.vbmp3_getState(seconds), EnginePlaying) << "the 3 s track ended before the last stamp";
+    clickToolbar(CommandKey::Stop);
+
+    // Correct line 4's text in Grid_Txt.
+    const QModelIndex lineFourText = sheet->model()->index(4, 1);
+    QTest::mouseClick(sheet->viewport(), Qt::LeftButton, {}, sheet->visualRect(lineFourText).center());
+    auto* textBox = window.findChild<QLineEdit*>(QStringLiteral("Grid_Txt"));
+    ASSERT_EQ(QApplication::focusWidget(), textBox);
+    textBox->end(false);
+    for (int erase = 0; erase < 4; ++erase)  // "まちがい"
+        QTest::keyClick(textBox, Qt::Key_Backspace);
+    QTest::keyClicks(textBox, QStringLiteral("fixed"));
+
+    std::vector<int> tagTimes;
+    for (int line = 0; line < 5; ++line) {
+        const QString tag = sheet->cellAt(LineTagIndex(*sheet, line));
+        tagTimes.push_back(tagMs(tag));
+        ASSERT_GE(tagTimes.back(), 0) << "line " << line << ": " << tag.toStdString();
+        lines[static_cast<std::size_t>(line)].tag = tag.toLatin1();
+    }
+    EXPECT_GE(tagTimes[2] + 10, beforeRestamp / 10 * 10);
+    EXPECT_LE(tagTimes[2], afterRestamp);
+    EXPECT_GT(tagTimes[2], tagTimes[4]);  // the second stamp of line 2 came last
+    lines[4].text = cp932(u"五行目 fixed");
+
+    // "歌詞保存" under a new name, then "再読込" writes there and hands it to the engine.
+    prompts.queueSaveAccept(savedAs);
+    clickToolbar(CommandKey::SaveLyrics);
+    EXPECT_EQ(prompts.saveDialogs().back().fileName, picked);
+    clickToolbar(CommandKey::SaveAndLoad);
+    EXPECT_EQ(prompts.messages(), (QStringList{savedAs + QStringLiteral("を保存しました"),
+                                               savedAs + QStringLiteral("を Save & Load しました")}));
+    QFile saved(savedAs);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), fileBytes(lines));
+    QFile untouched(picked);
+    ASSERT_TRUE(untouched.open(QIODevice::ReadOnly));
+    EXPECT_EQ(untouched.readAll().count("\r\n"), 6);
+    EXPECT_FALSE(untouched.readAll().contains('['));
+
+    // Play again: the labels show the engine's lines of the saved file.
+    clickToolbar(CommandKey::Play);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.vbmp3_getWinampPlayMs() >= tagTimes[0] + 400; }, 2500));
+    ASSERT_EQ(engine.vbmp3_pause(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return labelTexts() == engineLines(); }, 2000));
+    EXPECT_FALSE(labelTexts()[2].isEmpty());
     clickToolbar(CommandKey::Stop);
     window.close();
 }
