@@ -110,6 +110,9 @@ WindowControls createControls(QWidget& client, AudioEngine& engine)
 
     c.FlxGrid = new LyricsSheet(&client);
     place(*c.FlxGrid, "FlxGrid", 15, 3150, 7455, 4155);
+    // A size smaller than the window's, so that a whole 10-character tag fits the
+    // tag column's 1100 twips after a load.
+    c.FlxGrid->setFont(gothicFont(9.75));
 
     c.Play_timer = new QTimer(&client);
     c.Play_timer->setObjectName(QStringLiteral("Play_timer"));
