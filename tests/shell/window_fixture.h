@@ -72,6 +72,15 @@ protected:
 
     void clickToolbar(const QString& key) { QTest::mouseClick(toolbarButton(key), Qt::LeftButton); }
 
+    // A modal box opened by the next click runs its own event loop; this closes it from inside.
+    static void closeModalBoxWhenShown()
+    {
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+    }
+
     LyricsSheet& sheet() { return *control<LyricsSheet>("FlxGrid"); }
     QTimer& playTimer() { return *control<QTimer>("Play_timer"); }
     QTimer& stateTimer() { return *control<QTimer>("Timer2"); }
