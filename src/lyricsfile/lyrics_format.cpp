@@ -1,14 +1,20 @@
 #include "lyrics_format.h"
 
-TaggedLine splitLyricTag(QStringView line)
+qsizetype lyricTagLength(QStringView line)
 {
     if (line.startsWith(u'[')) {
         for (const qsizetype tagLength : {7, 10}) {
             if (line.size() >= tagLength && line[tagLength - 1] == u']')
-                return {line.left(tagLength).toString(), line.mid(tagLength).toString()};
+                return tagLength;
         }
     }
-    return {QString(), line.toString()};
+    return 0;
+}
+
+TaggedLine splitLyricTag(QStringView line)
+{
+    const qsizetype tagLength = lyricTagLength(line);
+    return {line.left(tagLength).toString(), line.mid(tagLength).toString()};
 }
 
 QString joinLyricTag(QStringView tag, QStringView text)

@@ -9,6 +9,9 @@ struct TaggedLine {
     QString text;  // the rest of the line, nothing trimmed
 };
 
+// The length of the line's leading time tag: 7, 10, or 0 when it has none (see splitLyricTag).
+qsizetype lyricTagLength(QStringView line);
+
 // Splits a line by position alone: "[" first and "]" as the 7th character gives a
 // 7-character tag; otherwise "[" first and "]" as the 10th gives a 10-character tag.
 // Positions count characters, not bytes; what stands between the brackets is not examined.

@@ -112,17 +112,22 @@ void LoadLyrics(LyricsFiles& files)
     sheet.setRows(state.LineCount + 1);
     state.LyricLines = std::move(content.lines);
     state.LyricLines.append(QString());
+    // Tag and text cells of every line, in linear order, filled in one go.
+    const int firstIndex = LineTagIndex(sheet, 0);
+    QStringList cells;
+    cells.reserve(2 * lineCount);
     for (int line = 0; line < state.LineCount; ++line) {
         QString& text = state.LyricLines[line];
-        const int tagIndex = LineTagIndex(sheet, line);
         // A line that only looks like a tag ("[Chorus]") is treated as any line
         // without one: its tag cell keeps what the reset left there.
-        TaggedLine split = splitLyricTag(text);
-        if (!split.tag.isEmpty()) {
-            sheet.setCellAt(tagIndex, split.tag);
-            text = std::move(split.text);
+        if (const qsizetype tagLength = lyricTagLength(text)) {
+            cells.append(text.left(tagLength));
+            text.remove(0, tagLength);
+        } else {
+            cells.append(sheet.cellAt(LineTagIndex(sheet, line)));
         }
-        sheet.setCellAt(tagIndex + 1, text);
+        cells.append(text);
     }
+    sheet.setCellsAt(firstIndex, std::move(cells));
     sheet.setRow(1);
 }

@@ -110,6 +110,11 @@ void LyricsSheet::setCellAt(int index, const QString& text)
     m_model->setCell(index, text);
 }
 
+void LyricsSheet::setCellsAt(int firstIndex, QStringList texts)
+{
+    m_model->setCells(firstIndex, std::move(texts));
+}
+
 void LyricsSheet::setColWidth(int column, int twips)
 {
     setColumnWidth(column, twips / kTwipsPerPixel);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QTableView>
 
 class LyricsSheetModel;
@@ -27,6 +28,9 @@ public:
 
     QString cellAt(int index) const;
     void setCellAt(int index, const QString& text);
+    // Fills the cells from `firstIndex` on with `texts`, in linear index order, as
+    // setCellAt would one by one, but with one change notification for all.
+    void setCellsAt(int firstIndex, QStringList texts);
 
     void setColWidth(int column, int twips);
     // "<Time Tag|<歌詞": header texts separated by '|'; a leading '<' aligns the

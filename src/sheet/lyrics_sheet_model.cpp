@@ -59,6 +59,28 @@ void LyricsSheetModel::setCell(int index, const QString& text)
     }
 }
 
+void LyricsSheetModel::setCells(int first, QStringList texts)
+{
+    // Texts that would run past the last cell are dropped, never written outside the sheet.
+    const qsizetype room = std::max<qsizetype>(0, static_cast<qsizetype>(m_cells.size()) - first);
+    if (first < 0 || room == 0 || texts.isEmpty())
+        return;
+    if (texts.size() > room)
+        texts.resize(room);
+    const int last = first + static_cast<int>(texts.size()) - 1;
+    for (int index = first; index <= last; ++index)
+        m_cells[static_cast<std::size_t>(index)] = std::move(texts[index - first]);
+    const int firstRow = first / m_cols;
+    const int lastRow = last / m_cols;
+    if (firstRow == 0)
+        emit headerDataChanged(Qt::Horizontal, first, std::min(last, m_cols - 1));
+    if (lastRow > 0) {
+        // Whole rows: a cell range is a rectangle, and the rows in between change whole.
+        const int topRow = std::max(firstRow, 1);
+        emit dataChanged(index(topRow - 1, 0), index(lastRow - 1, m_cols - 1), {Qt::DisplayRole});
+    }
+}
+
 void LyricsSheetModel::setAlignment(int column, Qt::Alignment alignment)
 {
     m_alignments[static_cast<std::size_t>(column)] = alignment | Qt::AlignVCenter;

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -18,6 +19,8 @@ public:
     void setSheetCols(int cols);
     const QString& cell(int index) const { return m_cells[static_cast<std::size_t>(index)]; }
     void setCell(int index, const QString& text);
+    // Cells first, first + 1, ... take the texts, with one change notification.
+    void setCells(int first, QStringList texts);
     void setAlignment(int column, Qt::Alignment alignment);
     void clearCells();
 

@@ -1,0 +1,213 @@
+// Measures loading a 32,766-line CP932 lyrics file into the sheet (LoadLyrics) and
+// writing it back (WriteLyricsFile), each beside the same bytes converted by one bulk
+// iconv call in this process. Target: each under 3 times its iconv figure.
+//
+// The load is measured over an engine that does nothing, since the real engine reads
+// the lyrics file again for its own display; that reading is printed on its own line.
+// The save replaces the file safely (a new file, synced to disk, renamed over the old
+// one); the time QSaveFile alone takes to write the same bytes so is printed beside it.
+#include "audio/mp3_engine.h"
+#include "lyrics_loader.h"
+#include "lyrics_saver.h"
+#include "quiet_engine.h"
+#include "sheet_shaping.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kLines = 32766;
+constexpr int kRuns = 31;
+
+// Answers Yes to the load question and shows nothing.
+class YesPrompts : public Prompts {
+public:
+    void showMessage(const QString& text) override { m_messages.append(text); }
+    int askYesNoCancel(const QString&) override { return AnswerYes; }
+    bool showOpenDialog(FileDialogSettings&) override { return false; }
+    bool showSaveDialog(FileDialogSettings&) override { return false; }
+    const QStringList& messages() const { return m_messages; }
+
+private:
+    QStringList m_messages;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double timeMs(const std::function<void()>& work)
+{
+    const Clock::time_point start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Pair {
+    double ms;
+    double baselineMs;
+};
+
+// Medians of `work` and `baseline`, run in turns so that both meet the same machine load.
+Pair medianPair(const std::function<void()>& work, const std::function<void()>& baseline)
+{
+    std::vector<double> times;
+    std::vector<double> baselineTimes;
+    for (int run = 0; run < kRuns; ++run) {
+        baselineTimes.push_back(timeMs(baseline));
+        times.push_back(timeMs(work));
+    }
+    return {median(times), median(baselineTimes)};
+}
+
+double medianMs(const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run)
+        times.push_back(timeMs(work));
+    return median(times);
+}
+
+// One bulk conversion of all of `in`; the number of bytes written, or -1.
+qsizetype iconvBulk(iconv_t cd, const QByteArray& in, QByteArray& out)
+{
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* inBuffer = const_cast<char*>(in.constData());
+    std::size_t inLeft = static_cast<std::size_t>(in.size());
+    char* outBuffer = out.data();
+    std::size_t outLeft = static_cast<std::size_t>(out.size());
+    if (iconv(cd, &inBuffer, &inLeft, &outBuffer, &outLeft) == static_cast<std::size_t>(-1))
+        return -1;
+    return out.size() - static_cast<qsizetype>(outLeft);
+}
+
+// Lyric lines as they are timed: a tag, Japanese text, now and then ASCII and an empty line.
+QByteArray lyricsFileBytes(iconv_t toCp932)
+{
+    const char16_t* const texts[] = {u"夜明けの空に 君の声が響く", u"Oh yeah 走り出せ", u"",
+                                     u"忘れないで この街の灯り", u"ラララ 明日へ"};
+    QString text;
+    for (int line = 0; line < kLines; ++line) {
+        const int centis = line * 317;
+        text += QString::asprintf("[%02d:%02d:%02d]", centis / 6000, centis / 100 % 60, centis % 100);
+        text += QStringView(texts[line % 5]);
+        text += QStringLiteral("\r\n");
+    }
+    const QByteArray utf16(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    QByteArray bytes(utf16.size(), '\0');
+    bytes.truncate(iconvBulk(toCp932, utf16, bytes));
+    return bytes;
+}
+
+void report(const char* what, Pair pair)
+{
+    const double ms = pair.ms;
+    const double baselineMs = pair.baselineMs;
+    const double ratio = ms / baselineMs;
+    std::printf("%-34s %8.2f ms   iconv alone %6.2f ms   ratio %5.2f  (target < 3: %s)\n", what, ms,
+                baselineMs, ratio, ratio < 3 ? "met" : "MISSED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    const iconv_t toUtf16 = iconv_open("UTF-16LE", "CP932");
+    const iconv_t toCp932 = iconv_open("CP932", "UTF-16LE");
+    QTemporaryDir dir;
+    if (toUtf16 == reinterpret_cast<iconv_t>(-1) || toCp932 == reinterpret_cast<iconv_t>(-1) || !dir.isValid()) {
+        std::fprintf(stderr, "no CP932 in iconv, or no temporary folder\n");
+        return 1;
+    }
+    const QByteArray bytes = lyricsFileBytes(toCp932);
+    const QString lyricsPath = dir.filePath(QStringLiteral("song.txt"));
+    QFile file(lyricsPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(lyricsPath));
+        return 1;
+    }
+    file.close();
+
+    // Baselines: the file's bytes to UTF-16 and back.
+    QByteArray utf16(bytes.size() * 2, '\0');
+    utf16.truncate(iconvBulk(toUtf16, bytes, utf16));
+    QByteArray decoded(bytes.size() * 2, '\0');
+    QByteArray encoded(utf16.size(), '\0');
+    const auto decodeBaseline = [&] { iconvBulk(toUtf16, bytes, decoded); };
+    const auto encodeBaseline = [&] { iconvBulk(toCp932, utf16, encoded); };
+
+    QuietEngine engine;
+    YesPrompts prompts;
+    ProgramState state;
+    LyricsSheet sheet;
+    FileDialogSettings dialog;
+    LyricsFiles files{engine, prompts, state, sheet, dialog};
+    sheet.resize(7455 / 15, 4155 / 15);
+    shapeSheetAtStartUp(sheet, state);
+    sheet.show();
+    const QString musicPath = dir.filePath(QStringLiteral("song.mp3"));
+
+    const Pair load = medianPair(
+        [&] {
+            state.SelectedPath = musicPath;
+            LoadLyrics(files);
+        },
+        decodeBaseline);
+    if (state.LineCount != kLines || !prompts.messages().isEmpty()) {
+        std::fprintf(stderr, "load went wrong: %d lines, %lld messages\n", state.LineCount,
+                     static_cast<long long>(prompts.messages().size()));
+        return 1;
+    }
+    Mp3Engine realEngine(Mp3Engine::Output::Manual);
+    const double engineMs = medianMs([&] { realEngine.vbmp3_setLyricsFile(lyricsPath); });
+
+    QString error;
+    const Pair save = medianPair([&] { error = WriteLyricsFile(sheet, state); }, encodeBaseline);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "save went wrong: %s\n", qPrintable(error));
+        return 1;
+    }
+    QFile saved(lyricsPath);
+    if (!saved.open(QIODevice::ReadOnly) || saved.readAll() != bytes) {
+        std::fprintf(stderr, "the saved file differs from the loaded one\n");
+        return 1;
+    }
+
+    const double safeWriteMs = medianMs([&] {
+        QSaveFile target(lyricsPath);
+        if (target.open(QIODevice::WriteOnly))
+            target.write(bytes);
+        target.commit();
+    });
+
+    std::printf("%d lines, %lld bytes of CP932, in %s, median of %d runs\n", kLines,
+                static_cast<long long>(bytes.size()), qPrintable(dir.path()), kRuns);
+    report("LoadLyrics (file to sheet)", load);
+    std::printf("  (the real engine reading the same file for its display: %.2f ms more)\n", engineMs);
+    report("WriteLyricsFile (sheet to file)", save);
+    std::printf("  of which the safe write of the bytes (QSaveFile alone): about %.2f ms;"
+                " the rest is %.2f times iconv\n",
+                safeWriteMs, (save.ms - safeWriteMs) / save.baselineMs);
+    iconv_close(toUtf16);
+    iconv_close(toCp932);
+    return 0;
+}
