@@ -39,7 +39,9 @@ void store(char (&field)[N], QByteArrayView cp932)
     std::memset(field, 0, N);
     const qsizetype nul = cp932.indexOf('\0');
     const QByteArrayView untilNul = nul < 0 ? cp932 : cp932.first(nul);
-    std::memcpy(field, untilNul.data(), fittingLength(untilNul, N - 1));
+    // An empty text may have no data at all, and memcpy takes no null pointer even for 0 bytes.
+    if (const std::size_t length = fittingLength(untilNul, N - 1))
+        std::memcpy(field, untilNul.data(), length);
 }
 
 // The bytes of a field up to its first NUL (the whole field if it has none).
