@@ -4,6 +4,8 @@
 
 #include "encode_error.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
@@ -73,13 +75,21 @@ qsizetype firstInvalidUtf8(QByteArrayView bytes, bool& sawNonAscii)
     return -1;
 }
 
+// Well-formed UTF-8 to text. QString::fromUtf8 would drop a leading U+FEFF; here it is
+// text (a second mark after the file's own, or one after a stray byte) and is kept.
+QString fromWellFormedUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 // UTF-8 to text; a byte that starts no well-formed sequence becomes U+DC00 + byte,
 // as in the CP932 decoder, so nothing is lost.
 QString decodeUtf8(QByteArrayView bytes)
 {
     bool sawNonAscii = false;
     if (firstInvalidUtf8(bytes, sawNonAscii) < 0)
-        return QString::fromUtf8(bytes);
+        return fromWellFormedUtf8(bytes);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype size = bytes.size();
     QString text;
@@ -92,11 +102,11 @@ QString decodeUtf8(QByteArrayView bytes)
             i += length;
             continue;
         }
-        text.append(QString::fromUtf8(bytes.sliced(runStart, i - runStart)));
+        text.append(fromWellFormedUtf8(bytes.sliced(runStart, i - runStart)));
         text.append(QChar(char16_t(0xDC00 + data[i])));
         runStart = ++i;
     }
-    text.append(QString::fromUtf8(bytes.sliced(runStart)));
+    text.append(fromWellFormedUtf8(bytes.sliced(runStart)));
     return text;
 }
 

@@ -48,6 +48,29 @@ TEST(DecodeText, DropsTheMarkAndKeepsInvalidUtf8Bytes)
     EXPECT_EQ(decodeText(QByteArray::fromHex("82a0"), TextEncoding::Cp932), str(u"あ"));
 }
 
+TEST(DecodeText, KeepsMarksAfterTheFirstAsText)
+{
+    const struct {
+        const char* hexBytes;
+        const char16_t* expected;
+        bool encodesBack;  // false where a byte that is no UTF-8 stays in the text
+    } cases[] = {
+        {"efbbbfefbbbf61", u"\uFEFFa", true},
+        {"efbbbfefbbbf", u"\uFEFF", true},
+        {"efbbbfff" "efbbbf61", u"\xDCFF\uFEFFa", false},  // after a stray byte
+        {"efbbbf61ff" "efbbbf", u"a\xDCFF\uFEFF", false},
+    };
+    for (const auto& c : cases) {
+        const QByteArray bytes = QByteArray::fromHex(c.hexBytes);
+        ASSERT_EQ(detectEncoding(bytes), TextEncoding::Utf8WithBom) << c.hexBytes;
+        const QString text = decodeText(bytes, TextEncoding::Utf8WithBom);
+        EXPECT_EQ(text, str(c.expected)) << c.hexBytes;
+        if (c.encodesBack) {
+            EXPECT_EQ(encodeText(text, TextEncoding::Utf8WithBom).bytes.toHex(), QByteArray(c.hexBytes));
+        }
+    }
+}
+
 TEST(EncodeText, WritesEachEncoding)
 {
     const QString text = str(u"あa\U0001F600");
