@@ -54,6 +54,22 @@ open("tagged_id3v1.mp3", "wb").write(plain + id3v1(
     "夏の夜".encode("cp932"), "鈴木花子".encode("cp932"), "アルバム".encode("cp932"),
     b"2024", "テスト".encode("cp932"), 17))
 
+def frame_offsets(mp3: bytes) -> list:
+    """Offsets of the MPEG 1 Layer III frames of a stream without tags, 44.1 kHz."""
+    rates = [0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320]
+    offsets, p = [], 0
+    while p + 4 <= len(mp3) and mp3[p] == 0xFF:
+        offsets.append(p)
+        p += 144 * rates[mp3[p + 2] >> 4] * 1000 // 44100 + ((mp3[p + 2] >> 1) & 1)
+    return offsets
+
+# A stray, silent Layer I frame (160 kbit/s, 172 bytes) before the 37th frame: mpg123's
+# count of frames then runs a few hundred ahead of the samples it decodes, so a seek
+# to 1 s lands near 1 s rather than on it.
+layer1 = b"\xff\xff\x50\xc0" + bytes(168)
+at = frame_offsets(plain)[36]
+open("tone_mixed_layers.mp3", "wb").write(plain[:at] + layer1 + plain[at:])
+
 def syncsafe(n):
     return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
 

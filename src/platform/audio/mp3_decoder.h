@@ -48,7 +48,10 @@ public:
 
     // The frame that read() gives next.
     std::int64_t position() const;
-    // Moves to any frame from 0 to the length, sample-exact.
+    // Moves to any frame from 0 to the length, sample-exact in a sound stream. A stream
+    // that mixes layers (a stray Layer I frame in Layer III) upsets mpg123's count of
+    // frames: the seek then lands near, and position() tells where. False, and the
+    // position unknown, when mpg123 cannot seek.
     bool seek(std::int64_t frame);
     // Decodes up to `frames` frames; fewer only where the stream ends (0 there), or
     // where a damaged frame ends it early.

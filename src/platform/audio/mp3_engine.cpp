@@ -228,9 +228,11 @@ std::int32_t Mp3Engine::vbmp3_seek(std::int32_t seconds)
     const std::int64_t frame = std::int64_t(seconds) * rate;
     if (frame > m_decoder.info().lengthFrames || !m_decoder.seek(frame))
         return 0;
+    // Where the decoder landed, which in a damaged stream may be near the frame asked for.
+    const std::int64_t landed = m_decoder.position();
     if (m_state == EnginePlaying) {
-        m_clock.restart(frame, rate);
-        restartConversionLocked(frame);
+        m_clock.restart(landed, rate);
+        restartConversionLocked(landed);
         m_endOfStream = false;
         m_fadeDone = 0;
     }
