@@ -316,6 +316,29 @@ TEST_F(TagReaderFiles, FieldsFallBackToId3v1OneByOne)
     }
 }
 
+// TagLib keeps a frame's encoding byte as read, also one that names no encoding; the
+// sanitizer builds stop if that is ever held as TagLib's encoding type.
+TEST_F(TagReaderFiles, FrameWithAnUnknownEncodingByteLeavesTheOthers)
+{
+    const struct {
+        const char* what;
+        std::pair<QByteArray, QByteArray> frame;
+    } cases[] = {
+        {"title", {"TIT2", '\x40' + QByteArray("\0A\0B", 4)}},
+        {"comment", {"COMM", '\x40' + QByteArray("jpn\0\0\0C", 8)}},
+        {"genre", {"TCON", '\x7F' + QByteArray("Jazz")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Frames frames = {c.frame, {"TPE1", latin1Text(Suzuki)}, {"TALB", latin1Text(Album)}};
+        const QString path = write(QStringLiteral("unknown.mp3"), id3v2(3, frames) + plainMp3());
+        Records records;
+        ASSERT_TRUE(records.read(path));
+        EXPECT_TRUE(fieldHolds(records.tags.artist, Suzuki));
+        EXPECT_TRUE(fieldHolds(records.tags.album, Album));
+    }
+}
+
 // --- Bad files ------------------------------------------------------------------
 
 TEST_F(TagReaderFiles, BadFilesGiveEmptyRecords)

@@ -109,9 +109,18 @@ QByteArray displayCp932(QString text)
     return QByteArray();
 }
 
-QByteArray fieldBytes(const TagLib::String& text, TagLib::String::Type encoding)
+// True when the frame's text is Latin-1, i.e. its raw bytes. TagLib keeps a damaged
+// frame's encoding byte as read, which may be no String::Type at all: the encoding is
+// compared as returned and never held in a variable of that type.
+template <class Frame>
+bool isLatin1(const Frame& frame)
 {
-    return encoding == TagLib::String::Latin1 ? rawBytes(text) : displayCp932(toQString(text));
+    return frame.textEncoding() == TagLib::String::Latin1;
+}
+
+QByteArray fieldBytes(const TagLib::String& text, bool latin1)
+{
+    return latin1 ? rawBytes(text) : displayCp932(toQString(text));
 }
 
 // The frames with this id; empty when there are none.
@@ -133,7 +142,7 @@ const TagLib::ID3v2::TextIdentificationFrame* textFrame(const TagLib::ID3v2::Tag
 QByteArray textFrameBytes(const TagLib::ID3v2::Tag& tag, const char* frameId)
 {
     const auto* frame = textFrame(tag, frameId);
-    return frame ? fieldBytes(frame->toString(), frame->textEncoding()) : QByteArray();
+    return frame ? fieldBytes(frame->toString(), isLatin1(*frame)) : QByteArray();
 }
 
 // The comment without a description, else the first one.
@@ -147,7 +156,7 @@ QByteArray commentBytes(const TagLib::ID3v2::Tag& tag)
         if (!chosen || (comment->description().isEmpty() && !chosen->description().isEmpty()))
             chosen = comment;
     }
-    return chosen ? fieldBytes(chosen->text(), chosen->textEncoding()) : QByteArray();
+    return chosen ? fieldBytes(chosen->text(), isLatin1(*chosen)) : QByteArray();
 }
 
 struct Genre {
@@ -173,7 +182,7 @@ Genre id3v2Genre(const TagLib::ID3v2::Tag& tag)
             continue;
         }
         if (genre.name.isEmpty())
-            genre.name = fieldBytes(field, frame->textEncoding());
+            genre.name = fieldBytes(field, isLatin1(*frame));
         if (genre.number == NoGenre)
             genre.number = TagLib::ID3v1::genreIndex(field);
     }
