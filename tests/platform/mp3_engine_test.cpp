@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <limits>
 #include <random>
 
 using namespace engine_render;
@@ -186,6 +187,37 @@ TEST_F(Mp3EngineTest, FailedOpenClosesThePreviousTrack)
     TrackOpenRecord info;
     EXPECT_EQ(m_engine.vbmp3_open(testDataPath(QStringLiteral("missing.mp3")), info), 0);
     EXPECT_EQ(m_engine.vbmp3_play(), 0);
+}
+
+// An Info header may claim far more frames than the file holds, years of sound: the
+// details' 32-bit counts then stop at their largest value instead of wrapping round.
+TEST_F(Mp3EngineTest, HugeFrameCountInTheHeaderIsClampedInTheDetails)
+{
+    QFile fixture(testDataPath(QStringLiteral("tone_xing.mp3")));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    QByteArray bytes = fixture.readAll();
+    const qsizetype header = bytes.indexOf("Info");
+    ASSERT_GT(header, 0);
+    // The flags (0x0F) come first, then the frame count: 4294967040 frames, 3.5 years.
+    bytes.replace(header + 8, 4, QByteArray("\xFF\xFF\xFF\x00", 4));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("huge.mp3"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+
+    constexpr std::int32_t kMost = std::numeric_limits<std::int32_t>::max();
+    TrackOpenRecord info;
+    ASSERT_EQ(m_engine.vbmp3_open(path, info), 1);
+    EXPECT_GT(info.lengthSeconds, kMost / 1000);
+    TrackTagRecord tags;
+    TrackDetailRecord detail;
+    TrackTextRecord texts;
+    ASSERT_EQ(m_engine.vbmp3_getFileInfo2(path, tags, detail, texts), 1);
+    EXPECT_EQ(detail.lengthMs, kMost);
+    EXPECT_EQ(detail.frameCount, kMost);
 }
 
 TEST_F(Mp3EngineTest, PositionCountsRenderedFrames)

@@ -21,6 +21,13 @@ PlayClock::TimePoint now()
     return std::chrono::steady_clock::now();
 }
 
+std::int32_t clampToInt32(std::int64_t value)
+{
+    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
+}
+
+// A Xing/Info header may claim up to 2^32 frames, years of sound: counts beyond the
+// record's 32 bits are clamped, not wrapped.
 void fillDetail(const Mp3Decoder::Info& info, TrackDetailRecord& detail)
 {
     detail.mpegVersion = info.mpegVersion;
@@ -29,19 +36,14 @@ void fillDetail(const Mp3Decoder::Info& info, TrackDetailRecord& detail)
     detail.channels = info.channels;
     detail.bitRateKbps = info.bitRateKbps;
     detail.isVbr = info.isVbr ? 1 : 0;
-    detail.frameCount = static_cast<std::int32_t>(info.mpegFrames);
-    detail.lengthMs = static_cast<std::int32_t>(info.lengthFrames * 1000 / info.sampleRate);
+    detail.frameCount = clampToInt32(info.mpegFrames);
+    detail.lengthMs = clampToInt32(info.lengthFrames * 1000 / info.sampleRate);
     detail.hasXingHeader = info.hasXing ? 1 : 0;
     detail.hasId3v1 = info.hasId3v1 ? 1 : 0;
     detail.hasId3v2 = info.hasId3v2 ? 1 : 0;
     detail.isRiff = info.isRiff ? 1 : 0;
     detail.encoderDelay = info.encoderDelay;
     detail.encoderPadding = info.encoderPadding;
-}
-
-std::int32_t clampToInt32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace
