@@ -23,3 +23,9 @@ QString joinLyricTag(QStringView tag, QStringView text)
     line.reserve(tag.size() + text.size());
     return line.append(tag).append(text);
 }
+
+void joinLyricTag(QStringView tag, QStringView text, QString& line)
+{
+    line.resize(0);
+    line.append(tag).append(text);
+}

@@ -19,3 +19,6 @@ TaggedLine splitLyricTag(QStringView line);
 
 // A line as it is written back: the tag directly followed by the text.
 QString joinLyricTag(QStringView tag, QStringView text);
+// The same into `line`, which keeps its room: a writer joining line after line into one
+// string allocates only when a line is longer than all before it.
+void joinLyricTag(QStringView tag, QStringView text, QString& line);

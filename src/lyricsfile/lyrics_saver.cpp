@@ -4,18 +4,18 @@
 #include "file_dialogs.h"
 #include "lyrics_format.h"
 
-#include <QStringList>
-
 #include <algorithm>
 
 QString WriteLyricsFile(const LyricsSheet& sheet, const ProgramState& state)
 {
-    const int lineCount = std::min<int>(state.LineCount, sheet.rows() - 1);
-    QStringList lines;
-    lines.reserve(std::max(lineCount, 0));
-    for (int row = 1; row <= lineCount; ++row)
-        lines.append(joinLyricTag(CellText(sheet, row, 0), CellText(sheet, row, 1)));
-    return writeTextLines(state.LyricsPath, lines, state.LyricsEncoding);
+    const int lineCount = std::max(std::min<int>(state.LineCount, sheet.rows() - 1), 0);
+    // Each line is joined and encoded straight into the file's bytes; no list of all lines.
+    const auto lineAt = [&sheet](qsizetype line, QString& scratch) {
+        const int row = static_cast<int>(line) + 1;
+        joinLyricTag(CellText(sheet, row, 0), CellText(sheet, row, 1), scratch);
+        return QStringView(scratch);
+    };
+    return writeTextLines(state.LyricsPath, lineCount, lineAt, state.LyricsEncoding);
 }
 
 void SaveLyrics(LyricsFiles& files)

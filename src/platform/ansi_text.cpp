@@ -110,9 +110,9 @@ QString decodeUtf8(QByteArrayView bytes)
     return text;
 }
 
-EncodeResult encodeUtf8(QStringView text)
+// The index of the first surrogate that is not half of a pair, or -1.
+qsizetype firstLoneSurrogate(QStringView text)
 {
-    EncodeResult result;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text[i];
         if (!ch.isSurrogate())
@@ -121,12 +121,9 @@ EncodeResult encodeUtf8(QStringView text)
             ++i;
             continue;
         }
-        result.errorOffset = i;
-        result.error = unencodableMessage(text, i, QStringLiteral("UTF-8"));
-        return result;
+        return i;
     }
-    result.bytes = text.toUtf8();
-    return result;
+    return -1;
 }
 
 }  // namespace
@@ -152,10 +149,31 @@ EncodeResult encodeText(QStringView text, TextEncoding encoding)
 {
     if (encoding == TextEncoding::Cp932)
         return encodeCp932(text);
-    EncodeResult result = encodeUtf8(text);
-    if (result.ok() && encoding == TextEncoding::Utf8WithBom)
-        result.bytes.prepend(kBom, kBomSize);
+    EncodeResult result;
+    if (encoding == TextEncoding::Utf8WithBom)
+        result.bytes.append(kBom, kBomSize);
+    const qsizetype unencodable = appendEncodedText(result.bytes, text, encoding);
+    if (unencodable >= 0) {
+        result.bytes.clear();
+        result.errorOffset = unencodable;
+        result.error = unencodableMessage(text, unencodable, encodingName(encoding));
+    }
     return result;
+}
+
+qsizetype appendEncodedText(QByteArray& out, QStringView text, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Cp932)
+        return appendCp932(out, text);
+    const qsizetype unencodable = firstLoneSurrogate(text);
+    if (unencodable < 0)
+        out.append(text.toUtf8());
+    return unencodable;
+}
+
+QString encodingName(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Cp932 ? QStringLiteral("Shift_JIS (CP932)") : QStringLiteral("UTF-8");
 }
 
 QStringList splitLines(QStringView text)

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 // Reading and writing the program's text files: CP932 (Shift_JIS) unless the file
 // is UTF-8, lines ended by CR LF on writing.
 
@@ -25,6 +27,9 @@ struct EncodeResult {
 QString decodeCp932(QByteArrayView bytes);
 // Text to CP932 bytes; lone surrogates U+DC80..U+DCFF become their original bytes.
 EncodeResult encodeCp932(QStringView text);
+// encodeCp932 into the end of `out`: -1 when all of the text was encoded, otherwise
+// the index of the first character CP932 cannot hold, with `out` left as it was.
+qsizetype appendCp932(QByteArray& out, QStringView text);
 
 // Text to CP932 bytes for display only (engine records): lone surrogates U+DC80..U+DCFF
 // become their original bytes, any other character CP932 cannot hold becomes 〓 (81 AC).
@@ -37,6 +42,12 @@ TextEncoding detectEncoding(QByteArrayView bytes);
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
 // Encodes with the given encoding; Utf8WithBom puts the mark in front.
 EncodeResult encodeText(QStringView text, TextEncoding encoding);
+// encodeText into the end of `out`, with no byte-order mark: -1 when all of the text
+// was encoded, otherwise the index of the first character the encoding cannot hold,
+// with `out` left as it was.
+qsizetype appendEncodedText(QByteArray& out, QStringView text, TextEncoding encoding);
+// The encoding's name in messages: "Shift_JIS (CP932)" or "UTF-8".
+QString encodingName(TextEncoding encoding);
 
 // Splits text into lines: a line ends at CR LF, a lone CR or a lone LF; the last
 // line may lack its end (a text ending in a line end gives no extra empty line);
@@ -58,3 +69,7 @@ TextFileContent readTextLines(const QString& path);
 // a message naming the file and the reason (for a character the encoding cannot
 // hold, the character and its 1-based line number).
 QString writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding);
+// The same for `count` lines handed over one at a time: lineAt(i, scratch) gives line i,
+// built in `scratch` when it is not held anywhere, so no list of all lines is needed.
+using TextLineSource = std::function<QStringView(qsizetype index, QString& scratch)>;
+QString writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding);

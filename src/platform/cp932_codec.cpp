@@ -248,23 +248,24 @@ QString decodeCp932(QByteArrayView bytes)
     return text;
 }
 
-EncodeResult encodeCp932(QStringView text)
+qsizetype appendCp932(QByteArray& out, QStringView text)
 {
     const qsizetype size = text.size();
     const char16_t* in = text.utf16();
-    EncodeResult result;
-    result.bytes = QByteArray(size * 2, Qt::Uninitialized);
-    char* out = result.bytes.data();
+    const qsizetype start = out.size();
+    // Every UTF-16 unit gives at most two bytes; the unused room is cut off at the end.
+    out.resize(start + size * 2);
+    char* bytes = out.data() + start;
     qsizetype written = 0;
     const Cp932Tables* table = nullptr;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t ch = in[i];
         if (ch < 0x80) {
-            out[written++] = static_cast<char>(ch);
+            bytes[written++] = static_cast<char>(ch);
             continue;
         }
         if (ch >= kEscapeBase + 0x80 && ch <= kEscapeBase + 0xFF) {
-            out[written++] = static_cast<char>(ch - kEscapeBase);
+            bytes[written++] = static_cast<char>(ch - kEscapeBase);
             continue;
         }
         if (!table)
@@ -272,28 +273,38 @@ EncodeResult encodeCp932(QStringView text)
         const std::uint16_t known = QChar::isSurrogate(ch) ? kNoBytes : table->encoded(ch);
         if (known != kNoBytes) {
             if (known > 0xFF)
-                out[written++] = static_cast<char>(known >> 8);
-            out[written++] = static_cast<char>(known & 0xFF);
+                bytes[written++] = static_cast<char>(known >> 8);
+            bytes[written++] = static_cast<char>(known & 0xFF);
             continue;
         }
         const bool pairHere = QChar::isHighSurrogate(ch) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]);
-        std::optional<QByteArray> bytes;
+        std::optional<QByteArray> unknown;
         if (pairHere)
-            bytes = table->encodeUnknown(QChar::surrogateToUcs4(ch, in[i + 1]));
+            unknown = table->encodeUnknown(QChar::surrogateToUcs4(ch, in[i + 1]));
         else if (!QChar::isSurrogate(ch))
-            bytes = table->encodeUnknown(ch);
-        if (!bytes) {
-            result.bytes.clear();
-            result.errorOffset = i;
-            result.error = unencodableMessage(text, i, QStringLiteral("Shift_JIS (CP932)"));
-            return result;
+            unknown = table->encodeUnknown(ch);
+        if (!unknown) {
+            out.resize(start);
+            return i;
         }
-        std::memcpy(out + written, bytes->constData(), static_cast<std::size_t>(bytes->size()));
-        written += bytes->size();
+        std::memcpy(bytes + written, unknown->constData(), static_cast<std::size_t>(unknown->size()));
+        written += unknown->size();
         if (pairHere)
             ++i;
     }
-    result.bytes.truncate(written);
+    out.resize(start + written);
+    return -1;
+}
+
+EncodeResult encodeCp932(QStringView text)
+{
+    EncodeResult result;
+    const qsizetype unencodable = appendCp932(result.bytes, text);
+    if (unencodable >= 0) {
+        result.bytes.clear();
+        result.errorOffset = unencodable;
+        result.error = unencodableMessage(text, unencodable, encodingName(TextEncoding::Cp932));
+    }
     return result;
 }
 

@@ -1,6 +1,8 @@
 // Reading and writing whole text files (declared in ansi_text.h).
 #include "ansi_text.h"
 
+#include "encode_error.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -35,21 +37,30 @@ TextFileContent readTextLines(const QString& path)
 
 QString writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding)
 {
+    return writeTextLines(path, lines.size(), [&lines](qsizetype index, QString&) { return QStringView(lines[index]); },
+                          encoding);
+}
+
+QString writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding)
+{
     const auto failure = [&path](const QString& reason) {
         return QStringLiteral("「%1」に保存できません: %2").arg(shownPath(path), reason);
     };
     // Encode everything before the file is touched, so an unencodable character
-    // leaves the old file as it was.
-    const TextEncoding lineEncoding =
-        encoding == TextEncoding::Utf8WithBom ? TextEncoding::Utf8 : encoding;
+    // leaves the old file as it was. All lines go into one buffer: a buffer per
+    // line costs more than the encoding itself.
     QByteArray bytes;
     if (encoding == TextEncoding::Utf8WithBom)
         bytes.append("\xEF\xBB\xBF");
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const EncodeResult line = encodeText(lines[i], lineEncoding);
-        if (!line.ok())
-            return failure(QStringLiteral("%1 行目: %2").arg(QString::number(i + 1), line.error));
-        bytes.append(line.bytes).append("\r\n");
+    QString scratch;
+    for (qsizetype i = 0; i < count; ++i) {
+        const QStringView line = lineAt(i, scratch);
+        const qsizetype unencodable = appendEncodedText(bytes, line, encoding);
+        if (unencodable >= 0)
+            return failure(QStringLiteral("%1 行目: %2")
+                               .arg(QString::number(i + 1),
+                                    unencodableMessage(line, unencodable, encodingName(encoding))));
+        bytes.append("\r\n", 2);
     }
 
     QSaveFile file(path);

@@ -29,3 +29,23 @@ INSTANTIATE_TEST_SUITE_P(
                       TagCase{u"[あいうえお]歌", u"[あいうえお]", u"歌"},
                       TagCase{u"Hello", u"", u"Hello"},
                       TagCase{u"", u"", u""}));
+
+TEST(JoinLyricTag, JoinsIntoAStringThatHeldAnotherLine)
+{
+    const struct {
+        const char16_t* held;
+        const char16_t* tag;
+        const char16_t* text;
+    } cases[] = {
+        {u"[00:00:00]ずっと長かった前の行の歌詞", u"[01:23:45]", u"短い"},
+        {u"", u"[01:23]", u"x"},
+        {u"abc", u"", u""},
+        {u"abc", u"", u"[Chorus]"},
+    };
+    for (const auto& c : cases) {
+        QString line = QString::fromUtf16(c.held);
+        joinLyricTag(QString::fromUtf16(c.tag), QString::fromUtf16(c.text), line);
+        EXPECT_EQ(line, joinLyricTag(QString::fromUtf16(c.tag), QString::fromUtf16(c.text)));
+        EXPECT_EQ(line, QString::fromUtf16(c.tag) + QString::fromUtf16(c.text));
+    }
+}

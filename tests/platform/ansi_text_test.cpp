@@ -95,6 +95,31 @@ TEST(EncodeText, LoneSurrogateIsAnErrorInUtf8)
     EXPECT_EQ(encodeText(str(u"\xD800x"), TextEncoding::Utf8).errorOffset, 0);
 }
 
+TEST(AppendEncodedText, AddsAfterWhatIsThereAndLeavesItOnFailure)
+{
+    const struct {
+        TextEncoding encoding;
+        const char16_t* text;
+        const char* appendedHex;  // nullptr: cannot be encoded
+        qsizetype unencodable;
+    } cases[] = {
+        {TextEncoding::Cp932, u"あa\xDC85", "82a06185", -1},
+        {TextEncoding::Cp932, u"あ\U0001F600b", nullptr, 1},
+        {TextEncoding::Utf8, u"あa\U0001F600", "e3818261f09f9880", -1},
+        {TextEncoding::Utf8WithBom, u"a", "61", -1},  // the mark is the writer's business
+        {TextEncoding::Utf8, u"ab\xDC85", nullptr, 2},
+    };
+    for (const auto& c : cases) {
+        const QByteArray before("old\r\n");
+        QByteArray out = before;
+        out.reserve(1024);  // room left over must not show up as bytes
+        EXPECT_EQ(appendEncodedText(out, str(c.text), c.encoding), c.unencodable)
+            << (c.appendedHex ? c.appendedHex : "unencodable");
+        const QByteArray expected = c.appendedHex ? before + QByteArray::fromHex(c.appendedHex) : before;
+        EXPECT_EQ(out.toHex(), expected.toHex());
+    }
+}
+
 TEST(SplitLines, FollowsTheLineEndRules)
 {
     const struct {

@@ -221,6 +221,32 @@ TEST(WriteTextLines, UnencodableCharacterNamesItsLineAndWritesNothing)
     EXPECT_TRUE(utf8Error.contains(QStringLiteral("U+DC85"))) << utf8Error.toStdString();
 }
 
+TEST(WriteTextLines, LinesBuiltOneByOneWriteWhatTheListWrites)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("song.txt"));
+    // A long line before short ones: the scratch text must not keep its old tail.
+    const QStringList lines = {str(u"[00:01:00]春はあけぼの、やうやう白くなりゆく"), QString(), str(u"夏\xDC85"),
+                               QStringLiteral("z")};
+    const auto buildInScratch = [&lines](qsizetype index, QString& scratch) {
+        scratch.resize(0);
+        scratch.append(lines[index]);
+        return QStringView(scratch);
+    };
+    // CP932 gives the escaped byte back; UTF-8 refuses it on line 3.
+    for (const TextEncoding encoding : {TextEncoding::Cp932, TextEncoding::Utf8WithBom}) {
+        writeBytes(path, "old\r\n");
+        const QString listError = writeTextLines(path, lines, encoding);
+        const QByteArray listBytes = readBytes(path);
+        writeBytes(path, "old\r\n");
+        EXPECT_EQ(writeTextLines(path, lines.size(), buildInScratch, encoding), listError);
+        EXPECT_EQ(readBytes(path), listBytes);
+        EXPECT_EQ(listError.contains(QStringLiteral("3 行目")), encoding != TextEncoding::Cp932)
+            << listError.toStdString();
+    }
+}
+
 TEST(WriteTextLines, FailureLeavesTheOldFileAndNamesTheReason)
 {
     QTemporaryDir dir;
