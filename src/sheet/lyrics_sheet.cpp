@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -14,11 +15,31 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 
+// Paints the cells as the standard delegate does, leaving out the focus rectangle
+// around the current cell while the sheet is set to draw none.
+class SheetCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setDrawsFocusRect(bool draws) { m_drawsFocusRect = draws; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!m_drawsFocusRect)
+            option->state &= ~QStyle::State_HasFocus;
+    }
+
+private:
+    bool m_drawsFocusRect = true;
+};
+
 }  // namespace
 
 LyricsSheet::LyricsSheet(QWidget* parent) : QTableView(parent), m_model(new LyricsSheetModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new SheetCellDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -149,7 +170,10 @@ void LyricsSheet::clear()
 void LyricsSheet::setFocusRect(int style)
 {
     setProperty("focusRect", style);
-    setStyleSheet(style == 0 ? QStringLiteral("QTableView { outline: 0; }") : QString());
+    // Not a style sheet: "outline: 0" leaves the Fusion style's focus frame drawn, and a
+    // style sheet makes every later polish and paint of the sheet dearer.
+    static_cast<SheetCellDelegate*>(itemDelegate())->setDrawsFocusRect(style != 0);
+    viewport()->update();
 }
 
 void LyricsSheet::setHighLight(int mode)

@@ -1,6 +1,9 @@
 #include "sheet_fixture.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QImage>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 
@@ -102,6 +105,37 @@ TEST_F(LyricsSheetTest, TopRowPastTheLastScrollPositionScrollsToTheEnd)
     EXPECT_EQ(bottomRow, 32765);
     sheet.setTopRow(100);
     EXPECT_EQ(sheet.topRow(), 100);
+}
+
+// With focus rectangle style 0 the current cell looks the same whether or not the sheet
+// has the focus (the selection keeps its colour, setHighLight(1)); style 1 draws the
+// rectangle, so there the two differ.
+TEST(LyricsSheetFocusRect, StyleZeroDrawsNoRectangleAroundTheCurrentCell)
+{
+    for (const int style : {0, 1}) {
+        QWidget window;
+        auto* sheet = new LyricsSheet(&window);
+        auto* elsewhere = new QLineEdit(&window);
+        sheet->resize(7455 / 15, 4155 / 15);
+        elsewhere->move(0, sheet->height() + 4);
+        ProgramState state;
+        shapeSheetAtStartUp(*sheet, state);
+        sheet->setFocusRect(style);
+        sheet->setCellAt(2, QStringLiteral("[00:01:00]"));
+        sheet->setRow(1);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+        sheet->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(sheet->hasFocus());
+        const QImage focused = sheet->grab().toImage();
+        elsewhere->setFocus();
+        QApplication::processEvents();
+        ASSERT_FALSE(sheet->hasFocus());
+        const QImage unfocused = sheet->grab().toImage();
+        EXPECT_EQ(focused == unfocused, style == 0) << "focus rectangle style " << style;
+    }
 }
 
 }  // namespace
