@@ -1,6 +1,6 @@
 #include "sdl_output.h"
 
-#include <SDL.h>
+#include "sdl_audio_api.h"
 
 #include <cstdio>
 
@@ -17,9 +17,12 @@ SdlOutput::~SdlOutput()
 bool SdlOutput::open(int sampleRate, int bufferFrames)
 {
     close();
+    const SdlAudioApi* sdl = sdlAudio();
+    if (!sdl)
+        return false;
     if (!m_audioStarted) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            std::fprintf(stderr, "Lyricue: no sound output: %s\n", SDL_GetError());
+        if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            std::fprintf(stderr, "Lyricue: no sound output: %s\n", sdl->GetError());
             return false;
         }
         m_audioStarted = true;
@@ -34,9 +37,9 @@ bool SdlOutput::open(int sampleRate, int bufferFrames)
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the hardware wants, so the callback
     // always gets the rate and buffer asked for here.
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    m_device = sdl->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (m_device == 0) {
-        std::fprintf(stderr, "Lyricue: cannot open the sound device: %s\n", SDL_GetError());
+        std::fprintf(stderr, "Lyricue: cannot open the sound device: %s\n", sdl->GetError());
         return false;
     }
     m_sampleRate = obtained.freq;
@@ -47,7 +50,7 @@ bool SdlOutput::open(int sampleRate, int bufferFrames)
 void SdlOutput::close()
 {
     if (m_device != 0)
-        SDL_CloseAudioDevice(m_device);
+        sdlAudio()->CloseAudioDevice(m_device);
     m_device = 0;
     m_sampleRate = 0;
     m_bufferFrames = 0;
@@ -56,14 +59,14 @@ void SdlOutput::close()
 void SdlOutput::setPaused(bool paused)
 {
     if (m_device != 0)
-        SDL_PauseAudioDevice(m_device, paused ? 1 : 0);
+        sdlAudio()->PauseAudioDevice(m_device, paused ? 1 : 0);
 }
 
 void SdlOutput::release()
 {
     close();
     if (m_audioStarted)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdlAudio()->QuitSubSystem(SDL_INIT_AUDIO);
     m_audioStarted = false;
 }
 
