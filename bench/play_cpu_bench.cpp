@@ -1,0 +1,118 @@
+// CPU time while playing: the real window over the real engine plays an MP3 on SDL's
+// dummy driver, with the play clock (200 ms) and the state timer (1 s) running, as
+// after a press of "再生". Prints user + system time of the whole process (all its
+// threads) over the playing time, as a share of one core, beside the same window
+// standing idle with no track. Target: under 2 % while playing.
+//
+// Usage: play_cpu_bench track.mp3 [seconds, default 20]. scripts/bench_play_cpu.sh
+// makes a 128 kbit/s track with sox and lame.
+#include "audio/mp3_engine.h"
+#include "command_keys.h"
+#include "main_window.h"
+#include "prompts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <sys/resource.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Opens the one track it is given and declines the lyrics question.
+class TrackPrompts : public Prompts {
+public:
+    explicit TrackPrompts(QString track) : m_track(std::move(track)) {}
+    void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
+    int askYesNoCancel(const QString&) override { return AnswerCancel; }
+    bool showOpenDialog(FileDialogSettings& settings) override
+    {
+        settings.fileName = m_track;
+        return true;
+    }
+    bool showSaveDialog(FileDialogSettings&) override { return false; }
+
+private:
+    QString m_track;
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Runs the event loop for `ms` and returns the share of one core used meanwhile, in %.
+double cpuPercentOver(int ms, double& wallSeconds)
+{
+    const double before = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    wallSeconds = double(wall.nsecsElapsed()) / 1e9;
+    return 100.0 * (cpuSeconds() - before) / wallSeconds;
+}
+
+void click(MainWindow& window, const QString& key)
+{
+    window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key)->click();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: play_cpu_bench track.mp3 [seconds]\n");
+        return 2;
+    }
+    const QString track = QString::fromLocal8Bit(argv[1]);
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
+
+    Mp3Engine engine;
+    TrackPrompts prompts(track);
+    MainWindow window(engine, prompts);
+    window.show();
+    double idleWall = 0;
+    cpuPercentOver(500, idleWall);  // start-up settles, first paint
+    const double idle = cpuPercentOver(5000, idleWall);
+
+    click(window, CommandKey::Open);
+    click(window, CommandKey::Play);
+    std::int32_t position = 0;
+    auto* playClock = window.findChild<QTimer*>(QStringLiteral("Play_timer"));
+    if (engine.vbmp3_getState(position) != EnginePlaying || !playClock->isActive()) {
+        std::fprintf(stderr, "play_cpu_bench: %s does not play\n", argv[1]);
+        return 1;
+    }
+    double playWall = 0;
+    const double playing = cpuPercentOver(seconds * 1000, playWall);
+    const double heard = engine.vbmp3_getWinampPlayMs() / 1000.0;
+    if (engine.vbmp3_getState(position) != EnginePlaying) {
+        std::fprintf(stderr, "play_cpu_bench: the track ended before %d s\n", seconds);
+        return 1;
+    }
+    click(window, CommandKey::Stop);
+
+    std::printf("idle window, no track    %5.1f s wall   %6.2f %% of one core\n", idleWall, idle);
+    std::printf("playing (%4.1f s heard)   %5.1f s wall   %6.2f %% of one core   (target < 2 %%: %s)\n", heard,
+                playWall, playing, playing < 2.0 ? "met" : "MISSED");
+    window.close();
+    return 0;
+}
