@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the committed test fixtures in this folder. Needs sox, lame and python3;
 # the test suite itself never runs it. Output is reproducible (sox -R, fixed lame options).
+# damaged_huge_info_count.mp3 is not made here: a fuzz target found it, and it is kept as found.
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)

@@ -220,6 +220,23 @@ TEST_F(Mp3EngineTest, HugeFrameCountInTheHeaderIsClampedInTheDetails)
     EXPECT_EQ(detail.frameCount, kMost);
 }
 
+// A damaged file whose Info header claims 3.5 years, kept as the fuzzer found it: mpg123
+// lands billions of frames short of a seek into those years, and the stream ends long
+// before them. The seek must neither try to hold all those frames at once nor fail.
+TEST_F(Mp3EngineTest, SeekFarIntoALengthTheStreamLacksEndsTheTrack)
+{
+    TrackOpenRecord info;
+    ASSERT_EQ(m_engine.vbmp3_open(testDataPath(QStringLiteral("damaged_huge_info_count.mp3")), info), 1);
+    ASSERT_GT(info.lengthSeconds, 100000000);
+    ASSERT_EQ(m_engine.vbmp3_play(), 1);
+    renderFrames(m_engine, 1000);
+
+    ASSERT_EQ(m_engine.vbmp3_seek(info.lengthSeconds / 2), 1);
+    EXPECT_LT(m_engine.playFrame(), std::int64_t(info.lengthSeconds / 2) * info.sampleRate);
+    EXPECT_EQ(renderFrames(m_engine, 1000).returned, 0);
+    EXPECT_EQ(state(), EngineStopped);
+}
+
 TEST_F(Mp3EngineTest, PositionCountsRenderedFrames)
 {
     open("tone_xing.mp3");

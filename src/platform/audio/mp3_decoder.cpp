@@ -161,10 +161,16 @@ bool Mp3Decoder::seek(std::int64_t frame)
     const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - 2 * samplesPerFrame), SEEK_SET);
     if (landed < 0)
         return false;
-    const std::int64_t skip = frame - landed;
-    if (skip > 0) {
-        m_discard.resize(static_cast<std::size_t>(skip) * 2);
-        read(m_discard.data(), static_cast<int>(skip));
+    // Dropped a block at a time: where a header claims far more frames than the stream
+    // holds, mpg123 may land billions of frames short, and the stream ends long before.
+    constexpr int kDiscardBlock = 4096;
+    m_discard.resize(std::size_t(kDiscardBlock) * 2);
+    for (std::int64_t skip = frame - landed; skip > 0;) {
+        const int wanted = static_cast<int>(std::min<std::int64_t>(skip, kDiscardBlock));
+        const int got = read(m_discard.data(), wanted);
+        if (got < wanted)
+            break;
+        skip -= got;
     }
     return true;
 }
