@@ -1,6 +1,10 @@
 #include "icon_resources.h"
 
 #include <QFileInfo>
+#include <QIconEngine>
+#include <QPainter>
+
+#include <array>
 
 // The resources sit in a static library: nothing would pull them into the program
 // unless their initialiser is called by name (outside any namespace, as the
@@ -25,11 +29,74 @@ QIcon iconResource(const QString& name)
     return QIcon();
 }
 
+namespace {
+
+constexpr std::array<int, 6> kProgramIconSizes = {16, 32, 48, 64, 128, 256};
+
+// The program icon, one PNG per size, each read only when a pixmap is first wanted
+// from it: a window whose icon is never drawn (Wayland, offscreen) decodes none of the
+// six, and Windows decodes the two it shows. Sizes are chosen as QIcon chooses among
+// files added to it: the smallest at least as large as asked for, else the largest.
+class ProgramIconEngine : public QIconEngine {
+public:
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return iconFor(size).pixmap(size, mode, state);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        iconFor(rect.size()).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = kProgramIconSizes[bestIndex(size)];
+        QSize actual(side, side);
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        QList<QSize> sizes;
+        if (mode == QIcon::Normal && state == QIcon::Off) {
+            for (const int side : kProgramIconSizes)
+                sizes.append(QSize(side, side));
+        }
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
+    QString key() const override { return QStringLiteral("ProgramIconEngine"); }
+
+private:
+    static std::size_t bestIndex(const QSize& size)
+    {
+        const qint64 wanted = qint64(size.width()) * size.height();
+        for (std::size_t index = 0; index < kProgramIconSizes.size(); ++index) {
+            if (qint64(kProgramIconSizes[index]) * kProgramIconSizes[index] >= wanted)
+                return index;
+        }
+        return kProgramIconSizes.size() - 1;
+    }
+
+    const QIcon& iconFor(const QSize& size)
+    {
+        QIcon& icon = m_icons[bestIndex(size)];
+        if (icon.isNull())
+            icon = QIcon(QStringLiteral(":/icons/lyricue_%1.png").arg(kProgramIconSizes[bestIndex(size)]));
+        return icon;
+    }
+
+    std::array<QIcon, kProgramIconSizes.size()> m_icons;
+};
+
+}  // namespace
+
 QIcon programIcon()
 {
     loadIconResources();
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/lyricue_%1.png").arg(size));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
