@@ -34,9 +34,10 @@ namespace {
 constexpr std::array<int, 6> kProgramIconSizes = {16, 32, 48, 64, 128, 256};
 
 // The program icon, one PNG per size, each read only when a pixmap is first wanted
-// from it: a window whose icon is never drawn (Wayland, offscreen) decodes none of the
-// six, and Windows decodes the two it shows. Sizes are chosen as QIcon chooses among
-// files added to it: the smallest at least as large as asked for, else the largest.
+// from it: where the window's icon is never drawn (offscreen) none of the six is
+// decoded, where one or two sizes are shown only those. Sizes are chosen as QIcon
+// chooses among files added to it: the smallest at least as large as asked for,
+// else the largest.
 class ProgramIconEngine : public QIconEngine {
 public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
