@@ -6,6 +6,7 @@
 #include "lyrics_display.h"
 #include "lyrics_sheet.h"
 #include "main_window.h"
+#include "real_window.h"
 #include "qt_printers.h"
 #include "road_helpers.h"
 #include "scripted_prompts.h"
@@ -31,12 +32,7 @@ namespace {
 
 class EndToEnd : public ::testing::Test {
 protected:
-    void clickToolbar(const QString& key)
-    {
-        QToolButton* button = window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key);
-        ASSERT_NE(button, nullptr) << key.toStdString();
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    void clickToolbar(const QString& key) { clickToolbarButton(window, key); }
 
     std::array<QString, 5> labelTexts() const
     {

@@ -6,6 +6,7 @@
 #include "command_keys.h"
 #include "lyrics_sheet.h"
 #include "main_window.h"
+#include "real_window.h"
 #include "qt_printers.h"
 #include "recording_engine.h"
 #include "scripted_prompts.h"
@@ -55,12 +56,6 @@ public:
     }
 };
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 void writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -92,12 +87,7 @@ protected:
 
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
 
-    void clickToolbar(const QString& key)
-    {
-        auto* button = window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key);
-        ASSERT_NE(button, nullptr) << key.toStdString();
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    void clickToolbar(const QString& key) { clickToolbarButton(window, key); }
 
     void stamp() { QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Cmd_TimeIn")), Qt::LeftButton); }
 
@@ -148,7 +138,7 @@ protected:
 TEST_F(LyricsFault, DeletedWhileTheQuestionIsOpenLeavesTheSheetAndSavesWriteItWhole)
 {
     openFirstSongAndStamp();
-    const QByteArray firstOnDisk = readAll(path("first.txt"));
+    const QByteArray firstOnDisk = fileContents(path("first.txt"));
     writeAll(path("second.txt"), cp932Lines({QStringLiteral("second song")}));
     engine.clearLog();
 
@@ -160,7 +150,7 @@ TEST_F(LyricsFault, DeletedWhileTheQuestionIsOpenLeavesTheSheetAndSavesWriteItWh
     EXPECT_EQ(prompts.messages(), QStringList{QStringLiteral("同名の歌詞ファイルが存在しません")});
     EXPECT_EQ(sheetLines(), StampedFirstLines);
     EXPECT_EQ(engine.countOf("vbmp3_setLyricsFile"), 0);
-    EXPECT_EQ(readAll(path("first.txt")), firstOnDisk);
+    EXPECT_EQ(fileContents(path("first.txt")), firstOnDisk);
 
     // "再読込" and "歌詞保存" write the stamped sheet, every line of it.
     prompts.clearShown();
@@ -168,13 +158,13 @@ TEST_F(LyricsFault, DeletedWhileTheQuestionIsOpenLeavesTheSheetAndSavesWriteItWh
     ASSERT_EQ(prompts.messages().size(), 1);
     const QString reloaded = savedPath(prompts.messages().front(), QStringLiteral("を Save & Load しました"));
     ASSERT_FALSE(reloaded.isEmpty()) << prompts.messages().front().toStdString();
-    EXPECT_EQ(readAll(reloaded), cp932Lines(StampedFirstLines));
+    EXPECT_EQ(fileContents(reloaded), cp932Lines(StampedFirstLines));
 
     prompts.queueSaveAccept(path("kept.txt"));
     clickToolbar(CommandKey::SaveLyrics);
     EXPECT_EQ(prompts.messages().back(), path("kept.txt") + QStringLiteral("を保存しました"));
-    EXPECT_EQ(readAll(path("kept.txt")), cp932Lines(StampedFirstLines));
-    EXPECT_EQ(readAll(path("first.txt")), firstOnDisk);
+    EXPECT_EQ(fileContents(path("kept.txt")), cp932Lines(StampedFirstLines));
+    EXPECT_EQ(fileContents(path("first.txt")), firstOnDisk);
 }
 
 // Deleted after the loader saw it, as it hands the file to the engine: the read
@@ -183,7 +173,7 @@ TEST_F(LyricsFault, DeletedWhileTheQuestionIsOpenLeavesTheSheetAndSavesWriteItWh
 TEST_F(LyricsFault, DeletedBetweenTheCheckAndTheReadIsToldAndNoSaveWritesTheEmptiedSheet)
 {
     openFirstSongAndStamp();
-    const QByteArray firstOnDisk = readAll(path("first.txt"));
+    const QByteArray firstOnDisk = fileContents(path("first.txt"));
     const QString second = path("second.txt");
     writeAll(second, cp932Lines({QStringLiteral("second song")}));
     engine.onLyricsFile = [&](const QString& handed) {
@@ -207,7 +197,7 @@ TEST_F(LyricsFault, DeletedBetweenTheCheckAndTheReadIsToldAndNoSaveWritesTheEmpt
     clickToolbar(CommandKey::SaveLyrics);
     EXPECT_TRUE(prompts.shown().isEmpty()) << prompts.shown().join(u'|').toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), filesBefore);
-    EXPECT_EQ(readAll(path("first.txt")), firstOnDisk);
+    EXPECT_EQ(fileContents(path("first.txt")), firstOnDisk);
     EXPECT_FALSE(QFile::exists(second));
 
     // "歌詞読込" of the first song's file works as ever.
@@ -228,7 +218,7 @@ TEST_F(LyricsFault, SaveCutOffByAFileSizeLimitKeepsTheOldFileAndNamesIt)
         lines << QStringLiteral("歌詞の行 %1 ああああああああああ").arg(line);
     const QString lyrics = path("long.txt");
     writeAll(lyrics, cp932Lines(lines));
-    const QByteArray onDisk = readAll(lyrics);
+    const QByteArray onDisk = fileContents(lyrics);
     constexpr rlim_t kLimit = 4096;
     ASSERT_GT(onDisk.size(), qsizetype(4 * kLimit));
     prompts.queueOpenAccept(lyrics);
@@ -276,14 +266,14 @@ TEST_F(LyricsFault, SaveCutOffByAFileSizeLimitKeepsTheOldFileAndNamesIt)
     EXPECT_EQ(child.lines.at(4), QStringLiteral("handed to the engine 0"));
 
     // The old file whole, and no half-written file or temporary left beside it.
-    EXPECT_EQ(readAll(lyrics), onDisk);
+    EXPECT_EQ(fileContents(lyrics), onDisk);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), filesBefore);
 
     // Without the limit the same save goes through.
     clickToolbar(CommandKey::SaveAndLoad);
     EXPECT_EQ(prompts.messages(), QStringList{lyrics + QStringLiteral("を Save & Load しました")});
     lines[0].prepend(QStringLiteral("[01:01:00]"));
-    EXPECT_EQ(readAll(lyrics), cp932Lines(lines));
+    EXPECT_EQ(fileContents(lyrics), cp932Lines(lines));
 }
 
 }  // namespace

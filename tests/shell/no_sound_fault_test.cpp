@@ -8,6 +8,7 @@
 #include "command_keys.h"
 #include "lyrics_sheet.h"
 #include "main_window.h"
+#include "real_window.h"
 #include "scripted_prompts.h"
 #include "test_data.h"
 
@@ -25,12 +26,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // The road through the window, each step reported as one line.
 void walkWithoutSound(ChildReport& out, const QString& music, const QString& savedAs)
 {
@@ -42,10 +37,7 @@ void walkWithoutSound(ChildReport& out, const QString& music, const QString& sav
     window.setUpdatesEnabled(false);
     window.show();
     out.report(QStringLiteral("exposed %1").arg(int(QTest::qWaitForWindowExposed(&window))));
-    const auto click = [&](const QString& key) {
-        QTest::mouseClick(window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key),
-                          Qt::LeftButton);
-    };
+    const auto click = [&](const QString& key) { clickToolbarButton(window, key); };
     auto* playClock = window.findChild<QTimer*>(QStringLiteral("Play_timer"));
     auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
     const auto state = [&] {
@@ -107,8 +99,8 @@ TEST(NoSoundDevice, WindowStartsPlayingFailsCleanlyAndFilesStillLoadAndSave)
     // The reason is given where the engine gives it: on standard error.
     EXPECT_TRUE(child.errors.contains("Lyricue: no sound output:")) << child.errors.toStdString();
     const QByteArray stamped = "[00:00:00]" + encodeCp932(u"一行目\r\n二行目\r\n").bytes;
-    EXPECT_EQ(readAll(lyrics), stamped);
-    EXPECT_EQ(readAll(savedAs), stamped);
+    EXPECT_EQ(fileContents(lyrics), stamped);
+    EXPECT_EQ(fileContents(savedAs), stamped);
 }
 
 }  // namespace

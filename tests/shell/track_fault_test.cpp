@@ -5,6 +5,7 @@
 #include "command_keys.h"
 #include "long_track.h"
 #include "main_window.h"
+#include "real_window.h"
 #include "qt_printers.h"
 #include "scripted_prompts.h"
 #include "../playback/slider_parts.h"
@@ -45,12 +46,7 @@ protected:
 
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
 
-    void clickToolbar(const QString& key)
-    {
-        auto* button = window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key);
-        ASSERT_NE(button, nullptr) << key.toStdString();
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    void clickToolbar(const QString& key) { clickToolbarButton(window, key); }
 
     // "読込" of a track, declining its lyrics.
     void openTrack(const QString& track)

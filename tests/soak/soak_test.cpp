@@ -10,6 +10,7 @@
 #include "command_keys.h"
 #include "lyrics_sheet.h"
 #include "main_window.h"
+#include "../shell/real_window.h"
 #include "scripted_prompts.h"
 
 #include <gtest/gtest.h>
@@ -103,12 +104,6 @@ QByteArray cp932Lines(const QStringList& lines)
     return bytes;
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override
@@ -135,11 +130,7 @@ protected:
 
     void TearDown() override { window.close(); }
 
-    void clickToolbar(const QString& key)
-    {
-        QTest::mouseClick(window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key),
-                          Qt::LeftButton);
-    }
+    void clickToolbar(const QString& key) { clickToolbarButton(window, key); }
 
     std::int32_t state()
     {
@@ -288,7 +279,7 @@ TEST_F(Soak, StampsTransportAndFileCyclesKeepWorkingWithoutGrowing)
             // gives it.
             QStringList onDisk = lines;
             onDisk[0].prepend(QStringLiteral("[00:00:00]"));
-            ASSERT_EQ(readAll(lyrics), cp932Lines(onDisk)) << "cycle " << cycle;
+            ASSERT_EQ(fileContents(lyrics), cp932Lines(onDisk)) << "cycle " << cycle;
             QCoreApplication::processEvents();
             memory.cycleDone(cycle);
         }
