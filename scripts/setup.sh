@@ -2,7 +2,8 @@
 # Installs the Debian packages Lyricue needs to build, test and run, if any is missing.
 # Sourced by run.sh and test.sh.
 lyricue_packages=(build-essential cmake pkgconf qt6-base-dev libsdl2-dev libmpg123-dev
-  libtag1-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n
+  libtag1-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-noto-cjk qt6-translations-l10n
   xvfb xauth desktop-file-utils appstream)
 
 lyricue_install_missing() {

@@ -142,6 +142,8 @@ TEST_P(PlayMovesRows, BackToLineOneFromRowTwoOnAndScrollsToTheTop)
 {
     sheet().setRow(GetParam().rowBefore);
     window().programState().StampRow = GetParam().stampRowBefore;
+    // Half as tall, so that the start-up sheet's lines do not all fit and it can scroll.
+    sheet().resize(sheet().width(), sheet().height() / 2);
     sheet().setTopRow(6);
     ASSERT_GT(sheet().topRow(), 1);
 
