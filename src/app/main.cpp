@@ -1,4 +1,5 @@
 #include "audio/mp3_engine.h"
+#include "control_fonts.h"
 #include "main_window.h"
 #include "qt_prompts.h"
 
@@ -19,6 +20,10 @@ int main(int argc, char* argv[])
     if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
+
+    // Message boxes and dialogs in the Japanese face of the window, at the size of
+    // Japanese Windows' dialog font.
+    QApplication::setFont(gothicFont(9));
 
     Mp3Engine engine;
     QtPrompts prompts;

@@ -38,6 +38,18 @@ private:
 
 LyricsSheet::LyricsSheet(QWidget* parent) : QTableView(parent), m_model(new LyricsSheetModel(this))
 {
+    setUp();
+}
+
+LyricsSheet::LyricsSheet(const QFont& font, QWidget* parent)
+    : QTableView(parent), m_model(new LyricsSheetModel(this))
+{
+    setFont(font);
+    setUp();
+}
+
+void LyricsSheet::setUp()
+{
     setModel(m_model);
     setItemDelegate(new SheetCellDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -12,6 +12,9 @@ class LyricsSheet : public QTableView {
     Q_OBJECT
 public:
     explicit LyricsSheet(QWidget* parent = nullptr);
+    // With its own font from the start: the header and rows are sized once, in that
+    // font, instead of first in the parent's and again when the font is set.
+    LyricsSheet(const QFont& font, QWidget* parent);
     ~LyricsSheet() override;
 
     int rows() const;          // the header row included
@@ -52,6 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setUp();
     void fitRowHeightToFont();
 
     LyricsSheetModel* m_model;

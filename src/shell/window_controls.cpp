@@ -108,11 +108,10 @@ WindowControls createControls(QWidget& client, AudioEngine& engine)
     c.Grid_Txt = new QLineEdit(&client);
     place(*c.Grid_Txt, "Grid_Txt", 1305, 2775, 6090, 345);
 
-    c.FlxGrid = new LyricsSheet(&client);
-    place(*c.FlxGrid, "FlxGrid", 15, 3150, 7455, 4155);
     // A size smaller than the window's, so that a whole 10-character tag fits the
     // tag column's 1100 twips after a load.
-    c.FlxGrid->setFont(gothicFont(9.75));
+    c.FlxGrid = new LyricsSheet(gothicFont(9.75), &client);
+    place(*c.FlxGrid, "FlxGrid", 15, 3150, 7455, 4155);
 
     c.Play_timer = new QTimer(&client);
     c.Play_timer->setObjectName(QStringLiteral("Play_timer"));
