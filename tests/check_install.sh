@@ -11,5 +11,9 @@ for file in bin/lyricue share/applications/$app_id.desktop share/metainfo/$app_i
             share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png; do
   [ -f "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
 done
+# The tag reader module, in the library folder beside the program's.
+compgen -G "$prefix/lib/lyricue/liblyricue_tags.so" >/dev/null ||
+  compgen -G "$prefix/lib/*/lyricue/liblyricue_tags.so" >/dev/null ||
+  { echo "not installed: the tag reader module liblyricue_tags.so"; exit 1; }
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml"

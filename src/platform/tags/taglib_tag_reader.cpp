@@ -1,4 +1,5 @@
 #include "audio/tag_reader.h"
+#include "tags/tag_module_entry.h"
 
 #include "ansi_text.h"
 #include "audio_engine.h"
@@ -18,6 +19,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 namespace {
 
@@ -255,8 +257,12 @@ void readRiffInfo(const QByteArray& fileName, TrackTextRecord& texts)
 
 }  // namespace
 
-bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts)
+extern "C" Q_DECL_EXPORT bool lyricue_read_track_tags(const QString* pathPointer, TrackTagRecord* tagsPointer,
+                                                      TrackTextRecord* textsPointer)
 {
+    const QString& path = *pathPointer;
+    TrackTagRecord& tags = *tagsPointer;
+    TrackTextRecord& texts = *textsPointer;
     std::memset(&tags, 0, sizeof tags);
     std::memset(&texts, 0, sizeof texts);
     tags.genreNumber = NoGenre;
@@ -272,3 +278,5 @@ bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& t
         readRiffInfo(fileName, texts);
     return true;
 }
+
+static_assert(std::is_same_v<decltype(&lyricue_read_track_tags), TagModuleEntry>);
