@@ -2,7 +2,8 @@
 # Remakes docs/window_loaded.png: the running program under Xvfb, driven with xdotool
 # the way a user works: "読込" a 30 s track, load its lyrics (はい), "再生", five
 # presses of the space bar, then a click on a text cell. Needs a release build and
-# xvfb, xauth, xdotool, x11-utils, imagemagick, sox, lame and fonts-noto-cjk.
+# xvfb, xauth, xdotool, x11-utils, imagemagick, sox, lame, fonts-ipafont-gothic and
+# fonts-ipafont-mincho.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$PWD/build/release/src/app/lyricue

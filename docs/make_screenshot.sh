@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remakes docs/window.png: the started window under Xvfb, taken with ImageMagick's
-# import (needs xvfb, xauth, x11-utils, imagemagick and fonts-noto-cjk) from a
-# release build (scripts/run.sh makes one).
+# import (needs xvfb, xauth, x11-utils, imagemagick, fonts-ipafont-gothic and
+# fonts-ipafont-mincho) from a release build (scripts/run.sh makes one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=build/release/src/app/lyricue
