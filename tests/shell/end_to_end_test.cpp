@@ -75,9 +75,7 @@ TEST_F(EndToEnd, StampedTagsAreSavedAndTheLabelsFollowThemOnTheNextPlay)
         file.write(fileBytes(original));
     }
 
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
     auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
 
     // "読込": the track and, answering Yes, its same-named lyrics.
@@ -169,9 +167,7 @@ TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(fileBytes(lines));
     }
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
     auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
 
     // "読込", answer No and pick the lyrics file in the dialog.

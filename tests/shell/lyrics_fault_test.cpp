@@ -1,7 +1,6 @@
 // Faults of the lyrics file: deleted between the load question and the load, and a
 // save cut off part-way by a file-size limit. The user is told, no file is replaced
 // by a broken or emptied sheet, and the window goes on working.
-#include "ansi_text.h"
 #include "child_process.h"
 #include "command_keys.h"
 #include "lyrics_sheet.h"
@@ -63,22 +62,12 @@ void writeAll(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-QByteArray cp932Lines(const QStringList& lines)
-{
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += encodeCp932(line).bytes + "\r\n";
-    return bytes;
-}
-
 class LyricsFault : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
         sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
         ASSERT_NE(sheet, nullptr);
     }

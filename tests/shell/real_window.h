@@ -1,11 +1,14 @@
 #pragma once
 
 // Driving a whole MainWindow from outside, as the fault, soak and road tests do.
+#include "ansi_text.h"
+
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -26,4 +29,21 @@ inline QByteArray fileContents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Shows the window and waits until it is the active one, as a user's window is.
+inline void showActiveWindow(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+// The bytes of a CP932 lyrics file holding `lines`, each ended by CR LF.
+inline QByteArray cp932Lines(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += encodeCp932(line).bytes + "\r\n";
+    return bytes;
 }

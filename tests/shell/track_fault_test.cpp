@@ -37,9 +37,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
     }
 
     void TearDown() override { window.close(); }

@@ -5,7 +5,6 @@
 // (Output::Manual), so that positions are exact and the run is not tied to the clock.
 #include "../playback/slider_parts.h"
 #include "../shell/long_track.h"
-#include "ansi_text.h"
 #include "audio/mp3_engine.h"
 #include "command_keys.h"
 #include "lyrics_sheet.h"
@@ -96,14 +95,6 @@ bool isTag(const QString& text)
     return form.match(text).hasMatch();
 }
 
-QByteArray cp932Lines(const QStringList& lines)
-{
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += encodeCp932(line).bytes + "\r\n";
-    return bytes;
-}
-
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override
@@ -119,9 +110,7 @@ protected:
         file.write(cp932Lines(lines));
         file.close();
 
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
         sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
         timebar = window.findChild<QScrollBar*>(QStringLiteral("timebar"));
         timeInput = window.findChild<QPushButton*>(QStringLiteral("Cmd_TimeIn"));
