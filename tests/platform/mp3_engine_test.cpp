@@ -261,18 +261,25 @@ void PrintTo(SeekFrom from, std::ostream* out)
     *out << (from == SeekFrom::Stopped ? "stopped" : from == SeekFrom::Paused ? "paused" : "playing");
 }
 
-class Mp3EngineSeekTest : public Mp3EngineTest, public ::testing::WithParamInterface<SeekFrom> {};
+class Mp3EngineSeekTest : public Mp3EngineTest, public ::testing::WithParamInterface<SeekFrom> {
+protected:
+    // Stopped as opened, or playing (or paused) 30,000 frames in.
+    void enterStateSeekedFrom()
+    {
+        if (GetParam() != SeekFrom::Stopped) {
+            m_engine.vbmp3_play();
+            renderFrames(m_engine, 30000);
+        }
+        if (GetParam() == SeekFrom::Paused)
+            m_engine.vbmp3_pause();
+    }
+};
 
 TEST_P(Mp3EngineSeekTest, LandsOnTheExactSample)
 {
     const std::vector<float> whole = reference("tone_xing.mp3");
     open("tone_xing.mp3");
-    if (GetParam() != SeekFrom::Stopped) {
-        m_engine.vbmp3_play();
-        renderFrames(m_engine, 30000);
-    }
-    if (GetParam() == SeekFrom::Paused)
-        m_engine.vbmp3_pause();
+    enterStateSeekedFrom();
 
     ASSERT_EQ(m_engine.vbmp3_seek(1), 1);
     EXPECT_EQ(m_engine.playFrame(), kRate);
@@ -291,12 +298,7 @@ TEST_P(Mp3EngineSeekTest, LandsOnTheExactSample)
 TEST_P(Mp3EngineSeekTest, LandsNearTheSecondWhereTheStreamMixesLayers)
 {
     open("tone_mixed_layers.mp3");
-    if (GetParam() != SeekFrom::Stopped) {
-        m_engine.vbmp3_play();
-        renderFrames(m_engine, 30000);
-    }
-    if (GetParam() == SeekFrom::Paused)
-        m_engine.vbmp3_pause();
+    enterStateSeekedFrom();
 
     ASSERT_EQ(m_engine.vbmp3_seek(1), 1);
     const std::int64_t landed = m_engine.playFrame();
