@@ -1,4 +1,5 @@
 #include "audio/mp3_engine.h"
+#include "command_line.h"
 #include "control_fonts.h"
 #include "main_window.h"
 #include "qt_prompts.h"
@@ -8,8 +9,28 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    return arguments;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
+    if (const CommandLineRequest request = readCommandLine(argumentsOf(argc, argv)); !request.startWindow) {
+        std::fputs(qPrintable(request.standardOutput), stdout);
+        std::fputs(qPrintable(request.standardError), stderr);
+        return request.exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
     QApplication::setApplicationVersion(QStringLiteral(LYRICUE_VERSION_TEXT));
