@@ -4,7 +4,7 @@
 lyricue_packages=(build-essential cmake pkgconf qt6-base-dev libsdl2-dev libmpg123-dev
   libtag1-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-ipafont-mincho
   fonts-noto-cjk qt6-translations-l10n
-  xvfb xauth desktop-file-utils appstream)
+  xvfb xauth desktop-file-utils appstream groff-base)
 
 lyricue_install_missing() {
   local missing=()

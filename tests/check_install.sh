@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and validates the desktop entry and
-# the AppStream metainfo the way software centres read them.
+# Installs the build into a temporary prefix, checks that it holds what the Debian
+# package needs, and validates the desktop entry and the AppStream metainfo the way
+# software centres read them.
 set -euo pipefail
 build_dir=$1
 prefix=$(mktemp -d)
@@ -8,7 +9,8 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 app_id=org.lyricue.Lyricue
 for file in bin/lyricue share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
-            share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png; do
+            share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/48x48/apps/$app_id.png \
+            share/man/man1/lyricue.1.gz share/doc/lyricue/copyright share/doc/lyricue/changelog.gz; do
   [ -f "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
 done
 # The tag reader module, in the library folder beside the program's.
@@ -17,3 +19,9 @@ compgen -G "$prefix/lib/lyricue/liblyricue_tags.so" >/dev/null ||
   { echo "not installed: the tag reader module liblyricue_tags.so"; exit 1; }
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml"
+# The manual page reads without a complaint from groff, and the changelog names this version.
+warnings=$(zcat "$prefix/share/man/man1/lyricue.1.gz" | groff -man -Tutf8 -ww -z 2>&1)
+[ -z "$warnings" ] || { echo "lyricue.1: $warnings"; exit 1; }
+version=$(sed -n 's/^project(Lyricue VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+zcat "$prefix/share/doc/lyricue/changelog.gz" | head -1 | grep -qF "lyricue ($version)" ||
+  { echo "changelog.gz does not start with version $version"; exit 1; }
