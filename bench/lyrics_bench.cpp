@@ -37,6 +37,7 @@ class YesPrompts : public Prompts {
 public:
     void showMessage(const QString& text) override { m_messages.append(text); }
     int askYesNoCancel(const QString&) override { return AnswerYes; }
+    int askYesNo(const QString&) override { return AnswerYes; }
     bool showOpenDialog(FileDialogSettings&) override { return false; }
     bool showSaveDialog(FileDialogSettings&) override { return false; }
     const QStringList& messages() const { return m_messages; }
@@ -180,10 +181,10 @@ int main(int argc, char** argv)
     Mp3Engine realEngine(Mp3Engine::Output::Manual);
     const double engineMs = medianMs([&] { realEngine.vbmp3_setLyricsFile(lyricsPath); });
 
-    QString error;
-    const Pair save = medianPair([&] { error = WriteLyricsFile(sheet, state); }, encodeBaseline);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "save went wrong: %s\n", qPrintable(error));
+    Result written;
+    const Pair save = medianPair([&] { written = WriteLyricsFile(sheet, state); }, encodeBaseline);
+    if (!written.ok()) {
+        std::fprintf(stderr, "save went wrong: %s\n", qPrintable(written.errorString()));
         return 1;
     }
     QFile saved(lyricsPath);

@@ -100,7 +100,7 @@ TEST_F(LyricsFilePermissions, UnreadableLyricsFileIsReportedAndNotOverwritten)
     ASSERT_EQ(prompts.messages().size(), 1);
     const QString message = prompts.messages().front();
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(lyrics))) << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("Permission denied"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(str(u"アクセス権限がありません"))) << message.toStdString();
     EXPECT_EQ(state.LyricsPath, QString());
     EXPECT_EQ(state.LineCount, 0);
 
