@@ -1,0 +1,195 @@
+#include "lrc_format.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Digits at `at`, at most `maxDigits` of them; how many were read goes to `count`.
+qint64 readDigits(QStringView text, qsizetype at, qsizetype maxDigits, qsizetype& count)
+{
+    qint64 value = 0;
+    count = 0;
+    while (at + count < text.size() && count < maxDigits && text[at + count].unicode() >= u'0'
+           && text[at + count].unicode() <= u'9') {
+        value = value * 10 + (text[at + count].unicode() - u'0');
+        ++count;
+    }
+    return value;
+}
+
+struct TimeTag {
+    qsizetype length;  // characters, brackets included
+    qint64 ms;
+};
+
+// The time tag at the start of `text`, if there is one.
+std::optional<TimeTag> readTimeTag(QStringView text)
+{
+    if (!text.startsWith(u'['))
+        return std::nullopt;
+    qsizetype at = 1;
+    qsizetype count = 0;
+    // Nine digits of minutes are some 1,900 years: more is no time.
+    const qint64 minutes = readDigits(text, at, 9, count);
+    if (count == 0 || at + count >= text.size() || text[at + count] != u':')
+        return std::nullopt;
+    at += count + 1;
+    const qint64 seconds = readDigits(text, at, 2, count);
+    if (count != 2 || seconds >= 60)
+        return std::nullopt;
+    at += 2;
+    qint64 fractionMs = 0;
+    if (at < text.size() && (text[at] == u'.' || text[at] == u':')) {
+        const bool hundredths = text[at] == u':';
+        const qint64 fraction = readDigits(text, at + 1, hundredths ? 2 : 3, count);
+        if (count == 0 || (hundredths && count != 2))
+            return std::nullopt;
+        fractionMs = count == 1 ? fraction * 100 : count == 2 ? fraction * 10 : fraction;
+        at += 1 + count;
+    }
+    if (at >= text.size() || text[at] != u']')
+        return std::nullopt;
+    return TimeTag{at + 1, (minutes * 60 + seconds) * 1000 + fractionMs};
+}
+
+// "[key:value]" with a key of lower-case ASCII letters, the whole line; the key, or nothing.
+std::optional<QStringView> headerKey(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    if (!trimmed.startsWith(u'[') || !trimmed.endsWith(u']'))
+        return std::nullopt;
+    const qsizetype colon = trimmed.indexOf(u':');
+    if (colon < 2)
+        return std::nullopt;
+    const QStringView key = trimmed.sliced(1, colon - 1);
+    for (const QChar ch : key) {
+        if (ch.unicode() < u'a' || ch.unicode() > u'z')
+            return std::nullopt;
+    }
+    return key;
+}
+
+// The milliseconds of "[offset:N]", or nothing when N is no whole number. Beyond
+// ten years either way it is held at ten years, so no time can overflow.
+std::optional<qint64> offsetMs(QStringView headerLine)
+{
+    constexpr qint64 kTenYearsMs = 10LL * 366 * 24 * 3600 * 1000;
+    const QStringView trimmed = headerLine.trimmed();
+    QStringView value = trimmed.sliced(8, trimmed.size() - 9).trimmed();  // inside "[offset:" ... "]"
+    if (value.startsWith(u'+'))
+        value = value.sliced(1);
+    bool ok = false;
+    const qint64 ms = value.toLongLong(&ok);
+    return ok ? std::optional<qint64>(std::clamp(ms, -kTenYearsMs, kTenYearsMs)) : std::nullopt;
+}
+
+QString twoDigits(qint64 value)
+{
+    return QString::number(value).rightJustified(2, u'0');
+}
+
+// "[mm:ss:xx]" for a time in milliseconds, hundredths cut off.
+QString sheetTag(qint64 ms)
+{
+    const qint64 hundredths = ms / 10;
+    return u'[' + twoDigits(hundredths / 6000) + u':' + twoDigits(hundredths / 100 % 60) + u':'
+           + twoDigits(hundredths % 100) + u']';
+}
+
+// A sheet line on its way from the file: its time (none for a line without one), its
+// text, and the time of the line it goes with when lines are put in time order.
+struct Entry {
+    std::optional<qint64> ms;
+    QString text;
+    qint64 orderMs;
+    qsizetype orderGroup;
+};
+
+}  // namespace
+
+LrcLyrics parseLrc(const QStringList& lines)
+{
+    LrcLyrics lrc;
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<std::size_t>(lines.size()));
+    qint64 offset = 0;
+    bool severalTimes = false;
+    qint64 groupMs = -1;  // lines before the first time stay first
+    qsizetype group = 0;
+    for (const QString& line : lines) {
+        if (const std::optional<QStringView> key = headerKey(line)) {
+            const std::optional<qint64> ms = *key == u"offset" ? offsetMs(line) : std::nullopt;
+            if (ms)
+                offset = *ms;
+            else
+                lrc.headers.append(line);
+            continue;
+        }
+        QStringView rest(line);
+        std::vector<qint64> times;
+        while (const std::optional<TimeTag> tag = readTimeTag(rest)) {
+            times.push_back(tag->ms);
+            rest = rest.sliced(tag->length);
+        }
+        if (times.empty()) {
+            entries.push_back({std::nullopt, line, groupMs, group});
+            continue;
+        }
+        std::sort(times.begin(), times.end());
+        severalTimes = severalTimes || times.size() > 1;
+        // Lines without a time that follow go with the earliest copy of this line.
+        groupMs = times.front();
+        group = static_cast<qsizetype>(entries.size());
+        for (const qint64 ms : times)
+            entries.push_back({ms, rest.toString(), ms, static_cast<qsizetype>(entries.size())});
+    }
+    if (severalTimes) {
+        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+            return a.orderMs != b.orderMs ? a.orderMs < b.orderMs : a.orderGroup < b.orderGroup;
+        });
+    }
+    lrc.tags.reserve(static_cast<qsizetype>(entries.size()));
+    lrc.texts.reserve(static_cast<qsizetype>(entries.size()));
+    for (Entry& entry : entries) {
+        lrc.tags.append(entry.ms ? sheetTag(std::max<qint64>(*entry.ms - offset, 0)) : QString());
+        lrc.texts.append(std::move(entry.text));
+    }
+    return lrc;
+}
+
+std::optional<qint64> lrcTagMs(QStringView tag)
+{
+    const std::optional<TimeTag> time = readTimeTag(tag);
+    if (!time || time->length != tag.size())
+        return std::nullopt;
+    return time->ms;
+}
+
+void lrcLineOf(QStringView tag, QStringView text, QString& line)
+{
+    line.resize(0);
+    if (const std::optional<qint64> ms = lrcTagMs(tag)) {
+        QString time = sheetTag(*ms);
+        time[time.size() - 4] = u'.';
+        line.append(time);
+    } else {
+        line.append(tag);
+    }
+    line.append(text);
+}
+
+QStringList lrcTrackHeaders(const QString& title, const QString& artist, const QString& album, qint64 lengthMs)
+{
+    QStringList headers;
+    const std::pair<const char16_t*, const QString&> texts[] = {{u"ti", title}, {u"ar", artist}, {u"al", album}};
+    for (const auto& [key, text] : texts) {
+        if (!text.isEmpty())
+            headers.append(u'[' + QStringView(key).toString() + u':' + text + u']');
+    }
+    if (lengthMs > 0) {
+        const qint64 seconds = lengthMs / 1000;
+        headers.append(QStringLiteral("[length:") + twoDigits(seconds / 60) + u':' + twoDigits(seconds % 60) + u']');
+    }
+    return headers;
+}
