@@ -74,6 +74,28 @@ TEST(QtPrompts, QuestionHasThreeButtonsYesDefaultAndEveryWayOutAnswers)
     }
 }
 
+TEST(QtPrompts, YesNoQuestionDefaultsToNoAndEveryOtherWayOutIsNo)
+{
+    const QuestionCase cases[] = {
+        {"Yes button", [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, AnswerYes},
+        {"Return key", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, AnswerNo},
+        {"Escape key", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, AnswerNo},
+        {"close box", [](QMessageBox* box) { box->close(); }, AnswerNo},
+    };
+    QtPrompts prompts;
+    for (const QuestionCase& c : cases) {
+        SCOPED_TRACE(c.how);
+        whenModalShown([&c](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Lyricue"));
+            c.close(box);
+        });
+        EXPECT_EQ(prompts.askYesNo(QStringLiteral("上書きしますか？")), c.expected);
+    }
+}
+
 TEST(QtPrompts, MessageHasOkOnlyNoIconAndTheApplicationTitle)
 {
     QWidget parent;
@@ -100,7 +122,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        for (const char* name : {"SONG.MP3", "b.rmp", "a.txt"}) {
+        for (const char* name : {"SONG.MP3", "b.rmp", "a.txt", "README"}) {
             QFile file(m_dir.filePath(QString::fromLatin1(name)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
@@ -226,6 +248,10 @@ TEST_F(QtPromptsFileDialog, SaveTakesATypedNameAsTypedWithoutOverwritePrompt)
         EXPECT_EQ(selectedFilterText(dialog), QStringLiteral("All File(*.*)"));
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+        // Every file, also one without a dot in its name.
+        const QStringList all{QStringLiteral("a.txt"), QStringLiteral("b.rmp"), QStringLiteral("README"),
+                              QStringLiteral("SONG.MP3")};
+        EXPECT_EQ(listedFiles(dialog, all), all);
         dialog->selectFile(QStringLiteral("new lyrics"));
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
     });
