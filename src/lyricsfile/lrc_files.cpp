@@ -28,10 +28,10 @@ struct LrcFileContent {
 
 ResultOf<LrcFileContent> readLrcFile(const QString& path)
 {
-    const ResultOf<TextFileContent> content = readTextLines(path);
+    const ResultOf<DecodedText> content = readText(path);
     if (!content.ok())
         return Result::failure(content.errorString());
-    LrcFileContent lrc{parseLrc(content->lines), content->encoding};
+    LrcFileContent lrc{parseLrc(content->text), content->encoding};
     if (lrc.lyrics.texts.isEmpty())
         return Result::failure(QStringLiteral("「%1」には歌詞の行がありません").arg(shownPath(path)));
     if (const Result fits = checkLineCount(path, lrc.lyrics.texts.size()); !fits.ok())
@@ -84,7 +84,7 @@ void ImportLrc(LyricsFiles& files, FileDialogSettings& dialog)
     }
     ProgramState& state = files.state;
     LrcLyrics& lyrics = content->lyrics;
-    showLyricLines(files.sheet, state, lyrics.tags, std::move(lyrics.texts));
+    showLyricLines(files.sheet, state, std::move(lyrics.tags), std::move(lyrics.texts));
     state.LrcHeaders = std::move(lyrics.headers);
     state.LyricsEncoding = content->encoding;
     state.LyricsPath = ChangeExtension(lrcPath, QStringLiteral(".txt"));

@@ -1,6 +1,9 @@
 #include "lrc_format.h"
 
+#include "ansi_text.h"
+
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -89,71 +92,102 @@ QString twoDigits(qint64 value)
     return QString::number(value).rightJustified(2, u'0');
 }
 
-// "[mm:ss:xx]" for a time in milliseconds, hundredths cut off.
-QString sheetTag(qint64 ms)
+// Appends "[mm:ss:xx]" (or "[mm:ss.xx]") for a time in milliseconds, hundredths
+// cut off, minutes with at least two digits. Written digit by digit: a line's
+// worth of QString::number calls costs more than the rest of an import.
+void appendTimeTag(QString& out, qint64 ms, char16_t fractionSeparator)
 {
     const qint64 hundredths = ms / 10;
-    return u'[' + twoDigits(hundredths / 6000) + u':' + twoDigits(hundredths / 100 % 60) + u':'
-           + twoDigits(hundredths % 100) + u']';
+    char16_t buffer[32];
+    qsizetype at = std::size(buffer);
+    const auto put = [&](char16_t ch) { buffer[--at] = ch; };
+    const auto putTwo = [&](qint64 value) {
+        put(static_cast<char16_t>(u'0' + value % 10));
+        put(static_cast<char16_t>(u'0' + value / 10 % 10));
+    };
+    put(u']');
+    putTwo(hundredths % 100);
+    put(fractionSeparator);
+    putTwo(hundredths / 100 % 60);
+    put(u':');
+    qint64 minutes = hundredths / 6000;
+    putTwo(minutes % 100);
+    for (minutes /= 100; minutes > 0; minutes /= 10)
+        put(static_cast<char16_t>(u'0' + minutes % 10));
+    put(u'[');
+    out.append(QStringView(buffer + at, std::size(buffer) - at));
 }
-
-// A sheet line on its way from the file: its time (none for a line without one), its
-// text, and the time of the line it goes with when lines are put in time order.
-struct Entry {
-    std::optional<qint64> ms;
-    QString text;
-    qint64 orderMs;
-    qsizetype orderGroup;
-};
 
 }  // namespace
 
-LrcLyrics parseLrc(const QStringList& lines)
+LrcLyrics parseLrc(QStringView text)
 {
     LrcLyrics lrc;
-    std::vector<Entry> entries;
-    entries.reserve(static_cast<std::size_t>(lines.size()));
+    // Per sheet line: its time (none for a line without one), and the time and first
+    // sheet line of the file line it goes with when lines are put in time order.
+    struct Order {
+        std::optional<qint64> ms;
+        qint64 groupMs;
+        qsizetype group;
+    };
+    std::vector<Order> order;
+    std::vector<qint64> times;
     qint64 offset = 0;
     bool severalTimes = false;
     qint64 groupMs = -1;  // lines before the first time stay first
     qsizetype group = 0;
-    for (const QString& line : lines) {
+    forEachLine(text, [&](QStringView line) {
         if (const std::optional<QStringView> key = headerKey(line)) {
             const std::optional<qint64> ms = *key == u"offset" ? offsetMs(line) : std::nullopt;
             if (ms)
                 offset = *ms;
             else
-                lrc.headers.append(line);
-            continue;
+                lrc.headers.append(line.toString());
+            return;
         }
-        QStringView rest(line);
-        std::vector<qint64> times;
-        while (const std::optional<TimeTag> tag = readTimeTag(rest)) {
+        times.clear();
+        qsizetype tagsLength = 0;
+        while (const std::optional<TimeTag> tag = readTimeTag(line.sliced(tagsLength))) {
             times.push_back(tag->ms);
-            rest = rest.sliced(tag->length);
+            tagsLength += tag->length;
         }
         if (times.empty()) {
-            entries.push_back({std::nullopt, line, groupMs, group});
-            continue;
+            order.push_back({std::nullopt, groupMs, group});
+            lrc.texts.append(line.toString());
+            return;
         }
+        const QString rest = line.sliced(tagsLength).toString();
         std::sort(times.begin(), times.end());
         severalTimes = severalTimes || times.size() > 1;
         // Lines without a time that follow go with the earliest copy of this line.
         groupMs = times.front();
-        group = static_cast<qsizetype>(entries.size());
-        for (const qint64 ms : times)
-            entries.push_back({ms, rest.toString(), ms, static_cast<qsizetype>(entries.size())});
-    }
+        group = lrc.texts.size();
+        for (const qint64 ms : times) {
+            order.push_back({ms, ms, lrc.texts.size()});
+            lrc.texts.append(rest);
+        }
+    });
+
+    std::vector<qsizetype> sheetOrder(order.size());
+    std::iota(sheetOrder.begin(), sheetOrder.end(), 0);
     if (severalTimes) {
-        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            return a.orderMs != b.orderMs ? a.orderMs < b.orderMs : a.orderGroup < b.orderGroup;
+        std::stable_sort(sheetOrder.begin(), sheetOrder.end(), [&order](qsizetype a, qsizetype b) {
+            const Order& x = order[static_cast<std::size_t>(a)];
+            const Order& y = order[static_cast<std::size_t>(b)];
+            return x.groupMs != y.groupMs ? x.groupMs < y.groupMs : x.group < y.group;
         });
+        QStringList sorted;
+        sorted.reserve(lrc.texts.size());
+        for (const qsizetype from : sheetOrder)
+            sorted.append(std::move(lrc.texts[from]));
+        lrc.texts = std::move(sorted);
     }
-    lrc.tags.reserve(static_cast<qsizetype>(entries.size()));
-    lrc.texts.reserve(static_cast<qsizetype>(entries.size()));
-    for (Entry& entry : entries) {
-        lrc.tags.append(entry.ms ? sheetTag(std::max<qint64>(*entry.ms - offset, 0)) : QString());
-        lrc.texts.append(std::move(entry.text));
+    lrc.tags.reserve(lrc.texts.size());
+    for (const qsizetype from : sheetOrder) {
+        QString tag;
+        if (const std::optional<qint64> ms = order[static_cast<std::size_t>(from)].ms)
+            appendTimeTag(tag, std::max<qint64>(*ms - offset, 0), u':');
+        lrc.tags.append(std::move(tag));
     }
     return lrc;
 }
@@ -169,13 +203,10 @@ std::optional<qint64> lrcTagMs(QStringView tag)
 void lrcLineOf(QStringView tag, QStringView text, QString& line)
 {
     line.resize(0);
-    if (const std::optional<qint64> ms = lrcTagMs(tag)) {
-        QString time = sheetTag(*ms);
-        time[time.size() - 4] = u'.';
-        line.append(time);
-    } else {
+    if (const std::optional<qint64> ms = lrcTagMs(tag))
+        appendTimeTag(line, *ms, u'.');
+    else
         line.append(tag);
-    }
     line.append(text);
 }
 

@@ -19,7 +19,7 @@ struct LrcLyrics {
     QStringList texts;
 };
 
-// Reads the lines of an LRC file.
+// Reads the text of an LRC file, split into lines as splitLines (ansi_text.h) does.
 // - A header is a whole line "[key:value]" with a key of lower-case ASCII letters.
 // - A line's leading time tags, [m:ss], [m:ss.x], [m:ss.xx], [m:ss.xxx] or [m:ss:xx]
 //   (any number of minute digits, seconds below 60), give its times; each becomes
@@ -32,7 +32,7 @@ struct LrcLyrics {
 //   followed. A file with one time or none per line keeps its order.
 // - Any other line (no time, or something else in brackets) is a sheet line with an
 //   empty tag and the whole line as its text.
-LrcLyrics parseLrc(const QStringList& lines);
+LrcLyrics parseLrc(QStringView text);
 
 // The milliseconds of a tag that is exactly one LRC time tag ("[01:23.45]", "[01:23:45]"), or none.
 std::optional<qint64> lrcTagMs(QStringView tag);

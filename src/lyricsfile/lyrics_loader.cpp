@@ -91,5 +91,5 @@ void LoadLyrics(LyricsFiles& files)
         tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
         lines[line].remove(0, tagLength);
     }
-    showLyricLines(files.sheet, state, tags, std::move(lines));
+    showLyricLines(files.sheet, state, std::move(tags), std::move(lines));
 }

@@ -25,7 +25,7 @@ void resetLyricsSheet(LyricsSheet& sheet, ProgramState& state)
     state.LineCount = 0;
 }
 
-void showLyricLines(LyricsSheet& sheet, ProgramState& state, const QStringList& tags, QStringList texts)
+void showLyricLines(LyricsSheet& sheet, ProgramState& state, QStringList tags, QStringList texts)
 {
     resetLyricsSheet(sheet, state);
     const int lineCount = static_cast<int>(texts.size());
@@ -35,7 +35,7 @@ void showLyricLines(LyricsSheet& sheet, ProgramState& state, const QStringList& 
     QStringList cells;
     cells.reserve(2 * lineCount);
     for (int line = 0; line < lineCount; ++line)
-        cells << tags[line] << texts[line];
+        cells << std::move(tags[line]) << texts[line];
     sheet.setCellsAt(LineTagIndex(sheet, 0), std::move(cells));
     state.LyricLines = std::move(texts);
     state.LyricLines.append(QString());

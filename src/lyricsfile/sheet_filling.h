@@ -24,4 +24,4 @@ void resetLyricsSheet(LyricsSheet& sheet, ProgramState& state);
 // a line without one): the reset above, then one row per line. LineCount and
 // LyricLines (the texts and one empty text after them) follow; StampRow is 0, the
 // current row 1, and the sheet is shown from its top.
-void showLyricLines(LyricsSheet& sheet, ProgramState& state, const QStringList& tags, QStringList texts);
+void showLyricLines(LyricsSheet& sheet, ProgramState& state, QStringList tags, QStringList texts);

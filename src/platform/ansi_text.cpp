@@ -83,26 +83,36 @@ QString encodingName(TextEncoding encoding)
     }
 }
 
-QStringList splitLines(QStringView text)
+void forEachLine(QStringView text, const std::function<void(QStringView line)>& line)
 {
-    QStringList lines;
     const qsizetype size = text.size();
+    const char16_t* units = text.utf16();
     qsizetype start = 0;
-    const auto addLine = [&](qsizetype end) {
-        QStringView line = text.sliced(start, end - start);
-        const qsizetype nul = line.indexOf(QChar(u'\0'));
-        lines.append((nul < 0 ? line : line.first(nul)).toString());
+    qsizetype nul = -1;  // the first NUL of the line being read
+    const auto endLine = [&](qsizetype end) {
+        line(text.sliced(start, (nul < 0 ? end : nul) - start));
+        nul = -1;
     };
     for (qsizetype i = 0; i < size; ++i) {
-        const char16_t ch = text[i].unicode();
+        const char16_t ch = units[i];
+        if (ch > u'\r')
+            continue;
+        if (ch == u'\0' && nul < 0)
+            nul = i;
         if (ch != u'\r' && ch != u'\n')
             continue;
-        addLine(i);
-        if (ch == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+        endLine(i);
+        if (ch == u'\r' && i + 1 < size && units[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
     if (start < size)
-        addLine(size);
+        endLine(size);
+}
+
+QStringList splitLines(QStringView text)
+{
+    QStringList lines;
+    forEachLine(text, [&lines](QStringView line) { lines.append(line.toString()); });
     return lines;
 }

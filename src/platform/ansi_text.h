@@ -51,9 +51,17 @@ QByteArray encodeCp932ForDisplay(QStringView text);
 //   every such character is a letter or sign of Latin-1 or Latin Extended-A and one
 //   of them stands next to an ASCII letter, as in a European word; CP932 otherwise;
 // - UTF-8 with stray bytes: UTF-8 when its three- or four-byte sequences outnumber
-//   the stray bytes two to one (a UTF-8 file with a damaged byte), CP932 otherwise.
+//   the stray bytes two to one (a UTF-8 file with a damaged byte), CP932 otherwise;
+//   both are counted up to the 16th stray byte.
 // A wrong guess only shows the text wrongly: both readings carry every byte through.
 TextEncoding detectEncoding(QByteArrayView bytes);
+// The bytes decoded in the encoding detectEncoding finds, in one go: a file that is
+// UTF-8 is not looked over twice.
+struct DecodedText {
+    TextEncoding encoding;
+    QString text;
+};
+DecodedText decodeDetected(QByteArrayView bytes);
 // Decodes with the given encoding; a byte-order mark is dropped.
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
 // Encodes with the given encoding; Utf8WithBom and UTF-16 put the mark in front.
@@ -73,6 +81,8 @@ QString encodingName(TextEncoding encoding);
 // line may lack its end (a text ending in a line end gives no extra empty line);
 // each line is cut at its first NUL.
 QStringList splitLines(QStringView text);
+// The same lines handed to `line` one by one, as views into `text`.
+void forEachLine(QStringView text, const std::function<void(QStringView line)>& line);
 
 struct TextFileContent {
     QStringList lines;
@@ -81,6 +91,8 @@ struct TextFileContent {
 
 // Reads a whole text file into lines. On failure the message names the file and the reason.
 ResultOf<TextFileContent> readTextLines(const QString& path);
+// Reads a whole text file, decoded. On failure the message names the file and the reason.
+ResultOf<DecodedText> readText(const QString& path);
 
 // Writes the lines, each followed by CR LF, replacing the file atomically: on any
 // failure the old file is untouched. On failure the message names the file and the

@@ -1,13 +1,63 @@
-// detectEncoding (declared in ansi_text.h): the rule is described there.
+// detectEncoding and decodeDetected (declared in ansi_text.h): the rule is described there.
 #include "ansi_text.h"
 #include "byte_escape.h"
 #include "unicode_codecs.h"
 
+#include <QStringDecoder>
+
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
-bool startsWith(QByteArrayView bytes, const char* mark)
+// What a look over bytes as UTF-8 finds.
+struct Utf8Shape {
+    qsizetype nonAsciiBytes = 0;
+    qsizetype strayBytes = 0;     // bytes that start no well-formed sequence
+    qsizetype longSequences = 0;  // three or four bytes
+    bool cutShort = false;        // stopped at `enoughLong` long sequences and no stray byte
+};
+
+// The shape of the bytes up to the 16th stray byte (a CP932 file has them at once),
+// or up to the `enoughLong`th long sequence if no stray byte came before it (a
+// UTF-8 file).
+Utf8Shape utf8Shape(QByteArrayView bytes, qsizetype enoughLong)
 {
-    return bytes.startsWith(QByteArrayView(mark));
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    Utf8Shape shape;
+    qsizetype i = 0;
+    while (i < size) {
+        std::uint64_t eight = 0;
+        if (i + 8 <= size) {
+            std::memcpy(&eight, data + i, 8);
+            if ((eight & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        if (data[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const qsizetype length = utf8SequenceLength(data, size, i);
+        if (length == 0) {
+            ++shape.nonAsciiBytes;
+            ++shape.strayBytes;
+            ++i;
+            if (shape.strayBytes == 16)
+                break;
+            continue;
+        }
+        shape.nonAsciiBytes += length;
+        shape.longSequences += length > 2 ? 1 : 0;
+        i += length;
+        if (shape.longSequences >= enoughLong && shape.strayBytes == 0) {
+            shape.cutShort = true;
+            break;
+        }
+    }
+    return shape;
 }
 
 bool isAsciiLetter(QChar ch)
@@ -40,18 +90,8 @@ bool readsAsEuropeanWords(const QString& text)
     return besideAsciiLetter;
 }
 
-}  // namespace
-
-TextEncoding detectEncoding(QByteArrayView bytes)
+TextEncoding encodingOfShape(QByteArrayView bytes, const Utf8Shape& shape)
 {
-    if (startsWith(bytes, "\xEF\xBB\xBF"))
-        return TextEncoding::Utf8WithBom;
-    if (startsWith(bytes, "\xFF\xFE"))
-        return TextEncoding::Utf16Le;
-    if (startsWith(bytes, "\xFE\xFF"))
-        return TextEncoding::Utf16Be;
-
-    const Utf8Shape shape = utf8Shape(bytes);
     if (shape.nonAsciiBytes == 0)
         return TextEncoding::Cp932;
     if (shape.strayBytes > 0)
@@ -59,4 +99,32 @@ TextEncoding detectEncoding(QByteArrayView bytes)
     if (shape.longSequences > 0 || !isCleanCp932(bytes))
         return TextEncoding::Utf8;
     return readsAsEuropeanWords(decodeUtf8(bytes)) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+}
+
+}  // namespace
+
+DecodedText decodeDetected(QByteArrayView bytes)
+{
+    for (const TextEncoding marked : {TextEncoding::Utf8WithBom, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+        if (bytes.startsWith(byteOrderMark(marked)))
+            return {marked, decodeText(bytes, marked)};
+    }
+    // A file that starts as UTF-8 is decoded as such at once; the whole look is only
+    // needed when that finds a stray byte.
+    Utf8Shape shape = utf8Shape(bytes, 16);
+    if (shape.cutShort) {
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(bytes);
+        if (!decoder.hasError())
+            return {TextEncoding::Utf8, std::move(text)};
+        shape = utf8Shape(bytes, bytes.size() + 1);
+    }
+    const TextEncoding encoding = encodingOfShape(bytes, shape);
+    return {encoding, decodeText(bytes, encoding)};
+}
+
+TextEncoding detectEncoding(QByteArrayView bytes)
+{
+    return decodeDetected(bytes).encoding;
 }

@@ -24,7 +24,7 @@ bool isUtf16(TextEncoding encoding)
 
 }  // namespace
 
-ResultOf<TextFileContent> readTextLines(const QString& path)
+ResultOf<DecodedText> readText(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -34,10 +34,15 @@ ResultOf<TextFileContent> readTextLines(const QString& path)
     if (file.error() != QFileDevice::NoError)
         return Result::failure(QStringLiteral("「%1」を読み込めません: %2")
                                    .arg(shownPath(path), fileErrorReason(file.errorString())));
-    TextFileContent content;
-    content.encoding = detectEncoding(bytes);
-    content.lines = splitLines(decodeText(bytes, content.encoding));
-    return content;
+    return decodeDetected(bytes);
+}
+
+ResultOf<TextFileContent> readTextLines(const QString& path)
+{
+    const ResultOf<DecodedText> decoded = readText(path);
+    if (!decoded.ok())
+        return Result::failure(decoded.errorString());
+    return TextFileContent{splitLines(decoded->text), decoded->encoding};
 }
 
 Result writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding)

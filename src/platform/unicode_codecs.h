@@ -6,17 +6,12 @@
 #include <QStringView>
 
 // The UTF-8 and UTF-16 codecs behind decodeText and appendEncodedText (ansi_text.h),
-// and what the encoding detection needs to know of UTF-8. Bytes that are no valid
+// and the UTF-8 sequence rule the encoding detection uses. Bytes that are no valid
 // text are carried as U+DC00 + byte (byte_escape.h).
 
-// What a look over bytes as UTF-8 finds.
-struct Utf8Shape {
-    qsizetype nonAsciiBytes = 0;
-    qsizetype strayBytes = 0;         // bytes that start no well-formed sequence
-    qsizetype twoByteSequences = 0;
-    qsizetype longSequences = 0;      // three or four bytes
-};
-Utf8Shape utf8Shape(QByteArrayView bytes);
+// Length of the well-formed UTF-8 sequence at `at` (no overlong forms, no
+// surrogates, nothing above U+10FFFF), or 0 when there is none.
+qsizetype utf8SequenceLength(const unsigned char* bytes, qsizetype size, qsizetype at);
 
 // UTF-8 to text (no byte-order mark is dropped: that is the caller's business).
 QString decodeUtf8(QByteArrayView bytes);

@@ -11,8 +11,16 @@ bool isContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char 
     return byte >= low && byte <= high;
 }
 
-// Length of the well-formed UTF-8 sequence at `at` (no overlong forms, no
-// surrogates, nothing above U+10FFFF), or 0 when there is none.
+// Well-formed UTF-8 to text. QString::fromUtf8 would drop a leading U+FEFF; here it is
+// text (a second mark after the file's own, or one after a stray byte) and is kept.
+QString fromWellFormedUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+}  // namespace
+
 qsizetype utf8SequenceLength(const unsigned char* bytes, qsizetype size, qsizetype at)
 {
     const unsigned char lead = bytes[at];
@@ -44,59 +52,16 @@ qsizetype utf8SequenceLength(const unsigned char* bytes, qsizetype size, qsizety
     return length;
 }
 
-// Well-formed UTF-8 to text. QString::fromUtf8 would drop a leading U+FEFF; here it is
-// text (a second mark after the file's own, or one after a stray byte) and is kept.
-QString fromWellFormedUtf8(QByteArrayView bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
-}
-
-// The index of the first surrogate that is not half of a pair, or -1.
-qsizetype firstLoneSurrogate(QStringView text, qsizetype from)
-{
-    for (qsizetype i = from; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (!ch.isSurrogate())
-            continue;
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        return i;
-    }
-    return -1;
-}
-
-}  // namespace
-
-Utf8Shape utf8Shape(QByteArrayView bytes)
-{
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const qsizetype size = bytes.size();
-    Utf8Shape shape;
-    qsizetype i = 0;
-    while (i < size) {
-        if (data[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        const qsizetype length = utf8SequenceLength(data, size, i);
-        if (length == 0) {
-            ++shape.nonAsciiBytes;
-            ++shape.strayBytes;
-            ++i;
-            continue;
-        }
-        shape.nonAsciiBytes += length;
-        ++(length == 2 ? shape.twoByteSequences : shape.longSequences);
-        i += length;
-    }
-    return shape;
-}
 
 QString decodeUtf8(QByteArrayView bytes)
 {
+    // Qt's decoder is fast and flags what is no well-formed UTF-8; only then is
+    // each stray byte found and carried.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    QString wellFormed = decoder.decode(bytes);
+    if (!decoder.hasError())
+        return wellFormed;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype size = bytes.size();
     QString text;
@@ -126,18 +91,38 @@ QString decodeUtf8(QByteArrayView bytes)
 qsizetype appendUtf8(QByteArray& out, QStringView text)
 {
     const qsizetype start = out.size();
-    qsizetype runStart = 0;
-    for (qsizetype lone = firstLoneSurrogate(text, 0); lone >= 0; lone = firstLoneSurrogate(text, lone + 1)) {
-        const char16_t unit = text[lone].unicode();
-        // A carried byte below 0x80 came from UTF-16 and would be read back as ASCII here.
-        if (!byte_escape::inRange(unit) || byte_escape::byteOf(unit) < 0x80) {
+    const qsizetype size = text.size();
+    const char16_t* in = text.utf16();
+    // At most three bytes per UTF-16 unit; the unused room is cut off at the end.
+    out.resize(start + size * 3);
+    auto* bytes = reinterpret_cast<unsigned char*>(out.data() + start);
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = in[i];
+        if (unit < 0x80) {
+            bytes[written++] = static_cast<unsigned char>(unit);
+        } else if (unit < 0x800) {
+            bytes[written++] = static_cast<unsigned char>(0xC0 | unit >> 6);
+            bytes[written++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+        } else if (!QChar::isSurrogate(unit)) {
+            bytes[written++] = static_cast<unsigned char>(0xE0 | unit >> 12);
+            bytes[written++] = static_cast<unsigned char>(0x80 | (unit >> 6 & 0x3F));
+            bytes[written++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
+            const char32_t codePoint = QChar::surrogateToUcs4(unit, in[++i]);
+            bytes[written++] = static_cast<unsigned char>(0xF0 | codePoint >> 18);
+            bytes[written++] = static_cast<unsigned char>(0x80 | (codePoint >> 12 & 0x3F));
+            bytes[written++] = static_cast<unsigned char>(0x80 | (codePoint >> 6 & 0x3F));
+            bytes[written++] = static_cast<unsigned char>(0x80 | (codePoint & 0x3F));
+        } else if (byte_escape::inRange(unit) && byte_escape::byteOf(unit) >= 0x80) {
+            bytes[written++] = byte_escape::byteOf(unit);
+        } else {
+            // A lone surrogate of its own, or a carried byte below 0x80, which came
+            // from UTF-16 and would be read back here as ASCII.
             out.truncate(start);
-            return lone;
+            return i;
         }
-        out.append(text.sliced(runStart, lone - runStart).toUtf8());
-        out.append(static_cast<char>(byte_escape::byteOf(unit)));
-        runStart = lone + 1;
     }
-    out.append(text.sliced(runStart).toUtf8());
+    out.truncate(start + written);
     return -1;
 }
