@@ -21,6 +21,11 @@ qint64 readDigits(QStringView text, qsizetype at, qsizetype maxDigits, qsizetype
     return value;
 }
 
+// Nine digits of minutes are some 1,900 years: more is no time, and an offset
+// cannot push a time past what a tag can say.
+constexpr int kMinuteDigits = 9;
+constexpr qint64 kLatestMs = (999'999'999LL * 60 + 59) * 1000 + 999;
+
 struct TimeTag {
     qsizetype length;  // characters, brackets included
     qint64 ms;
@@ -33,8 +38,7 @@ std::optional<TimeTag> readTimeTag(QStringView text)
         return std::nullopt;
     qsizetype at = 1;
     qsizetype count = 0;
-    // Nine digits of minutes are some 1,900 years: more is no time.
-    const qint64 minutes = readDigits(text, at, 9, count);
+    const qint64 minutes = readDigits(text, at, kMinuteDigits, count);
     if (count == 0 || at + count >= text.size() || text[at + count] != u':')
         return std::nullopt;
     at += count + 1;
@@ -186,7 +190,7 @@ LrcLyrics parseLrc(QStringView text)
     for (const qsizetype from : sheetOrder) {
         QString tag;
         if (const std::optional<qint64> ms = order[static_cast<std::size_t>(from)].ms)
-            appendTimeTag(tag, std::max<qint64>(*ms - offset, 0), u':');
+            appendTimeTag(tag, std::clamp<qint64>(*ms - offset, 0, kLatestMs), u':');
         lrc.tags.append(std::move(tag));
     }
     return lrc;

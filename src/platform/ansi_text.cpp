@@ -6,15 +6,6 @@
 #include "encode_error.h"
 #include "unicode_codecs.h"
 
-namespace {
-
-bool isUtf16(TextEncoding encoding)
-{
-    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-}
-
-}  // namespace
-
 QByteArray byteOrderMark(TextEncoding encoding)
 {
     switch (encoding) {

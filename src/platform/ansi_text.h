@@ -18,6 +18,11 @@
 // Utf16Le and Utf16Be always have their byte-order mark.
 enum class TextEncoding { Cp932, Utf8, Utf8WithBom, Utf16Le, Utf16Be };
 
+inline bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+}
+
 // Result of an encoding: the bytes, or an error naming the first character the
 // encoding cannot hold. errorOffset is that character's index in the input.
 struct EncodeResult {

@@ -19,7 +19,11 @@ const Reason kReasons[] = {
     {{ENOENT}, u"ファイルまたはフォルダーが見つかりません"},
     {{ENOTDIR}, u"パスの途中にフォルダーでないものがあります"},
     {{EACCES, EPERM}, u"アクセス権限がありません"},
+#ifdef EDQUOT
     {{ENOSPC, EDQUOT}, u"ディスクの空き容量が足りません"},
+#else
+    {{ENOSPC}, u"ディスクの空き容量が足りません"},
+#endif
     {{EROFS}, u"読み取り専用のファイルシステムです"},
     {{EFBIG}, u"ファイルが大きすぎます"},
     {{ETXTBSY, EBUSY}, u"ファイルが他のプログラムで使用中です"},

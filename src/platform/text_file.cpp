@@ -17,11 +17,6 @@ QString shownPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-bool isUtf16(TextEncoding encoding)
-{
-    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-}
-
 }  // namespace
 
 ResultOf<DecodedText> readText(const QString& path)

@@ -1,4 +1,5 @@
 #include "ansi_text.h"
+#include "file_error_reason.h"
 #include "test_data.h"
 #include "text_printers.h"
 
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include <cerrno>
 
 
 namespace {
@@ -316,6 +319,25 @@ TEST(TextFilePermissions, ReadOnlyFileOrFolderIsNotReplacedAndUnreadableFileIsRe
     const ResultOf<TextFileContent> content = readTextLines(readOnlyFile);
     EXPECT_TRUE(content.errorString().contains(QDir::toNativeSeparators(readOnlyFile))) << content.errorString().toStdString();
     EXPECT_TRUE(content.errorString().contains(str(u"アクセス権限がありません"))) << content.errorString().toStdString();
+}
+
+// Reasons the tests above cannot bring about (a full disk, a read-only file system,
+// a file in use) as the system reports them, and one this program does not know.
+TEST(FileErrorReason, CommonReasonsAreJapaneseAndUnknownOnesKeepTheSystemText)
+{
+    const struct {
+        QString systemText;
+        const char16_t* shown;
+    } cases[] = {
+        {qt_error_string(ENOSPC), u"ディスクの空き容量が足りません"},
+        {qt_error_string(EROFS), u"読み取り専用のファイルシステムです"},
+        {qt_error_string(ETXTBSY), u"ファイルが他のプログラムで使用中です"},
+        {qt_error_string(EPERM), u"アクセス権限がありません"},
+        {QStringLiteral("Existing file /music/a.txt is not writable"), u"ファイルが読み取り専用です"},
+        {QStringLiteral("Something unheard of"), u"Something unheard of"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fileErrorReason(c.systemText), str(c.shown)) << c.systemText.toStdString();
 }
 
 }  // namespace
