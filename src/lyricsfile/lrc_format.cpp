@@ -8,13 +8,17 @@
 
 namespace {
 
+bool isDigit(QChar ch)
+{
+    return ch.unicode() >= u'0' && ch.unicode() <= u'9';
+}
+
 // Digits at `at`, at most `maxDigits` of them; how many were read goes to `count`.
 qint64 readDigits(QStringView text, qsizetype at, qsizetype maxDigits, qsizetype& count)
 {
     qint64 value = 0;
     count = 0;
-    while (at + count < text.size() && count < maxDigits && text[at + count].unicode() >= u'0'
-           && text[at + count].unicode() <= u'9') {
+    while (at + count < text.size() && count < maxDigits && isDigit(text[at + count])) {
         value = value * 10 + (text[at + count].unicode() - u'0');
         ++count;
     }
@@ -60,20 +64,29 @@ std::optional<TimeTag> readTimeTag(QStringView text)
     return TimeTag{at + 1, (minutes * 60 + seconds) * 1000 + fractionMs};
 }
 
+bool isLowerAsciiLetter(QChar ch)
+{
+    return ch.unicode() >= u'a' && ch.unicode() <= u'z';
+}
+
 // "[key:value]" with a key of lower-case ASCII letters, the whole line; the key, or nothing.
 std::optional<QStringView> headerKey(QStringView line)
 {
-    const QStringView trimmed = line.trimmed();
-    if (!trimmed.startsWith(u'[') || !trimmed.endsWith(u']'))
+    // Most lines start with a time tag or a lyric: they are turned away at their start.
+    qsizetype start = 0;
+    while (start < line.size() && line[start].isSpace())
+        ++start;
+    if (start + 1 >= line.size() || line[start] != u'[' || !isLowerAsciiLetter(line[start + 1]))
+        return std::nullopt;
+    const QStringView trimmed = line.sliced(start).trimmed();
+    if (!trimmed.endsWith(u']'))
         return std::nullopt;
     const qsizetype colon = trimmed.indexOf(u':');
     if (colon < 2)
         return std::nullopt;
     const QStringView key = trimmed.sliced(1, colon - 1);
-    for (const QChar ch : key) {
-        if (ch.unicode() < u'a' || ch.unicode() > u'z')
-            return std::nullopt;
-    }
+    if (!std::all_of(key.begin(), key.end(), isLowerAsciiLetter))
+        return std::nullopt;
     return key;
 }
 
@@ -96,10 +109,10 @@ QString twoDigits(qint64 value)
     return QString::number(value).rightJustified(2, u'0');
 }
 
-// Appends "[mm:ss:xx]" (or "[mm:ss.xx]") for a time in milliseconds, hundredths
-// cut off, minutes with at least two digits. Written digit by digit: a line's
-// worth of QString::number calls costs more than the rest of an import.
-void appendTimeTag(QString& out, qint64 ms, char16_t fractionSeparator)
+// "[mm:ss:xx]" (or "[mm:ss.xx]") for a time in milliseconds, hundredths cut off,
+// minutes with at least two digits. Written digit by digit: a line's worth of
+// QString::number calls costs more than the rest of an import.
+QString timeTag(qint64 ms, char16_t fractionSeparator)
 {
     const qint64 hundredths = ms / 10;
     char16_t buffer[32];
@@ -119,7 +132,20 @@ void appendTimeTag(QString& out, qint64 ms, char16_t fractionSeparator)
     for (minutes /= 100; minutes > 0; minutes /= 10)
         put(static_cast<char16_t>(u'0' + minutes % 10));
     put(u'[');
-    out.append(QStringView(buffer + at, std::size(buffer) - at));
+    return QStringView(buffer + at, std::size(buffer) - at).toString();
+}
+
+// "[mm:ss:xx]" as stamps and imports write it: two to nine digits of minutes, seconds below 60.
+bool isStampedTag(QStringView tag)
+{
+    const qsizetype size = tag.size();
+    if (size < 10 || size > 17 || tag[0] != u'[' || tag[size - 1] != u']' || tag[size - 4] != u':'
+        || tag[size - 7] != u':' || tag[size - 6] > u'5')
+        return false;
+    const auto digits = [&](qsizetype from, qsizetype to) {
+        return std::all_of(tag.begin() + from, tag.begin() + to, isDigit);
+    };
+    return digits(1, size - 7) && digits(size - 6, size - 4) && digits(size - 3, size - 1);
 }
 
 }  // namespace
@@ -160,15 +186,15 @@ LrcLyrics parseLrc(QStringView text)
             lrc.texts.append(line.toString());
             return;
         }
-        const QString rest = line.sliced(tagsLength).toString();
+        QString rest = line.sliced(tagsLength).toString();
         std::sort(times.begin(), times.end());
         severalTimes = severalTimes || times.size() > 1;
         // Lines without a time that follow go with the earliest copy of this line.
         groupMs = times.front();
         group = lrc.texts.size();
-        for (const qint64 ms : times) {
-            order.push_back({ms, ms, lrc.texts.size()});
-            lrc.texts.append(rest);
+        for (std::size_t copy = 0; copy < times.size(); ++copy) {
+            order.push_back({times[copy], times[copy], lrc.texts.size()});
+            lrc.texts.append(copy + 1 < times.size() ? rest : std::move(rest));
         }
     });
 
@@ -188,10 +214,8 @@ LrcLyrics parseLrc(QStringView text)
     }
     lrc.tags.reserve(lrc.texts.size());
     for (const qsizetype from : sheetOrder) {
-        QString tag;
-        if (const std::optional<qint64> ms = order[static_cast<std::size_t>(from)].ms)
-            appendTimeTag(tag, std::clamp<qint64>(*ms - offset, 0, kLatestMs), u':');
-        lrc.tags.append(std::move(tag));
+        const std::optional<qint64> ms = order[static_cast<std::size_t>(from)].ms;
+        lrc.tags.append(ms ? timeTag(std::clamp<qint64>(*ms - offset, 0, kLatestMs), u':') : QString());
     }
     return lrc;
 }
@@ -207,8 +231,14 @@ std::optional<qint64> lrcTagMs(QStringView tag)
 void lrcLineOf(QStringView tag, QStringView text, QString& line)
 {
     line.resize(0);
+    // The stamped form [mm:ss:xx] differs from LRC's by its last separator alone.
+    if (isStampedTag(tag)) {
+        line.append(tag).append(text);
+        line[tag.size() - 4] = u'.';
+        return;
+    }
     if (const std::optional<qint64> ms = lrcTagMs(tag))
-        appendTimeTag(line, *ms, u'.');
+        line.append(timeTag(*ms, u'.'));
     else
         line.append(tag);
     line.append(text);

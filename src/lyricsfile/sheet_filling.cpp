@@ -14,9 +14,10 @@ Result checkLineCount(const QString& path, qsizetype lineCount)
 void resetLyricsSheet(LyricsSheet& sheet, ProgramState& state)
 {
     state.StampRow = 0;
+    // Rows first: emptying the cells of a long sheet that go next is wasted work.
+    sheet.setRows(2);
     sheet.clear();
     sheet.setCols(2);
-    sheet.setRows(2);
     sheet.setHeaderFormat(QStringLiteral("<Time Tag|<歌詞"));
     sheet.setColWidth(0, 1100);
     sheet.setColWidth(1, 6250);

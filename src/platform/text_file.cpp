@@ -73,7 +73,7 @@ Result writeTextLines(const QString& path, qsizetype count, const TextLineSource
                 return unencodable(i, line, line.size() - 1);
             break;
         }
-        bytes.append(lineEnd);
+        bytes.append(lineEnd.constData(), lineEnd.size());
     }
 
     QSaveFile file(path);
