@@ -1,12 +1,15 @@
 // Measures loading a 32,766-line CP932 lyrics file into the sheet (LoadLyrics) and
-// writing it back (WriteLyricsFile), each beside the same bytes converted by one bulk
-// iconv call in this process. Target: each under 3 times its iconv figure.
+// writing it back (WriteLyricsFile), and importing the same lyrics as a UTF-8 LRC
+// file (ImportLrc) and exporting them (WriteLrcFile), each beside the same bytes
+// converted by one bulk iconv call in this process. Target: each under 3 times its
+// iconv figure.
 //
 // The load is measured over an engine that does nothing, since the real engine reads
 // the lyrics file again for its own display; that reading is printed on its own line.
 // The save replaces the file safely (a new file, synced to disk, renamed over the old
 // one); the time QSaveFile alone takes to write the same bytes so is printed beside it.
 #include "audio/mp3_engine.h"
+#include "lrc_files.h"
 #include "lyrics_loader.h"
 #include "lyrics_saver.h"
 #include "quiet_engine.h"
@@ -32,14 +35,20 @@ using Clock = std::chrono::steady_clock;
 constexpr int kLines = 32766;
 constexpr int kRuns = 31;
 
-// Answers Yes to the load question and shows nothing.
+// Answers Yes to the load question, chooses openPath in the open dialog and shows nothing.
 class YesPrompts : public Prompts {
 public:
     void showMessage(const QString& text) override { m_messages.append(text); }
     int askYesNoCancel(const QString&) override { return AnswerYes; }
-    bool showOpenDialog(FileDialogSettings&) override { return false; }
+    int askYesNo(const QString&) override { return AnswerYes; }
+    bool showOpenDialog(FileDialogSettings& settings) override
+    {
+        settings.fileName = openPath;
+        return true;
+    }
     bool showSaveDialog(FileDialogSettings&) override { return false; }
     const QStringList& messages() const { return m_messages; }
+    QString openPath;
 
 private:
     QStringList m_messages;
@@ -96,19 +105,32 @@ qsizetype iconvBulk(iconv_t cd, const QByteArray& in, QByteArray& out)
     return out.size() - static_cast<qsizetype>(outLeft);
 }
 
-// Lyric lines as they are timed: a tag, Japanese text, now and then ASCII and an empty line.
-QByteArray lyricsFileBytes(iconv_t toCp932)
+// Lyric lines as they are timed: a tag, Japanese text, now and then ASCII and an
+// empty line. The tags as the sheet writes them ([mm:ss:xx]) or as LRC ([mm:ss.xx]).
+QString lyricsText(char fractionSeparator)
 {
     const char16_t* const texts[] = {u"夜明けの空に 君の声が響く", u"Oh yeah 走り出せ", u"",
                                      u"忘れないで この街の灯り", u"ラララ 明日へ"};
     QString text;
     for (int line = 0; line < kLines; ++line) {
         const int centis = line * 317;
-        text += QString::asprintf("[%02d:%02d:%02d]", centis / 6000, centis / 100 % 60, centis % 100);
+        text += QString::asprintf("[%02d:%02d%c%02d]", centis / 6000, centis / 100 % 60, fractionSeparator,
+                                  centis % 100);
         text += QStringView(texts[line % 5]);
         text += QStringLiteral("\r\n");
     }
-    const QByteArray utf16(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return text;
+}
+
+// The text's UTF-16 code units as bytes, in the machine's order, to hand to iconv.
+QByteArray utf16Bytes(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+QByteArray lyricsFileBytes(iconv_t toCp932)
+{
+    const QByteArray utf16 = utf16Bytes(lyricsText(':'));
     QByteArray bytes(utf16.size(), '\0');
     bytes.truncate(iconvBulk(toCp932, utf16, bytes));
     return bytes;
@@ -133,8 +155,11 @@ int main(int argc, char** argv)
 
     const iconv_t toUtf16 = iconv_open("UTF-16LE", "CP932");
     const iconv_t toCp932 = iconv_open("CP932", "UTF-16LE");
+    const iconv_t utf8ToUtf16 = iconv_open("UTF-16LE", "UTF-8");
+    const iconv_t utf16ToUtf8 = iconv_open("UTF-8", "UTF-16LE");
     QTemporaryDir dir;
-    if (toUtf16 == reinterpret_cast<iconv_t>(-1) || toCp932 == reinterpret_cast<iconv_t>(-1) || !dir.isValid()) {
+    const iconv_t none = reinterpret_cast<iconv_t>(-1);
+    if (toUtf16 == none || toCp932 == none || utf8ToUtf16 == none || utf16ToUtf8 == none || !dir.isValid()) {
         std::fprintf(stderr, "no CP932 in iconv, or no temporary folder\n");
         return 1;
     }
@@ -180,10 +205,10 @@ int main(int argc, char** argv)
     Mp3Engine realEngine(Mp3Engine::Output::Manual);
     const double engineMs = medianMs([&] { realEngine.vbmp3_setLyricsFile(lyricsPath); });
 
-    QString error;
-    const Pair save = medianPair([&] { error = WriteLyricsFile(sheet, state); }, encodeBaseline);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "save went wrong: %s\n", qPrintable(error));
+    Result written;
+    const Pair save = medianPair([&] { written = WriteLyricsFile(sheet, state); }, encodeBaseline);
+    if (!written.ok()) {
+        std::fprintf(stderr, "save went wrong: %s\n", qPrintable(written.errorString()));
         return 1;
     }
     QFile saved(lyricsPath);
@@ -199,6 +224,37 @@ int main(int argc, char** argv)
         target.commit();
     });
 
+    // The same lyrics as a UTF-8 LRC file, imported and exported again.
+    const QString lrcText = lyricsText('.');
+    const QByteArray lrcBytes = lrcText.toUtf8();
+    const QString lrcPath = dir.filePath(QStringLiteral("song.lrc"));
+    QFile lrcFile(lrcPath);
+    if (!lrcFile.open(QIODevice::WriteOnly) || lrcFile.write(lrcBytes) != lrcBytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(lrcPath));
+        return 1;
+    }
+    lrcFile.close();
+    const QByteArray lrcUtf16 = utf16Bytes(lrcText);
+    QByteArray lrcDecoded(lrcUtf16.size() + 16, '\0');
+    QByteArray lrcEncoded(lrcBytes.size() + 16, '\0');
+    FileDialogSettings lrcDialog;
+    prompts.openPath = lrcPath;
+    const Pair lrcImport = medianPair([&] { ImportLrc(files, lrcDialog); },
+                                      [&] { iconvBulk(utf8ToUtf16, lrcBytes, lrcDecoded); });
+    if (state.LineCount != kLines || !prompts.messages().isEmpty()) {
+        std::fprintf(stderr, "LRC import went wrong: %d lines, %lld messages\n", state.LineCount,
+                     static_cast<long long>(prompts.messages().size()));
+        return 1;
+    }
+    const QString exportPath = dir.filePath(QStringLiteral("export.lrc"));
+    const Pair lrcExport = medianPair([&] { written = WriteLrcFile(exportPath, state.LrcHeaders, sheet, state); },
+                                      [&] { iconvBulk(utf16ToUtf8, lrcUtf16, lrcEncoded); });
+    QFile exported(exportPath);
+    if (!written.ok() || !exported.open(QIODevice::ReadOnly) || exported.readAll() != lrcBytes) {
+        std::fprintf(stderr, "the exported LRC file differs from the imported one\n");
+        return 1;
+    }
+
     std::printf("%d lines, %lld bytes of CP932, in %s, median of %d runs\n", kLines,
                 static_cast<long long>(bytes.size()), qPrintable(dir.path()), kRuns);
     report("LoadLyrics (file to sheet)", load);
@@ -207,7 +263,12 @@ int main(int argc, char** argv)
     std::printf("  of which the safe write of the bytes (QSaveFile alone): about %.2f ms;"
                 " the rest is %.2f times iconv\n",
                 safeWriteMs, (save.ms - safeWriteMs) / save.baselineMs);
+    std::printf("The same lines as LRC, %lld bytes of UTF-8:\n", static_cast<long long>(lrcBytes.size()));
+    report("ImportLrc (file to sheet)", lrcImport);
+    report("WriteLrcFile (sheet to file)", lrcExport);
     iconv_close(toUtf16);
     iconv_close(toCp932);
+    iconv_close(utf8ToUtf16);
+    iconv_close(utf16ToUtf8);
     return 0;
 }

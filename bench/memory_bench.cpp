@@ -31,6 +31,7 @@ public:
     explicit FilePrompts(QString file) : m_file(std::move(file)) {}
     void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
     int askYesNoCancel(const QString&) override { return AnswerCancel; }
+    int askYesNo(const QString&) override { return AnswerNo; }
     bool showOpenDialog(FileDialogSettings& settings) override
     {
         settings.fileName = m_file;

@@ -32,6 +32,7 @@ public:
     explicit TrackPrompts(QString track) : m_track(std::move(track)) {}
     void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
     int askYesNoCancel(const QString&) override { return AnswerCancel; }
+    int askYesNo(const QString&) override { return AnswerNo; }
     bool showOpenDialog(FileDialogSettings& settings) override
     {
         settings.fileName = m_track;

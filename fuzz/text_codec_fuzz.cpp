@@ -1,4 +1,4 @@
-// Text codec round trip: any bytes decoded as CP932 (and as detected) and encoded again come back unchanged.
+// Text codec round trip: any bytes decoded as CP932, UTF-8, UTF-16 or as detected and encoded again come back unchanged.
 #include "ansi_text.h"
 #include "fuzz_support.h"
 
@@ -9,20 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-
-bool hasLoneSurrogate(const QString& text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (text[i].isSurrogate())
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -36,29 +22,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(back.bytes == bytes, "CP932 round trip keeps the bytes");
     fuzz::check(encodeCp932ForDisplay(cp932) == bytes, "display encoding of decoded CP932 keeps the bytes");
 
-    // As a file is read: the detected encoding. UTF-8 refuses bytes that were never
-    // UTF-8 (possible only after a byte-order mark); everything else comes back.
+    // As a file is read: the detected encoding, and back.
     const TextEncoding encoding = detectEncoding(bytes);
-    const QString text = decodeText(bytes, encoding);
-    const EncodeResult encoded = encodeText(text, encoding);
-    if (encoded.ok()) {
-        fuzz::check(encoded.bytes == bytes, "round trip in the detected encoding keeps the bytes");
-    } else {
-        fuzz::check(encoding == TextEncoding::Utf8WithBom, "only marked UTF-8 can fail to encode again");
-        fuzz::check(hasLoneSurrogate(text), "a UTF-8 failure names a byte that was not UTF-8");
-        fuzz::check(encoded.errorOffset >= 0 && encoded.errorOffset < text.size()
-                        && text[encoded.errorOffset].isSurrogate(),
-                    "the failure points at the stray byte");
-    }
+    const DecodedText decoded = decodeDetected(bytes);
+    fuzz::check(decoded.encoding == encoding, "decodeDetected agrees with detectEncoding");
+    fuzz::check(decoded.text == decodeText(bytes, encoding), "decodeDetected decodes as decodeText does");
+    const EncodeResult encoded = encodeText(decoded.text, encoding);
+    fuzz::check(encoded.ok() && encoded.bytes == bytes, "round trip in the detected encoding keeps the bytes");
 
-    // Any bytes read as UTF-8: a byte that is no UTF-8 fails the encoding, nothing is changed.
-    const QString utf8 = decodeText(bytes, TextEncoding::Utf8);
-    const EncodeResult utf8Back = encodeText(utf8, TextEncoding::Utf8);
-    fuzz::check(utf8Back.ok() != hasLoneSurrogate(utf8), "UTF-8 fails exactly on stray bytes");
-    if (utf8Back.ok()) {
-        const bool marked = bytes.startsWith(QByteArrayView("\xEF\xBB\xBF"));
-        fuzz::check((marked ? QByteArray("\xEF\xBB\xBF") + utf8Back.bytes : utf8Back.bytes) == bytes,
-                    "UTF-8 round trip keeps the bytes");
+    // Any bytes read as UTF-8 or, after a mark, as UTF-16 come back unchanged.
+    const EncodeResult utf8 = encodeText(decodeText(bytes, TextEncoding::Utf8), TextEncoding::Utf8);
+    fuzz::check(utf8.ok() && utf8.bytes == bytes, "UTF-8 round trip keeps the bytes");
+    for (const TextEncoding utf16 : {TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+        const QByteArray marked = byteOrderMark(utf16) + bytes.toByteArray();
+        const QString text = decodeText(marked, utf16);
+        const EncodeResult back = encodeText(text, utf16);
+        fuzz::check(back.ok() && back.bytes == marked, "UTF-16 round trip keeps the bytes");
     }
     return 0;
 }

@@ -12,7 +12,7 @@ lyricue_install_missing clang-14 libclang-rt-14-dev
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(text_codec_fuzz lyrics_lines_fuzz lyrics_timer_fuzz track_open_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(text_codec_fuzz lyrics_lines_fuzz lrc_fuzz lyrics_timer_fuzz track_open_fuzz)
 
 # Seed files for a target, from the committed test fixtures.
 seeds_for() {

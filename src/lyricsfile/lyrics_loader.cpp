@@ -3,15 +3,12 @@
 #include "ansi_text.h"
 #include "file_dialogs.h"
 #include "lyrics_format.h"
+#include "sheet_filling.h"
 #include "shell_paths.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
-
-// Line counts and the sheet's row count (lines + 1) are 16-bit signed values.
-constexpr qsizetype kMaxLines = 32766;
 
 // Only a normal file counts: a folder, or a hidden file, is no lyrics file.
 bool isNormalFile(const QString& path)
@@ -54,80 +51,45 @@ bool chooseLyricsFile(LyricsFiles& files)
     return state.SelectedPath != ErrorCancel;
 }
 
-// The sheet of a load before any line is in: header, line 0 tagged "[00:00:00]".
-void resetSheet(LyricsSheet& sheet, ProgramState& state)
-{
-    state.StampRow = 0;
-    sheet.clear();
-    sheet.setCols(2);
-    sheet.setRows(2);
-    sheet.setHeaderFormat(QStringLiteral("<Time Tag|<歌詞"));
-    sheet.setColWidth(0, 1100);
-    sheet.setColWidth(1, 6250);
-    sheet.setCellAt(LineTagIndex(sheet, state.StampRow), QStringLiteral("[00:00:00]"));
-    state.LyricLines = QStringList{QString()};
-    state.LineCount = 0;
-}
-
-// A load that fails after the reset: the file is not the sheet's any more, so no
-// save may replace it with what the sheet now holds.
-void failLoad(LyricsFiles& files, const QString& message)
-{
-    files.state.LyricsPath.clear();
-    files.prompts.showMessage(message);
-}
-
 }  // namespace
 
 void LoadLyrics(LyricsFiles& files)
 {
+    ProgramState& state = files.state;
+    const QString pathBefore = state.LyricsPath;
     if (!chooseLyricsFile(files))
         return;
-    ProgramState& state = files.state;
-    LyricsSheet& sheet = files.sheet;
 
-    // The engine has the file even when reading it fails.
+    // The file is read and checked before anything changes: a load that cannot be
+    // done keeps the sheet, its file and the engine's lyrics as they were.
+    ResultOf<TextFileContent> content = readTextLines(state.LyricsPath);
+    const Result fits = content.ok() ? checkLineCount(state.LyricsPath, content->lines.size())
+                                     : Result::failure(content.errorString());
+    if (!fits.ok()) {
+        state.LyricsPath = pathBefore;
+        files.prompts.showMessage(fits.errorString());
+        return;
+    }
     files.engine.vbmp3_setLyricsFile(state.LyricsPath);
-    resetSheet(sheet, state);
+    state.LyricsEncoding = content->encoding;
+    state.SheetSourcePath = state.LyricsPath;
+    state.SheetSavedPath.clear();
+    state.LrcHeaders.clear();
 
-    TextFileContent content = readTextLines(state.LyricsPath);
-    if (!content.ok()) {
-        failLoad(files, content.error);
-        return;
-    }
-    const qsizetype lineCount = content.lines.size();
-    if (lineCount > kMaxLines) {
-        failLoad(files, QStringLiteral("「%1」を読み込めません: %2 行あります。読み込めるのは %3 行までです")
-                            .arg(QDir::toNativeSeparators(state.LyricsPath), QString::number(lineCount),
-                                 QString::number(kMaxLines)));
-        return;
-    }
-    state.LyricsEncoding = content.encoding;
-    state.LineCount = static_cast<std::int16_t>(lineCount);
-    if (lineCount == 0) {
+    QStringList& lines = content->lines;
+    if (lines.isEmpty()) {
+        resetLyricsSheet(files.sheet, state);
         files.prompts.showMessage(QStringLiteral("File内容が存在しません"));
         return;
     }
-
-    sheet.setRows(state.LineCount + 1);
-    state.LyricLines = std::move(content.lines);
-    state.LyricLines.append(QString());
-    // Tag and text cells of every line, in linear order, filled in one go.
-    const int firstIndex = LineTagIndex(sheet, 0);
-    QStringList cells;
-    cells.reserve(2 * lineCount);
-    for (int line = 0; line < state.LineCount; ++line) {
-        QString& text = state.LyricLines[line];
+    QStringList tags;
+    tags.reserve(lines.size());
+    for (qsizetype line = 0; line < lines.size(); ++line) {
         // A line that only looks like a tag ("[Chorus]") is treated as any line
-        // without one: its tag cell keeps what the reset left there.
-        if (const qsizetype tagLength = lyricTagLength(text)) {
-            cells.append(text.left(tagLength));
-            text.remove(0, tagLength);
-        } else {
-            cells.append(sheet.cellAt(LineTagIndex(sheet, line)));
-        }
-        cells.append(text);
+        // without one.
+        const qsizetype tagLength = lyricTagLength(lines[line]);
+        tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
+        lines[line].remove(0, tagLength);
     }
-    sheet.setCellsAt(firstIndex, std::move(cells));
-    sheet.setRow(1);
+    showLyricLines(files.sheet, state, std::move(tags), std::move(lines));
 }

@@ -4,9 +4,34 @@
 #include "file_dialogs.h"
 #include "lyrics_format.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
-QString WriteLyricsFile(const LyricsSheet& sheet, const ProgramState& state)
+namespace {
+
+bool samePath(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && QFileInfo(a) == QFileInfo(b);
+}
+
+// True when the save may replace `path`: a file that does not exist, or one that
+// holds this sheet (it was loaded from it or last saved to it). Any other existing
+// file holds some other lyrics, so the user is asked first.
+bool mayReplace(LyricsFiles& files, const QString& path)
+{
+    const ProgramState& state = files.state;
+    if (!QFileInfo(path).isFile() || samePath(path, state.SheetSourcePath) || samePath(path, state.SheetSavedPath))
+        return true;
+    return files.prompts.askYesNo(QStringLiteral("「%1」は読み込んだ歌詞のファイルではありません。上書きしますか？")
+                                      .arg(QDir::toNativeSeparators(path)))
+           == AnswerYes;
+}
+
+}  // namespace
+
+Result WriteLyricsFile(const LyricsSheet& sheet, const ProgramState& state)
 {
     const int lineCount = std::max(std::min<int>(state.LineCount, sheet.rows() - 1), 0);
     // Each line is joined and encoded straight into the file's bytes; no list of all lines.
@@ -23,18 +48,20 @@ void SaveLyrics(LyricsFiles& files)
     ProgramState& state = files.state;
     if (state.LyricsPath.isEmpty())
         return;
+    // The dialog itself asks before it replaces an existing file.
     if (!ShowSaveDialog(files.prompts, files.CommonDialog1, state))
         return;
     // A save that fails keeps the file the sheet came from, so a later "再読込"
     // does not write to a place the user never saw saved.
     const QString previousPath = state.LyricsPath;
     state.LyricsPath = files.CommonDialog1.fileName;
-    const QString error = WriteLyricsFile(files.sheet, state);
-    if (!error.isEmpty()) {
+    const Result written = WriteLyricsFile(files.sheet, state);
+    if (!written.ok()) {
         state.LyricsPath = previousPath;
-        files.prompts.showMessage(error);
+        files.prompts.showMessage(written.errorString());
         return;
     }
+    state.SheetSavedPath = state.LyricsPath;
     files.prompts.showMessage(state.LyricsPath + QStringLiteral("を保存しました"));
 }
 
@@ -43,11 +70,14 @@ void SaveAndLoadLyrics(LyricsFiles& files)
     ProgramState& state = files.state;
     if (state.LyricsPath.isEmpty() || state.SelectedPath == ErrorCancel)
         return;
-    const QString error = WriteLyricsFile(files.sheet, state);
-    if (!error.isEmpty()) {
-        files.prompts.showMessage(error);
+    if (!mayReplace(files, state.LyricsPath))
+        return;
+    const Result written = WriteLyricsFile(files.sheet, state);
+    if (!written.ok()) {
+        files.prompts.showMessage(written.errorString());
         return;
     }
+    state.SheetSavedPath = state.LyricsPath;
     files.engine.vbmp3_setLyricsFile(state.LyricsPath);
     files.prompts.showMessage(state.LyricsPath + QStringLiteral("を Save & Load しました"));
 }

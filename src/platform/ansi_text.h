@@ -6,12 +6,22 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "result.h"
+
 #include <functional>
 
-// Reading and writing the program's text files: CP932 (Shift_JIS) unless the file
-// is UTF-8, lines ended by CR LF on writing.
+// Reading and writing the program's text files: CP932 (Shift_JIS), UTF-8 with or
+// without a byte-order mark, or UTF-16 with its mark; lines ended by CR LF on writing.
+// Bytes that are no valid text in the file's encoding are carried through as
+// U+DC00 + byte (byte_escape.h), so a load and a save give them back unchanged.
 
-enum class TextEncoding { Cp932, Utf8, Utf8WithBom };
+// Utf16Le and Utf16Be always have their byte-order mark.
+enum class TextEncoding { Cp932, Utf8, Utf8WithBom, Utf16Le, Utf16Be };
+
+inline bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+}
 
 // Result of an encoding: the bytes, or an error naming the first character the
 // encoding cannot hold. errorOffset is that character's index in the input.
@@ -35,41 +45,67 @@ qsizetype appendCp932(QByteArray& out, QStringView text);
 // become their original bytes, any other character CP932 cannot hold becomes 〓 (81 AC).
 QByteArray encodeCp932ForDisplay(QStringView text);
 
-// UTF-8 when the bytes start with a UTF-8 byte-order mark, or are valid UTF-8 and
-// hold at least one non-ASCII byte; CP932 otherwise.
+// The encoding of a text file's bytes:
+// - a byte-order mark says it: UTF-8, UTF-16 LE or UTF-16 BE;
+// - no byte above 0x7F: CP932 (the bytes are the same either way);
+// - well-formed UTF-8 with a sequence of three or four bytes: UTF-8 (CP932 text with
+//   kana or kanji is almost never well-formed UTF-8);
+// - well-formed UTF-8 of two-byte sequences only: UTF-8 when the bytes are no clean
+//   CP932; when they are, the text is either Latin letters in UTF-8 ("café") or CP932
+//   half-width katakana that happen to pair up (ﾋｰﾛｰ, ﾄｷﾒｷ). UTF-8 is taken only when
+//   every such character is a letter or sign of Latin-1 or Latin Extended-A and one
+//   of them stands next to an ASCII letter, as in a European word; CP932 otherwise;
+// - UTF-8 with stray bytes: UTF-8 when its three- or four-byte sequences outnumber
+//   the stray bytes two to one (a UTF-8 file with a damaged byte), CP932 otherwise;
+//   both are counted up to the 16th stray byte.
+// A wrong guess only shows the text wrongly: both readings carry every byte through.
 TextEncoding detectEncoding(QByteArrayView bytes);
+// The bytes decoded in the encoding detectEncoding finds, in one go: a file that is
+// UTF-8 is not looked over twice.
+struct DecodedText {
+    TextEncoding encoding;
+    QString text;
+};
+DecodedText decodeDetected(QByteArrayView bytes);
 // Decodes with the given encoding; a byte-order mark is dropped.
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
-// Encodes with the given encoding; Utf8WithBom puts the mark in front.
+// Encodes with the given encoding; Utf8WithBom and UTF-16 put the mark in front.
 EncodeResult encodeText(QStringView text, TextEncoding encoding);
 // encodeText into the end of `out`, with no byte-order mark: -1 when all of the text
 // was encoded, otherwise the index of the first character the encoding cannot hold,
-// with `out` left as it was.
+// with `out` left as it was. A carried byte below 0x80 (only UTF-16 has them) can
+// only go back into UTF-16; in UTF-16 a run of carried bytes is even, except at the
+// end of `text`, where an odd run is what an odd-length file ended with.
 qsizetype appendEncodedText(QByteArray& out, QStringView text, TextEncoding encoding);
-// The encoding's name in messages: "Shift_JIS (CP932)" or "UTF-8".
+// The byte-order mark the encoding writes (empty for CP932 and UTF-8 without one).
+QByteArray byteOrderMark(TextEncoding encoding);
+// The encoding's name in messages: "Shift_JIS (CP932)", "UTF-8", "UTF-16 LE" or "UTF-16 BE".
 QString encodingName(TextEncoding encoding);
 
 // Splits text into lines: a line ends at CR LF, a lone CR or a lone LF; the last
 // line may lack its end (a text ending in a line end gives no extra empty line);
 // each line is cut at its first NUL.
 QStringList splitLines(QStringView text);
+// The same lines handed to `line` one by one, as views into `text`.
+void forEachLine(QStringView text, const std::function<void(QStringView line)>& line);
 
 struct TextFileContent {
     QStringList lines;
     TextEncoding encoding = TextEncoding::Cp932;
-    QString error;  // empty on success
-    bool ok() const { return error.isEmpty(); }
 };
 
-// Reads a whole text file into lines.
-TextFileContent readTextLines(const QString& path);
+// Reads a whole text file into lines. On failure the message names the file and the reason.
+ResultOf<TextFileContent> readTextLines(const QString& path);
+// Reads a whole text file, decoded. On failure the message names the file and the reason.
+ResultOf<DecodedText> readText(const QString& path);
 
 // Writes the lines, each followed by CR LF, replacing the file atomically: on any
-// failure the old file is untouched. Returns an empty text on success, otherwise
-// a message naming the file and the reason (for a character the encoding cannot
-// hold, the character and its 1-based line number).
-QString writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding);
+// failure the old file is untouched. On failure the message names the file and the
+// reason (for a character the encoding cannot hold, the character and its 1-based
+// line number). In UTF-16, a last line ending in an odd run of carried bytes gets
+// no line end: those bytes ended an odd-length file.
+Result writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding);
 // The same for `count` lines handed over one at a time: lineAt(i, scratch) gives line i,
 // built in `scratch` when it is not held anywhere, so no list of all lines is needed.
 using TextLineSource = std::function<QStringView(qsizetype index, QString& scratch)>;
-QString writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding);
+Result writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding);

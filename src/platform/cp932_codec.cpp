@@ -17,6 +17,7 @@
 //   ASCII. They show as unknown characters, but the file keeps its bytes.
 #include "ansi_text.h"
 
+#include "byte_escape.h"
 #include "encode_error.h"
 
 #include <QtGlobal>
@@ -34,7 +35,7 @@
 
 namespace {
 
-constexpr char16_t kEscapeBase = 0xDC00;   // + byte (0x80..0xFF)
+constexpr char16_t kEscapeBase = byte_escape::kBase;  // + byte (0x80..0xFF)
 constexpr std::uint16_t kNoBytes = 0xFFFF;  // encode table: not in the table
 constexpr char16_t kNoChar = 0;             // decode tables: no character
 

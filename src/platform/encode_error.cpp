@@ -1,5 +1,7 @@
 #include "encode_error.h"
 
+#include "byte_escape.h"
+
 namespace {
 
 QString hex(uint value, int width)
@@ -17,10 +19,10 @@ QString unencodableMessage(QStringView text, qsizetype offset, const QString& en
     const char32_t codePoint = pair ? QChar::surrogateToUcs4(ch, text[offset + 1].unicode()) : ch;
     const QString codeText = QStringLiteral("U+") + hex(codePoint, 4);
     if (QChar::isSurrogate(ch) && !pair) {
-        // A lone surrogate has no glyph. U+DC80..U+DCFF stand for a byte of a file
+        // A lone surrogate has no glyph. U+DC00..U+DCFF stand for a byte of a file
         // that was not valid text when it was read.
-        const QString what = ch >= 0xDC80 && ch <= 0xDCFF
-            ? QStringLiteral("文字として読めなかったバイト 0x") + hex(ch - 0xDC00, 2)
+        const QString what = byte_escape::inRange(ch)
+            ? QStringLiteral("文字として読めなかったバイト 0x") + hex(byte_escape::byteOf(ch), 2)
             : QStringLiteral("対になっていないサロゲート");
         return QStringLiteral("%1 (%2) は %3 で表せません").arg(codeText, what, encodingName);
     }

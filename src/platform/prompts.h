@@ -28,6 +28,9 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The Yes/No/Cancel question, Yes being the default; returns a PromptAnswer.
     virtual int askYesNoCancel(const QString& text) = 0;
+    // A Yes/No question before something that cannot be undone, No being the
+    // default; returns AnswerYes or AnswerNo (also for a box closed otherwise).
+    virtual int askYesNo(const QString& text) = 0;
     // Modal open / save dialogs. True when confirmed (settings.fileName then holds
     // the chosen full path); false on cancel or any failure of the dialog.
     virtual bool showOpenDialog(FileDialogSettings& settings) = 0;

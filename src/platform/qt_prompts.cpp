@@ -9,12 +9,17 @@ namespace {
 
 // "Shown text|*.a;*.b|..." to Qt name filters "Shown text (*.a *.b)". The shown
 // text may itself end in parentheses; Qt takes the last group as the patterns.
+// "*.*" means every file, as on Windows; to Qt it means names with a dot.
 QStringList qtNameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
+        QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        }
         result.append(parts.at(i) + QStringLiteral(" (") + patterns.join(u' ') + u')');
     }
     return result;
@@ -49,6 +54,15 @@ int QtPrompts::askYesNoCancel(const QString& text)
     default:
         return AnswerCancel;
     }
+}
+
+int QtPrompts::askYesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? AnswerYes : AnswerNo;
 }
 
 bool QtPrompts::showOpenDialog(FileDialogSettings& settings)

@@ -15,6 +15,7 @@ public:
 
     void showMessage(const QString& text) override;
     int askYesNoCancel(const QString& text) override;
+    int askYesNo(const QString& text) override;
     // Both dialogs match patterns without regard to case and, when confirmed, also
     // leave the chosen filter entry in settings.filterIndex, as the dialog object
     // keeps it between uses.

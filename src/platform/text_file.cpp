@@ -2,10 +2,13 @@
 #include "ansi_text.h"
 
 #include "encode_error.h"
+#include "file_error_reason.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -16,62 +19,76 @@ QString shownPath(const QString& path)
 
 }  // namespace
 
-TextFileContent readTextLines(const QString& path)
+ResultOf<DecodedText> readText(const QString& path)
 {
-    TextFileContent content;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        content.error = QStringLiteral("「%1」を開けません: %2").arg(shownPath(path), file.errorString());
-        return content;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(
+            QStringLiteral("「%1」を開けません: %2").arg(shownPath(path), fileErrorReason(file.errorString())));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        content.error =
-            QStringLiteral("「%1」を読み込めません: %2").arg(shownPath(path), file.errorString());
-        return content;
-    }
-    content.encoding = detectEncoding(bytes);
-    content.lines = splitLines(decodeText(bytes, content.encoding));
-    return content;
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(QStringLiteral("「%1」を読み込めません: %2")
+                                   .arg(shownPath(path), fileErrorReason(file.errorString())));
+    return decodeDetected(bytes);
 }
 
-QString writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding)
+ResultOf<TextFileContent> readTextLines(const QString& path)
+{
+    const ResultOf<DecodedText> decoded = readText(path);
+    if (!decoded.ok())
+        return Result::failure(decoded.errorString());
+    return TextFileContent{splitLines(decoded->text), decoded->encoding};
+}
+
+Result writeTextLines(const QString& path, const QStringList& lines, TextEncoding encoding)
 {
     return writeTextLines(path, lines.size(), [&lines](qsizetype index, QString&) { return QStringView(lines[index]); },
                           encoding);
 }
 
-QString writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding)
+Result writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding)
 {
     const auto failure = [&path](const QString& reason) {
-        return QStringLiteral("「%1」に保存できません: %2").arg(shownPath(path), reason);
+        return Result::failure(QStringLiteral("「%1」に保存できません: %2").arg(shownPath(path), reason));
+    };
+    const auto unencodable = [&](qsizetype line, QStringView text, qsizetype at) {
+        return failure(QStringLiteral("%1 行目: %2")
+                           .arg(QString::number(line + 1), unencodableMessage(text, at, encodingName(encoding))));
     };
     // Encode everything before the file is touched, so an unencodable character
     // leaves the old file as it was. All lines go into one buffer: a buffer per
     // line costs more than the encoding itself.
-    QByteArray bytes;
-    if (encoding == TextEncoding::Utf8WithBom)
-        bytes.append("\xEF\xBB\xBF");
+    QByteArray bytes = byteOrderMark(encoding);
+    QByteArray lineEnd;
+    static_cast<void>(appendEncodedText(lineEnd, u"\r\n", encoding));
     QString scratch;
     for (qsizetype i = 0; i < count; ++i) {
         const QStringView line = lineAt(i, scratch);
-        const qsizetype unencodable = appendEncodedText(bytes, line, encoding);
-        if (unencodable >= 0)
-            return failure(QStringLiteral("%1 行目: %2")
-                               .arg(QString::number(i + 1),
-                                    unencodableMessage(line, unencodable, encodingName(encoding))));
-        bytes.append("\r\n", 2);
+        const qsizetype lineStart = bytes.size();
+        if (const qsizetype at = appendEncodedText(bytes, line, encoding); at >= 0)
+            return unencodable(i, line, at);
+        // An odd run of carried bytes ends a UTF-16 line only where it ended the file.
+        if (isUtf16(encoding) && (bytes.size() - lineStart) % 2) {
+            if (i + 1 < count)
+                return unencodable(i, line, line.size() - 1);
+            break;
+        }
+        bytes.append(lineEnd.constData(), lineEnd.size());
     }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
+        return failure(fileErrorReason(file.errorString()));
     if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        // A write that the file system cuts short (a full disk, a file size limit)
+        // after some bytes went out is no error to Qt; the system call's reason is in errno.
+        const int systemError = errno;
+        const QString reason =
+            file.error() == QFileDevice::NoError ? qt_error_string(systemError) : file.errorString();
         file.cancelWriting();
-        return failure(reason);
+        return failure(fileErrorReason(reason));
     }
     if (!file.commit())
-        return failure(file.errorString());
-    return QString();
+        return failure(fileErrorReason(file.errorString()));
+    return Result();
 }

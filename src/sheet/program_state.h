@@ -19,6 +19,14 @@ struct ProgramState {
     std::int16_t FileNo = 0;
     QStringList LyricLines;
     std::int32_t LoadAnswer = 0;
-    // The encoding of the loaded lyrics file, which saves keep: CP932 unless it was UTF-8.
+    // The encoding of the loaded lyrics file, which saves keep.
     TextEncoding LyricsEncoding = TextEncoding::Cp932;
+    // The files that hold the sheet: the one it was loaded from and the one it was
+    // last saved to (empty when none). Replacing any other existing file asks first.
+    QString SheetSourcePath;
+    QString SheetSavedPath;
+    // Header lines of an imported LRC file ("[ti:Title]"), written back by its export.
+    QStringList LrcHeaders;
+    // The music file last chosen with "読込", for the LRC export's name and headers.
+    QString TrackPath;
 };

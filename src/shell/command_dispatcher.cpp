@@ -45,6 +45,8 @@ void CommandDispatcher::Toolbar1_ButtonClick(const QString& key)
         {CommandKey::Search, true, [&] { ShowSearchNotice(); }},
         {CommandKey::About, false, [&] { m_targets.showAboutBox(); }},
         {CommandKey::Exit, false, [&] { m_targets.unloadWindow(); }},
+        {CommandKey::ImportLrc, true, [&] { files.importLrc(); }},
+        {CommandKey::ExportLrc, true, [&] { files.exportLrc(); }},
     };
     for (const Command& command : commands) {
         if (command.key != key)
@@ -56,6 +58,11 @@ void CommandDispatcher::Toolbar1_ButtonClick(const QString& key)
         command.run();
         return;
     }
+}
+
+void CommandDispatcher::LrcMenu_Click(const QString& key)
+{
+    Toolbar1_ButtonClick(key);
 }
 
 void CommandDispatcher::play(std::int32_t state)

@@ -13,9 +13,9 @@ class QTimer;
 class QWidget;
 struct ProgramState;
 
-// Runs the toolbar's commands: reads the engine state once per click, refuses the
-// file and search commands while music plays, and does play, pause and resume, stop,
-// search and exit itself.
+// Runs the commands of the toolbar and of the LRC menu: reads the engine state once
+// per click, refuses the file, LRC and search commands while music plays, and does
+// play, pause and resume, stop, search and exit itself.
 class CommandDispatcher {
 public:
     struct Targets {
@@ -34,6 +34,8 @@ public:
 
     // The click of the toolbar button with this key.
     void Toolbar1_ButtonClick(const QString& key);
+    // The choice of an LRC menu item, by its key; the same dispatch as a button's.
+    void LrcMenu_Click(const QString& key);
 
 private:
     void play(std::int32_t state);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The keys of the toolbar buttons: each command is known by its button's key.
+// The keys of the commands: each toolbar button's, and the LRC menu's items'.
 namespace CommandKey {
 inline const QString Open = QStringLiteral("読込");
 inline const QString LoadLyrics = QStringLiteral("歌詞読込");
@@ -14,4 +14,6 @@ inline const QString Stop = QStringLiteral("停止");
 inline const QString Search = QStringLiteral("検索");
 inline const QString About = QStringLiteral("情報");
 inline const QString Exit = QStringLiteral("終了");
+inline const QString ImportLrc = QStringLiteral("LRC読込");
+inline const QString ExportLrc = QStringLiteral("LRC書出し");
 }  // namespace CommandKey

@@ -1,6 +1,7 @@
 #include "file_commands.h"
 
 #include "file_dialogs.h"
+#include "lrc_files.h"
 #include "lyrics_loader.h"
 #include "lyrics_saver.h"
 
@@ -24,6 +25,7 @@ void FileCommands::openMusicFile()
     ShowOpenDialog(m_files.prompts, m_files.CommonDialog1, state);
     if (state.SelectedPath == ErrorCancel)
         return;
+    state.TrackPath = state.SelectedPath;
     OpenTrack(m_files.engine, m_files.prompts, state.SelectedPath, m_track);
     // Also after "Open Error": the lyrics are offered all the same.
     ::LoadLyrics(m_files);
@@ -44,4 +46,14 @@ void FileCommands::SaveLyrics()
 void FileCommands::SaveAndLoadLyrics()
 {
     ::SaveAndLoadLyrics(m_files);
+}
+
+void FileCommands::importLrc()
+{
+    ImportLrc(m_files, m_lrcDialog);
+}
+
+void FileCommands::exportLrc()
+{
+    ExportLrc(m_files, m_lrcDialog);
 }

@@ -13,8 +13,11 @@ public:
     void loadLyricsFile();       // "歌詞読込": load a lyrics file
     void SaveLyrics();           // "歌詞保存": save the sheet through the save dialog
     void SaveAndLoadLyrics();    // "再読込": save and hand the file to the engine
+    void importLrc();            // "LRC 読込": an LRC file into the sheet
+    void exportLrc();            // "LRC 書出し": the sheet to an LRC file
 
 private:
     LyricsFiles m_files;
     TrackControls m_track;
+    FileDialogSettings m_lrcDialog;  // the LRC dialogs' own, so the lyrics dialogs keep their settings
 };

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -43,7 +44,7 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     palette.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(palette);
 
-    buildMenuTree(*menuBar());
+    const MenuTree menus = buildMenuTree(*menuBar());
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(ClientWidth, ClientHeight);
@@ -62,6 +63,8 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_cellEditing = std::make_unique<CellEditing>(
         CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
     connectHandlers();
+    connect(menus.lrc, &QMenu::triggered, this,
+            [this](QAction* item) { m_dispatcher->LrcMenu_Click(item->data().toString()); });
 
     Form_Load();
     m_controls.Timer2->start();

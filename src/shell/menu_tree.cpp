@@ -1,20 +1,30 @@
 #include "menu_tree.h"
 
+#include "command_keys.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace {
 
-void addItem(QMenu& menu, const char* name, const QString& text)
+QAction* addItem(QMenu& menu, const char* name, const QString& text)
 {
     QAction* item = menu.addAction(text);
     item->setObjectName(QLatin1String(name));
+    return item;
+}
+
+void addCommand(QMenu& menu, const char* name, const QString& text, const QString& key, const QKeySequence& shortcut)
+{
+    QAction* item = addItem(menu, name, text);
+    item->setData(key);
+    item->setShortcut(shortcut);
 }
 
 }  // namespace
 
-QMenu* buildMenuTree(QMenuBar& menuBar)
+MenuTree buildMenuTree(QMenuBar& menuBar)
 {
     QMenu* file = menuBar.addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("cmn_file"));
@@ -23,6 +33,13 @@ QMenu* buildMenuTree(QMenuBar& menuBar)
     addItem(*file, "save_txt", QStringLiteral("保存[TXT](&S)"));
     addItem(*file, "end", QStringLiteral("終了(&X)"));
 
+    QMenu* lrc = menuBar.addMenu(QStringLiteral("LRC(&L)"));
+    lrc->setObjectName(QStringLiteral("lrc"));
+    addCommand(*lrc, "import_lrc", QStringLiteral("LRC 読込(&I)..."), CommandKey::ImportLrc,
+               QKeySequence(Qt::CTRL | Qt::Key_I));
+    addCommand(*lrc, "export_lrc", QStringLiteral("LRC 書出し(&E)..."), CommandKey::ExportLrc,
+               QKeySequence(Qt::CTRL | Qt::Key_E));
+
     QMenu* about = menuBar.addMenu(QStringLiteral("about(&Q)"));
     about->setObjectName(QStringLiteral("about"));
 
@@ -30,5 +47,5 @@ QMenu* buildMenuTree(QMenuBar& menuBar)
     popup->setObjectName(QStringLiteral("Right_Click"));
     addItem(*popup, "add_line", QStringLiteral("行の追加"));
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
-    return popup;
+    return {lrc, popup};
 }

@@ -3,7 +3,14 @@
 class QMenu;
 class QMenuBar;
 
-// Builds the window's menu tree: "ファイル(&F)" and "about(&Q)" on the menu bar, and the
-// popup menu Right_Click. No item has an action and nothing opens the popup.
-// Returns the popup menu, owned by the menu bar.
-QMenu* buildMenuTree(QMenuBar& menuBar);
+// The menus the window builds.
+struct MenuTree {
+    QMenu* lrc;    // "LRC(&L)": its items carry their command key as data()
+    QMenu* popup;  // Right_Click, owned by the menu bar
+};
+
+// Builds the window's menu tree: "ファイル(&F)", "LRC(&L)" and "about(&Q)" on the menu
+// bar, and the popup menu Right_Click. The items of "ファイル(&F)" and of the popup
+// have no action and nothing opens the popup; the LRC items run the LRC commands
+// (import Ctrl+I, export Ctrl+E) once the window connects the menu.
+MenuTree buildMenuTree(QMenuBar& menuBar);

@@ -1,6 +1,7 @@
 #include "window_controls.h"
 
 #include "control_fonts.h"
+#include "enter_key_as_space.h"
 #include "lyrics_sheet.h"
 #include "volume_slider.h"
 
@@ -85,6 +86,8 @@ WindowControls createControls(QWidget& client, AudioEngine& engine)
     c.Cmd_TimeIn->setFont(minchoFont(12));
     c.Command1 = colouredButton(client, QStringLiteral("Space"), QColor(255, 224, 192));
     place(*c.Command1, "Command1", 6720, 1455, 720, 930);
+    EnterKeyAsSpace::install(*c.Cmd_TimeIn);
+    EnterKeyAsSpace::install(*c.Command1);
 
     c.timebar = new QScrollBar(Qt::Horizontal, &client);
     place(*c.timebar, "timebar", 45, 2520, 5100, 210);

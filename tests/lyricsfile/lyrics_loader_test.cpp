@@ -355,50 +355,43 @@ void PrintTo(const FailedRead& param, std::ostream* out)
     *out << param.name;
 }
 
-class LoadFailures : public LyricsFilesFixture, public ::testing::WithParamInterface<FailedRead> {
-protected:
-    // Both save commands, as the user would try them next; neither may write.
-    void trySaving()
-    {
-        SaveLyrics(files);
-        state.SelectedPath = QStringLiteral("/music/song.mp3");
-        SaveAndLoadLyrics(files);
-    }
-};
+class LoadFailures : public LyricsFilesFixture, public ::testing::WithParamInterface<FailedRead> {};
 
-TEST_P(LoadFailures, NameTheFileAndTheReasonAndForgetTheFile)
+TEST_P(LoadFailures, NameTheFileAndTheReasonAndChangeNothing)
 {
+    // A loaded sheet with a stamp, its next stamp and current row moved on.
+    const QString first = loadBytes("[00:01:00]a\r\nb\r\nc\r\n", QStringLiteral("first.txt"));
+    sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[00:02:00]"));
+    state.StampRow = 2;
+    sheet.setRow(3);
+    engine.clearLog();
+    prompts.clearShown();
     const QString file = path(QStringLiteral("song.txt"));
     writeBytes(file, GetParam().bytes);
     if (GetParam().removeFirst) {
         ASSERT_TRUE(QFile::remove(file));
     }
-    prompts.queueOpenAccept(file);
+    SheetSnapshot expected = snapshot();
+    expected.selectedPath = file;  // the dialog's choice, as ever
 
-    LoadLyrics(files);
+    loadThroughDialog(file);
 
     ASSERT_EQ(prompts.messages().size(), 1);
     const QString message = prompts.messages().front();
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(file))) << message.toStdString();
     EXPECT_TRUE(message.contains(str(GetParam().reason))) << message.toStdString();
-    EXPECT_EQ(state.LyricsPath, QString());
-    EXPECT_EQ(state.LineCount, 0);
-    EXPECT_EQ(sheet.rows(), 2);
-    EXPECT_EQ(engine.countOf("vbmp3_setLyricsFile"), 1);
+    EXPECT_TRUE(snapshot() == expected) << "the sheet or the state changed";
+    EXPECT_TRUE(engine.log().empty()) << "the engine keeps its lyrics";
 
-    trySaving();
-    EXPECT_EQ(prompts.messages().size(), 1);
-    EXPECT_TRUE(prompts.saveDialogs().empty());
-    if (GetParam().removeFirst) {
-        EXPECT_FALSE(QFile::exists(file));
-    } else {
-        EXPECT_EQ(readBytes(file), GetParam().bytes);
-    }
+    // "再読込" writes the stamped sheet back to its own file, without asking.
+    SaveAndLoadLyrics(files);
+    EXPECT_EQ(prompts.questions(), QStringList());
+    EXPECT_EQ(readBytes(first), QByteArray("[00:01:00]a\r\n[00:02:00]b\r\nc\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LoadFailures,
-    ::testing::Values(FailedRead{"CannotBeOpened", "gone\r\n", true, u"No such file"},
+    ::testing::Values(FailedRead{"CannotBeOpened", "gone\r\n", true, u"ファイルまたはフォルダーが見つかりません"},
                       FailedRead{"MoreLinesThanTheSheetHolds", numberedLines(32767), false, u"32767 行"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -38,7 +38,7 @@ TEST_F(SaveLyricsTest, WritesTagThenTextForRowsOneToLineCount)
     state.LineCount = 4;
     state.LyricsPath = path(QStringLiteral("out.txt"));
 
-    EXPECT_EQ(WriteLyricsFile(sheet, state), QString());
+    EXPECT_TRUE(WriteLyricsFile(sheet, state).ok());
 
     EXPECT_EQ(readBytes(state.LyricsPath), cp932(str(u"[01:23:45]Hello\r\nタグなし\r\n\r\n[00:00:01]\r\n")));
 }
@@ -64,7 +64,7 @@ TEST_F(SaveLyricsTest, WrittenLinesLoadBackIntoTheSameCells)
                                       {QStringLiteral("[00:00:02]"), QStringLiteral("[Chorus]")}};
     fillSheet(sheet, state, lines);
     state.LyricsPath = path(QStringLiteral("round.txt"));
-    ASSERT_EQ(WriteLyricsFile(sheet, state), QString());
+    ASSERT_TRUE(WriteLyricsFile(sheet, state).ok());
 
     loadThroughDialog(state.LyricsPath);
 
@@ -187,6 +187,89 @@ INSTANTIATE_TEST_SUITE_P(
         std::string name = info.param.fixture;
         return name.substr(0, name.find('.'));
     });
+
+// Files written elsewhere, loaded and saved back: the same bytes when nothing
+// changed, and only the stamped tag changed after a stamp.
+struct ForeignFile {
+    const char* name;
+    QByteArray bytes;
+    QByteArray stampedBytes;  // after "[09:08:07]" went into line 1's tag
+};
+
+void PrintTo(const ForeignFile& param, std::ostream* out)
+{
+    *out << param.name;
+}
+
+class ForeignFilesByteForByte : public LyricsFilesFixture, public ::testing::WithParamInterface<ForeignFile> {};
+
+TEST_P(ForeignFilesByteForByte, ComeBackUnchangedButForTheStamp)
+{
+    const QString file = loadBytes(GetParam().bytes);
+    state.SelectedPath = file;
+    ASSERT_EQ(state.LineCount, 2);
+
+    SaveAndLoadLyrics(files);
+    EXPECT_EQ(readBytes(file).toHex(), GetParam().bytes.toHex());
+
+    sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[09:08:07]"));
+    SaveAndLoadLyrics(files);
+    EXPECT_EQ(readBytes(file).toHex(), GetParam().stampedBytes.toHex());
+    EXPECT_EQ(prompts.messages(), QStringList(2, file + str(u"を Save & Load しました")));
+}
+
+QByteArray utf16(const char16_t* text, TextEncoding encoding)
+{
+    return encodeText(str(text), encoding).bytes;
+}
+
+// UTF-16 LE without the mark.
+QByteArray le(const char16_t* text)
+{
+    return utf16(text, TextEncoding::Utf16Le).mid(2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ForeignFilesByteForByte,
+    ::testing::Values(
+        ForeignFile{"Utf16Le", utf16(u"[00:01:00]夜明け\r\nﾊｰﾄ🎵\r\n", TextEncoding::Utf16Le),
+                    utf16(u"[00:01:00]夜明け\r\n[09:08:07]ﾊｰﾄ🎵\r\n", TextEncoding::Utf16Le)},
+        ForeignFile{"Utf16Be", utf16(u"[00:01:00]a\r\nb\r\n", TextEncoding::Utf16Be),
+                    utf16(u"[00:01:00]a\r\n[09:08:07]b\r\n", TextEncoding::Utf16Be)},
+        // A lone low surrogate DC80 and a lone high D800: the bytes of the units stay.
+        ForeignFile{"Utf16LeBrokenUnits",
+                    "\xFF\xFE" + le(u"[00:01:00]a") + "\x80\xDC" + le(u"\r\n") + QByteArray("\x00\xD8", 2) + le(u"b\r\n"),
+                    "\xFF\xFE" + le(u"[00:01:00]a") + "\x80\xDC" + le(u"\r\n[09:08:07]") + QByteArray("\x00\xD8", 2)
+                        + le(u"b\r\n")},
+        // An odd length: the last byte ends the file, with no line end after it.
+        ForeignFile{"Utf16LeOddLength", "\xFF\xFE" + le(u"[00:01:00]a\r\nb") + "\xFF",
+                    "\xFF\xFE" + le(u"[00:01:00]a\r\n[09:08:07]b") + "\xFF"},
+        ForeignFile{"Utf8WithAStrayByte", str(u"[00:01:00]夜明けの空に君の声\r\n響く").toUtf8() + "\xff\r\n",
+                    str(u"[00:01:00]夜明けの空に君の声\r\n[09:08:07]響く").toUtf8() + "\xff\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SaveLyricsTest, SaveAndLoadAsksBeforeReplacingTheLyricsOfAnotherTrack)
+{
+    // The first track's lyrics loaded; "読込" of a second track answered Cancel.
+    const QString first = loadBytes("[00:01:00]first\r\n", QStringLiteral("first.txt"));
+    const QString second = path(QStringLiteral("second.txt"));
+    writeBytes(second, "second\r\n");
+    state.SelectedPath = path(QStringLiteral("second.mp3"));
+    prompts.queueAnswer(AnswerCancel);
+    LoadLyrics(files);
+    ASSERT_EQ(state.LyricsPath, second);
+    prompts.clearShown();
+
+    prompts.queueAnswer(AnswerNo);
+    SaveAndLoadLyrics(files);
+
+    ASSERT_EQ(prompts.questions().size(), 1);
+    EXPECT_TRUE(prompts.questions().front().contains(QDir::toNativeSeparators(second)));
+    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_EQ(readBytes(second), QByteArray("second\r\n"));
+    EXPECT_EQ(engine.countOf("vbmp3_setLyricsFile"), 1) << "only the first load's";
+    EXPECT_EQ(readBytes(first), QByteArray("[00:01:00]first\r\n"));
+}
 
 // --- saves that cannot be done ------------------------------------------------
 

@@ -25,6 +25,6 @@ inline void PrintTo(const QStringList& texts, std::ostream* out)
 
 inline void PrintTo(TextEncoding encoding, std::ostream* out)
 {
-    static const char* const names[] = {"Cp932", "Utf8", "Utf8WithBom"};
+    static const char* const names[] = {"Cp932", "Utf8", "Utf8WithBom", "Utf16Le", "Utf16Be"};
     *out << names[static_cast<int>(encoding)];
 }

@@ -43,19 +43,30 @@ const QString AppFilter =
 
 struct QuestionCase {
     const char* how;
+    bool yesNo;  // askYesNo; otherwise askYesNoCancel
     std::function<void(QMessageBox*)> close;
     int expected;
 };
 
-TEST(QtPrompts, QuestionHasThreeButtonsYesDefaultAndEveryWayOutAnswers)
+TEST(QtPrompts, QuestionsHaveTheirButtonsAndDefaultAndEveryWayOutAnswers)
 {
+    const auto click = [](QMessageBox::StandardButton button) {
+        return [button](QMessageBox* box) { box->button(button)->click(); };
+    };
+    const auto key = [](Qt::Key key) { return [key](QMessageBox* box) { QTest::keyClick(box, key); }; };
+    const auto closeBox = [](QMessageBox* box) { box->close(); };
     const QuestionCase cases[] = {
-        {"Yes button", [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, AnswerYes},
-        {"No button", [](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, AnswerNo},
-        {"Cancel button", [](QMessageBox* box) { box->button(QMessageBox::Cancel)->click(); }, AnswerCancel},
-        {"Return key", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, AnswerYes},
-        {"Escape key", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, AnswerCancel},
-        {"close box", [](QMessageBox* box) { box->close(); }, AnswerCancel},
+        {"Yes button", false, click(QMessageBox::Yes), AnswerYes},
+        {"No button", false, click(QMessageBox::No), AnswerNo},
+        {"Cancel button", false, click(QMessageBox::Cancel), AnswerCancel},
+        {"Return key", false, key(Qt::Key_Return), AnswerYes},
+        {"Escape key", false, key(Qt::Key_Escape), AnswerCancel},
+        {"close box", false, closeBox, AnswerCancel},
+        // Before something that cannot be undone: No is the default and every other way out.
+        {"Yes/No: Yes button", true, click(QMessageBox::Yes), AnswerYes},
+        {"Yes/No: Return key", true, key(Qt::Key_Return), AnswerNo},
+        {"Yes/No: Escape key", true, key(Qt::Key_Escape), AnswerNo},
+        {"Yes/No: close box", true, closeBox, AnswerNo},
     };
     QtPrompts prompts;
     for (const QuestionCase& c : cases) {
@@ -66,11 +77,14 @@ TEST(QtPrompts, QuestionHasThreeButtonsYesDefaultAndEveryWayOutAnswers)
             EXPECT_EQ(box->text(), QStringLiteral("読み込みますか？"));
             EXPECT_EQ(box->windowTitle(), QStringLiteral("Lyricue"));
             EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-            EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::Yes));
+            EXPECT_EQ(box->standardButtons(), c.yesNo ? QMessageBox::Yes | QMessageBox::No
+                                                      : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),
+                      box->button(c.yesNo ? QMessageBox::No : QMessageBox::Yes));
             c.close(box);
         });
-        EXPECT_EQ(prompts.askYesNoCancel(QStringLiteral("読み込みますか？")), c.expected);
+        const QString question = QStringLiteral("読み込みますか？");
+        EXPECT_EQ(c.yesNo ? prompts.askYesNo(question) : prompts.askYesNoCancel(question), c.expected);
     }
 }
 
@@ -100,7 +114,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        for (const char* name : {"SONG.MP3", "b.rmp", "a.txt"}) {
+        for (const char* name : {"SONG.MP3", "b.rmp", "a.txt", "README"}) {
             QFile file(m_dir.filePath(QString::fromLatin1(name)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
@@ -226,6 +240,10 @@ TEST_F(QtPromptsFileDialog, SaveTakesATypedNameAsTypedWithoutOverwritePrompt)
         EXPECT_EQ(selectedFilterText(dialog), QStringLiteral("All File(*.*)"));
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+        // Every file, also one without a dot in its name.
+        const QStringList all{QStringLiteral("a.txt"), QStringLiteral("b.rmp"), QStringLiteral("README"),
+                              QStringLiteral("SONG.MP3")};
+        EXPECT_EQ(listedFiles(dialog, all), all);
         dialog->selectFile(QStringLiteral("new lyrics"));
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
     });

@@ -1,4 +1,5 @@
 #include "ansi_text.h"
+#include "file_error_reason.h"
 #include "test_data.h"
 #include "text_printers.h"
 
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include <cerrno>
 
 
 namespace {
@@ -81,10 +84,11 @@ TEST(ReadTextLines, ReadsEachFixture)
         {"lyrics_nul.txt", TextEncoding::Cp932, {str(u"[00:01:00]前半"), QStringLiteral("next")}},
     };
     for (const auto& c : cases) {
-        const TextFileContent content = readTextLines(testDataPath(QString::fromLatin1(c.name)));
-        EXPECT_TRUE(content.ok()) << c.name << ": " << content.error.toStdString();
-        EXPECT_EQ(content.encoding, c.encoding) << c.name;
-        EXPECT_EQ(content.lines, c.lines) << c.name;
+        const ResultOf<TextFileContent> content = readTextLines(testDataPath(QString::fromLatin1(c.name)));
+        EXPECT_TRUE(content.ok()) << c.name << ": " << content.errorString().toStdString();
+        ASSERT_TRUE(content.ok());
+        EXPECT_EQ(content->encoding, c.encoding) << c.name;
+        EXPECT_EQ(content->lines, c.lines) << c.name;
     }
 }
 
@@ -97,10 +101,10 @@ TEST(TextFileRoundTrip, EachFixtureComesBackWithCrLfLineEnds)
     ASSERT_EQ(fixtures.size(), 7);
     for (const QString& name : fixtures) {
         const QByteArray original = readBytes(testDataPath(name));
-        const TextFileContent content = readTextLines(testDataPath(name));
+        const ResultOf<TextFileContent> content = readTextLines(testDataPath(name));
         ASSERT_TRUE(content.ok()) << name.toStdString();
         const QString copy = dir.filePath(name);
-        EXPECT_EQ(writeTextLines(copy, content.lines, content.encoding), QString()) << name.toStdString();
+        EXPECT_TRUE(writeTextLines(copy, content->lines, content->encoding).ok()) << name.toStdString();
         EXPECT_EQ(readBytes(copy), normalisedLineEnds(original)) << name.toStdString();
     }
     // Files already in the written form come back byte for byte.
@@ -129,10 +133,10 @@ TEST(TextFileRoundTrip, RandomBytesComeBackUnchanged)
         }
         const QString path = dir.filePath(QStringLiteral("random.txt"));
         writeBytes(path, bytes);
-        const TextFileContent content = readTextLines(path);
+        const ResultOf<TextFileContent> content = readTextLines(path);
         ASSERT_TRUE(content.ok());
-        ASSERT_EQ(content.lines.size(), 200);
-        ASSERT_EQ(writeTextLines(path, content.lines, content.encoding), QString());
+        ASSERT_EQ(content->lines.size(), 200);
+        ASSERT_TRUE(writeTextLines(path, content->lines, content->encoding).ok());
         ASSERT_EQ(readBytes(path), bytes) << "seed " << seed;
     }
 }
@@ -145,12 +149,12 @@ TEST(ReadTextLines, ReportsFilesThatCannotBeRead)
     const QString folder = dir.filePath(QStringLiteral("folder.txt"));
     ASSERT_TRUE(QDir().mkdir(folder));
     for (const QString& path : {missing, folder}) {
-        const TextFileContent content = readTextLines(path);
+        const ResultOf<TextFileContent> content = readTextLines(path);
         EXPECT_FALSE(content.ok()) << path.toStdString();
-        EXPECT_TRUE(content.error.contains(QDir::toNativeSeparators(path))) << content.error.toStdString();
-        EXPECT_TRUE(content.lines.isEmpty());
+        EXPECT_TRUE(content.errorString().contains(QDir::toNativeSeparators(path))) << content.errorString().toStdString();
     }
-    EXPECT_TRUE(readTextLines(missing).error.contains(QStringLiteral("No such file")));
+    EXPECT_TRUE(readTextLines(missing).errorString().contains(str(u"ファイルまたはフォルダーが見つかりません")));
+    EXPECT_TRUE(readTextLines(folder).errorString().contains(str(u"ファイルではなくフォルダーです")));
 }
 
 TEST(TextFileRoundTrip, LargestSheetRoundTrips)
@@ -160,10 +164,11 @@ TEST(TextFileRoundTrip, LargestSheetRoundTrips)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("large.txt"));
     const QStringList lines(32766, str(u"[01:23:45]春はあけぼの、やうやう白くなりゆく山際 abc"));
-    ASSERT_EQ(writeTextLines(path, lines, TextEncoding::Cp932), QString());
-    const TextFileContent content = readTextLines(path);
-    EXPECT_EQ(content.encoding, TextEncoding::Cp932);
-    EXPECT_EQ(content.lines, lines);
+    ASSERT_TRUE(writeTextLines(path, lines, TextEncoding::Cp932).ok());
+    const ResultOf<TextFileContent> content = readTextLines(path);
+    ASSERT_TRUE(content.ok());
+    EXPECT_EQ(content->encoding, TextEncoding::Cp932);
+    EXPECT_EQ(content->lines, lines);
 }
 
 TEST(ReadTextLines, EmptyFileHasNoLines)
@@ -172,9 +177,9 @@ TEST(ReadTextLines, EmptyFileHasNoLines)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("empty.txt"));
     writeBytes(path, QByteArray());
-    const TextFileContent content = readTextLines(path);
+    const ResultOf<TextFileContent> content = readTextLines(path);
     EXPECT_TRUE(content.ok());
-    EXPECT_TRUE(content.lines.isEmpty());
+    EXPECT_TRUE(content->lines.isEmpty());
 }
 
 TEST(WriteTextLines, WritesEveryLineWithCrLfInItsEncoding)
@@ -191,12 +196,14 @@ TEST(WriteTextLines, WritesEveryLineWithCrLfInItsEncoding)
         {TextEncoding::Cp932, "5b30303a30313a30305d82a0" "0d0a" "0d0a" "7a0d0a"},
         {TextEncoding::Utf8, "5b30303a30313a30305de38182" "0d0a" "0d0a" "7a0d0a"},
         {TextEncoding::Utf8WithBom, "efbbbf5b30303a30313a30305de38182" "0d0a" "0d0a" "7a0d0a"},
+        {TextEncoding::Utf16Le, "fffe5b0030003000" "3a00300031003a0030003000" "5d004230" "0d000a00" "0d000a00" "7a000d000a00"},
+        {TextEncoding::Utf16Be, "feff005b00300030" "003a00300031003a00300030" "005d3042" "000d000a" "000d000a" "007a000d000a"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(writeTextLines(path, lines, c.encoding), QString());
+        EXPECT_TRUE(writeTextLines(path, lines, c.encoding).ok());
         EXPECT_EQ(readBytes(path).toHex(), QByteArray(c.hex));
     }
-    EXPECT_EQ(writeTextLines(path, {}, TextEncoding::Cp932), QString());
+    EXPECT_TRUE(writeTextLines(path, {}, TextEncoding::Cp932).ok());
     EXPECT_EQ(readBytes(path), QByteArray());
 }
 
@@ -207,18 +214,21 @@ TEST(WriteTextLines, UnencodableCharacterNamesItsLineAndWritesNothing)
     const QString path = dir.filePath(QStringLiteral("song.txt"));
     writeBytes(path, "old\r\n");
     const QStringList lines = {QStringLiteral("one"), QStringLiteral("two"), str(u"[00:03:00]三\U0001F600")};
-    const QString error = writeTextLines(path, lines, TextEncoding::Cp932);
+    const QString error = writeTextLines(path, lines, TextEncoding::Cp932).errorString();
     for (const QString& part : {QDir::toNativeSeparators(path), QStringLiteral("3 行目"),
                                 str(u"\U0001F600"), QStringLiteral("U+1F600")})
         EXPECT_TRUE(error.contains(part)) << error.toStdString() << " lacks " << part.toStdString();
     EXPECT_EQ(readBytes(path), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("song.txt")});
 
-    // UTF-8 holds the emoji but not a byte that was never text.
-    EXPECT_EQ(writeTextLines(path, lines, TextEncoding::Utf8), QString());
-    const QString utf8Error = writeTextLines(path, {QStringLiteral("a"), str(u"b\xDC85")}, TextEncoding::Utf8);
+    // UTF-8 holds the emoji and a carried byte, but no lone surrogate of its own.
+    EXPECT_TRUE(writeTextLines(path, lines, TextEncoding::Utf8).ok());
+    EXPECT_TRUE(writeTextLines(path, {str(u"b\xDC85")}, TextEncoding::Utf8).ok());
+    EXPECT_EQ(readBytes(path), QByteArray("b\x85\r\n"));
+    const QString utf8Error =
+        writeTextLines(path, {QStringLiteral("a"), str(u"b\xD800")}, TextEncoding::Utf8).errorString();
     EXPECT_TRUE(utf8Error.contains(QStringLiteral("2 行目"))) << utf8Error.toStdString();
-    EXPECT_TRUE(utf8Error.contains(QStringLiteral("U+DC85"))) << utf8Error.toStdString();
+    EXPECT_TRUE(utf8Error.contains(QStringLiteral("U+D800"))) << utf8Error.toStdString();
 }
 
 TEST(WriteTextLines, LinesBuiltOneByOneWriteWhatTheListWrites)
@@ -234,15 +244,15 @@ TEST(WriteTextLines, LinesBuiltOneByOneWriteWhatTheListWrites)
         scratch.append(lines[index]);
         return QStringView(scratch);
     };
-    // CP932 gives the escaped byte back; UTF-8 refuses it on line 3.
-    for (const TextEncoding encoding : {TextEncoding::Cp932, TextEncoding::Utf8WithBom}) {
+    // CP932 and UTF-8 give the carried byte back; UTF-16 refuses a lone one on line 3.
+    for (const TextEncoding encoding : {TextEncoding::Cp932, TextEncoding::Utf8WithBom, TextEncoding::Utf16Le}) {
         writeBytes(path, "old\r\n");
-        const QString listError = writeTextLines(path, lines, encoding);
+        const QString listError = writeTextLines(path, lines, encoding).errorString();
         const QByteArray listBytes = readBytes(path);
         writeBytes(path, "old\r\n");
-        EXPECT_EQ(writeTextLines(path, lines.size(), buildInScratch, encoding), listError);
+        EXPECT_EQ(writeTextLines(path, lines.size(), buildInScratch, encoding).errorString(), listError);
         EXPECT_EQ(readBytes(path), listBytes);
-        EXPECT_EQ(listError.contains(QStringLiteral("3 行目")), encoding != TextEncoding::Cp932)
+        EXPECT_EQ(listError.contains(QStringLiteral("3 行目")), encoding == TextEncoding::Utf16Le)
             << listError.toStdString();
     }
 }
@@ -261,7 +271,7 @@ TEST(WriteTextLines, FailureLeavesTheOldFileAndNamesTheReason)
         folder,                                             // target is a folder
     };
     for (const QString& target : targets) {
-        const QString error = writeTextLines(target, {QStringLiteral("x")}, TextEncoding::Cp932);
+        const QString error = writeTextLines(target, {QStringLiteral("x")}, TextEncoding::Cp932).errorString();
         EXPECT_TRUE(error.contains(QDir::toNativeSeparators(target))) << error.toStdString();
         // Something after the path: the reason from the file system.
         EXPECT_GT(error.size(), QDir::toNativeSeparators(target).size() + 12) << error.toStdString();
@@ -289,7 +299,8 @@ TEST(TextFilePermissions, ReadOnlyFileOrFolderIsNotReplacedAndUnreadableFileIsRe
         GTEST_SKIP() << "permission bits do not bind this user (root); the other write "
                         "failures are covered by FailureLeavesTheOldFileAndNamesTheReason";
 
-    EXPECT_NE(writeTextLines(readOnlyFile, {QStringLiteral("new")}, TextEncoding::Cp932), QString());
+    const QString readOnlyError = writeTextLines(readOnlyFile, {QStringLiteral("new")}, TextEncoding::Cp932).errorString();
+    EXPECT_TRUE(readOnlyError.contains(str(u"ファイルが読み取り専用です"))) << readOnlyError.toStdString();
     EXPECT_EQ(readBytes(readOnlyFile), QByteArray("keep\r\n"));
 
     const QString lockedFolder = dir.filePath(QStringLiteral("locked"));
@@ -297,16 +308,36 @@ TEST(TextFilePermissions, ReadOnlyFileOrFolderIsNotReplacedAndUnreadableFileIsRe
     const QString inFolder = lockedFolder + QStringLiteral("/song.txt");
     writeBytes(inFolder, "keep\r\n");
     ASSERT_TRUE(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
-    const QString error = writeTextLines(inFolder, {QStringLiteral("new")}, TextEncoding::Cp932);
+    const QString error = writeTextLines(inFolder, {QStringLiteral("new")}, TextEncoding::Cp932).errorString();
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(inFolder))) << error.toStdString();
+    EXPECT_TRUE(error.contains(str(u"アクセス権限がありません"))) << error.toStdString();
     EXPECT_EQ(readBytes(inFolder), QByteArray("keep\r\n"));
     QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // A file this user may not read.
     ASSERT_TRUE(QFile::setPermissions(readOnlyFile, QFile::WriteOwner));
-    const TextFileContent content = readTextLines(readOnlyFile);
-    EXPECT_TRUE(content.error.contains(QDir::toNativeSeparators(readOnlyFile))) << content.error.toStdString();
-    EXPECT_TRUE(content.error.contains(QStringLiteral("Permission denied"))) << content.error.toStdString();
+    const ResultOf<TextFileContent> content = readTextLines(readOnlyFile);
+    EXPECT_TRUE(content.errorString().contains(QDir::toNativeSeparators(readOnlyFile))) << content.errorString().toStdString();
+    EXPECT_TRUE(content.errorString().contains(str(u"アクセス権限がありません"))) << content.errorString().toStdString();
+}
+
+// Reasons the tests above cannot bring about (a full disk, a read-only file system,
+// a file in use) as the system reports them, and one this program does not know.
+TEST(FileErrorReason, CommonReasonsAreJapaneseAndUnknownOnesKeepTheSystemText)
+{
+    const struct {
+        QString systemText;
+        const char16_t* shown;
+    } cases[] = {
+        {qt_error_string(ENOSPC), u"ディスクの空き容量が足りません"},
+        {qt_error_string(EROFS), u"読み取り専用のファイルシステムです"},
+        {qt_error_string(ETXTBSY), u"ファイルが他のプログラムで使用中です"},
+        {qt_error_string(EPERM), u"アクセス権限がありません"},
+        {QStringLiteral("Existing file /music/a.txt is not writable"), u"ファイルが読み取り専用です"},
+        {QStringLiteral("Something unheard of"), u"Something unheard of"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fileErrorReason(c.systemText), str(c.shown)) << c.systemText.toStdString();
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 // Lets GoogleTest print a TextEncoding by name.
 inline void PrintTo(TextEncoding encoding, std::ostream* out)
 {
-    static const char* const names[] = {"Cp932", "Utf8", "Utf8WithBom"};
+    static const char* const names[] = {"Cp932", "Utf8", "Utf8WithBom", "Utf16Le", "Utf16Be"};
     *out << names[static_cast<int>(encoding)];
 }
 

@@ -44,6 +44,13 @@ int ScriptedPrompts::askYesNoCancel(const QString& text)
     return answer;
 }
 
+int ScriptedPrompts::askYesNo(const QString& text)
+{
+    const int answer = askYesNoCancel(text);
+    EXPECT_TRUE(answer == AnswerYes || answer == AnswerNo) << "a Yes/No question answered " << answer;
+    return answer == AnswerYes ? AnswerYes : AnswerNo;
+}
+
 bool ScriptedPrompts::showOpenDialog(FileDialogSettings& settings)
 {
     m_openDialogs.push_back(settings);

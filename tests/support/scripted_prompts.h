@@ -38,6 +38,7 @@ public:
     // --- Prompts ---
     void showMessage(const QString& text) override;
     int askYesNoCancel(const QString& text) override;
+    int askYesNo(const QString& text) override;  // from the same queue as askYesNoCancel
     bool showOpenDialog(FileDialogSettings& settings) override;
     bool showSaveDialog(FileDialogSettings& settings) override;
 

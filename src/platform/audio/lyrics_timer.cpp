@@ -91,10 +91,10 @@ QByteArray displayBytes(QString text, TextEncoding encoding)
 bool LyricsTimer::load(const QString& path)
 {
     clear();
-    const TextFileContent content = readTextLines(path);
+    const ResultOf<TextFileContent> content = readTextLines(path);
     if (!content.ok())
         return false;
-    for (const QString& line : content.lines) {
+    for (const QString& line : content->lines) {
         QStringView rest(line);
         std::vector<std::int64_t> times;
         while (const std::optional<TimeTag> tag = readTimeTag(rest)) {
@@ -103,7 +103,7 @@ bool LyricsTimer::load(const QString& path)
         }
         if (times.empty())
             continue;
-        const QByteArray text = displayBytes(rest.toString(), content.encoding);
+        const QByteArray text = displayBytes(rest.toString(), content->encoding);
         for (const std::int64_t ms : times)
             m_lines.push_back({ms, text});
     }

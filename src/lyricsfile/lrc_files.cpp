@@ -1,0 +1,138 @@
+#include "lrc_files.h"
+
+#include "ansi_text.h"
+#include "byte_escape.h"
+#include "encode_error.h"
+#include "lrc_format.h"
+#include "record_text.h"
+#include "sheet_filling.h"
+#include "shell_paths.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+const QString LrcDialogFilter = QStringLiteral("LRC File(*.lrc)|*.lrc|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*");
+
+namespace {
+
+QString shownPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+struct LrcFileContent {
+    LrcLyrics lyrics;
+    TextEncoding encoding;
+};
+
+ResultOf<LrcFileContent> readLrcFile(const QString& path)
+{
+    const ResultOf<DecodedText> content = readText(path);
+    if (!content.ok())
+        return Result::failure(content.errorString());
+    LrcFileContent lrc{parseLrc(content->text), content->encoding};
+    if (lrc.lyrics.texts.isEmpty())
+        return Result::failure(QStringLiteral("「%1」には歌詞の行がありません").arg(shownPath(path)));
+    if (const Result fits = checkLineCount(path, lrc.lyrics.texts.size()); !fits.ok())
+        return fits;
+    return lrc;
+}
+
+// A record's text field decoded; empty when it holds a byte that is no CP932, which
+// has no place in a UTF-8 header.
+template <std::size_t N>
+QString headerText(const char (&field)[N])
+{
+    const QString text = decodeCp932(record_text::bytes(field));
+    return byte_escape::firstIn(text) < 0 ? text : QString();
+}
+
+// The headers the engine's report on the track gives; none when it knows no track.
+QStringList trackHeaders(AudioEngine& engine, const QString& trackPath)
+{
+    if (trackPath.isEmpty())
+        return {};
+    TrackTagRecord tags{};
+    TrackDetailRecord detail{};
+    TrackTextRecord texts{};
+    if (engine.vbmp3_getFileInfo2(trackPath, tags, detail, texts) == 0)
+        return {};
+    // ID3 tags, else the RIFF texts of an RMP file (title, artist, product).
+    const auto either = [](const QString& tag, const QString& riff) { return tag.isEmpty() ? riff : tag; };
+    return lrcTrackHeaders(either(headerText(tags.title), headerText(texts.texts[0])),
+                           either(headerText(tags.artist), headerText(texts.texts[1])),
+                           either(headerText(tags.album), headerText(texts.texts[2])), detail.lengthMs);
+}
+
+}  // namespace
+
+void ImportLrc(LyricsFiles& files, FileDialogSettings& dialog)
+{
+    dialog.cancelError = true;
+    dialog.flags = FileDialogSettings::FileMustExist;
+    dialog.filter = LrcDialogFilter;
+    dialog.filterIndex = 1;
+    dialog.fileName.clear();
+    if (!files.prompts.showOpenDialog(dialog))
+        return;
+    const QString lrcPath = dialog.fileName;
+    ResultOf<LrcFileContent> content = readLrcFile(lrcPath);
+    if (!content.ok()) {
+        files.prompts.showMessage(content.errorString());
+        return;
+    }
+    ProgramState& state = files.state;
+    LrcLyrics& lyrics = content->lyrics;
+    showLyricLines(files.sheet, state, std::move(lyrics.tags), std::move(lyrics.texts));
+    state.LrcHeaders = std::move(lyrics.headers);
+    state.LyricsEncoding = content->encoding;
+    state.LyricsPath = ChangeExtension(lrcPath, QStringLiteral(".txt"));
+    state.SelectedPath = lrcPath;
+    state.SheetSourcePath.clear();
+    state.SheetSavedPath.clear();
+}
+
+void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog)
+{
+    const ProgramState& state = files.state;
+    const QString& nameFrom = state.TrackPath.isEmpty() ? state.LyricsPath : state.TrackPath;
+    dialog.cancelError = true;
+    dialog.flags = FileDialogSettings::OverwritePrompt;
+    dialog.filter = LrcDialogFilter;
+    dialog.filterIndex = 1;
+    dialog.fileName = nameFrom.isEmpty() ? QString() : ChangeExtension(nameFrom, QStringLiteral(".lrc"));
+    if (!files.prompts.showSaveDialog(dialog))
+        return;
+    const QStringList headers =
+        state.LrcHeaders.isEmpty() ? trackHeaders(files.engine, state.TrackPath) : state.LrcHeaders;
+    const Result written = WriteLrcFile(dialog.fileName, headers, files.sheet, state);
+    files.prompts.showMessage(written.ok() ? dialog.fileName + QStringLiteral("を書き出しました")
+                                           : written.errorString());
+}
+
+Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsSheet& sheet,
+                    const ProgramState& state)
+{
+    const int lineCount = std::max(std::min<int>(state.LineCount, sheet.rows() - 1), 0);
+    if (state.LyricsEncoding != TextEncoding::Utf8 && state.LyricsEncoding != TextEncoding::Utf8WithBom) {
+        for (int row = 1; row <= lineCount; ++row) {
+            for (const int column : {0, 1}) {
+                const QString cell = CellText(sheet, row, column);
+                if (const qsizetype at = byte_escape::firstIn(cell); at >= 0)
+                    return Result::failure(QStringLiteral("「%1」に書き出せません: %2 行目: %3")
+                                               .arg(shownPath(path), QString::number(row),
+                                                    unencodableMessage(cell, at, encodingName(TextEncoding::Utf8))));
+            }
+        }
+    }
+    const qsizetype headerCount = headers.size();
+    const auto lineAt = [&](qsizetype index, QString& scratch) {
+        if (index < headerCount)
+            return QStringView(headers[index]);
+        const int row = static_cast<int>(index - headerCount) + 1;
+        lrcLineOf(CellText(sheet, row, 0), CellText(sheet, row, 1), scratch);
+        return QStringView(scratch);
+    };
+    return writeTextLines(path, headerCount + lineCount, lineAt, TextEncoding::Utf8);
+}

@@ -1,0 +1,23 @@
+#include "enter_key_as_space.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+void EnterKeyAsSpace::install(QAbstractButton& button)
+{
+    button.installEventFilter(new EnterKeyAsSpace(&button));
+}
+
+bool EnterKeyAsSpace::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    QKeyEvent space(key->type(), Qt::Key_Space, key->modifiers(), QStringLiteral(" "), key->isAutoRepeat(),
+                    static_cast<quint16>(key->count()));
+    QCoreApplication::sendEvent(watched, &space);
+    return true;
+}
