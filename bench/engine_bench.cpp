@@ -276,22 +276,44 @@ LineFit measureClock(const QString& path, int outputRate)
 
 // The driver's own pace: when its callbacks come, over 10 s, against the milliseconds
 // of sound they ask for. A clock that follows the device cannot be straighter.
+class PaceFeed final : public OutputFeed {
+public:
+    explicit PaceFeed(Clock::time_point start)
+        : m_start(start)
+    {
+        times.reserve(1000);
+    }
+    void pull(float* stereo, int frames) override
+    {
+        std::fill_n(stereo, std::size_t(frames) * 2, 0.0f);
+        if (times.size() < times.capacity())
+            times.push_back(millisecondsSince(m_start));
+        m_handed += frames;
+    }
+    std::int64_t handed() const override { return m_handed; }
+    void heard(TimePoint, double) override {}
+    void restartTimeline() override {}
+
+    std::vector<double> times;
+
+private:
+    Clock::time_point m_start;
+    std::int64_t m_handed = 0;
+};
+
 LineFit measureDriverPace(int rate)
 {
     const int frames = PlaybackSettings{}.bufferFramesAt(rate);
+    PaceFeed feed(Clock::now());
     std::vector<double> times;
-    times.reserve(1000);
-    const auto start = Clock::now();
-    SdlOutput output([&](float* stereo, int count) {
-        std::fill_n(stereo, std::size_t(count) * 2, 0.0f);
-        if (times.size() < times.capacity())
-            times.push_back(millisecondsSince(start));
-    });
-    if (!output.open(rate, frames))
-        return {};
-    output.setPaused(false);
-    std::this_thread::sleep_for(10s);
-    output.close();
+    {
+        const auto output = SdlOutput::open(rate, frames, feed);
+        if (!output)
+            return {};
+        output->resume();
+        std::this_thread::sleep_for(10s);
+    }
+    times = feed.times;
     std::vector<double> asked(times.size());
     for (std::size_t i = 0; i < times.size(); ++i)
         asked[i] = 1000.0 * double(i) * frames / rate;

@@ -57,7 +57,7 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const auto layout = StreamLayout::read(file);
-    if (!layout || layout->isCut())
+    if (!layout)
         return false;
     if (!m_reader.open(path, layout->streamBegin, layout->streamEnd, readBufferBytes))
         return false;
@@ -67,6 +67,8 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     if (!m_handle)
         return false;
     mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    // Junk between frames is skipped however long it is, not only its first kilobyte.
+    mpg123_param(m_handle, MPG123_RESYNC_LIMIT, -1, 0);
     // A full index keeps sample-exact seeks short on long tracks.
     mpg123_param(m_handle, MPG123_INDEX_SIZE, -1000, 0);
     mpg123_format_none(m_handle);
@@ -87,21 +89,23 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
         return false;
 
     // Without a frame count in a Xing/Info header, mpg123's length is a guess from the
-    // file size (2.4 times off for VBR); a scan counts the frames.
-    const bool headerGivesLength = layout->hasXing && layout->xingFrames;
-    if (!headerGivesLength) {
-        if (mpg123_scan(m_handle) != MPG123_OK)
-            return false;
-        off_t* offsets = nullptr;
-        off_t step = 0;
-        size_t fill = 0;
-        if (mpg123_index(m_handle, &offsets, &step, &fill) == MPG123_OK && fill > 0
-            && StreamLayout::endsInsideFrame(file, layout->streamBegin + offsets[fill - 1], layout->streamEnd))
-            return false;
-    }
-    const off_t length = mpg123_length(m_handle);
+    // file size (2.4 times off for VBR); a scan counts the frames. A header is not
+    // trusted either where the file lacks bytes it promises: the file was cut.
+    const bool headerGivesLength = layout->hasXing && layout->xingFrames && !layout->isCut();
+    if (!headerGivesLength && mpg123_scan(m_handle) != MPG123_OK)
+        return false;
+    off_t length = mpg123_length(m_handle);
     if (length <= 0)
         return false;
+    m_info.sampleRate = static_cast<int>(rate);
+    m_info.lengthFrames = length;
+    if (!headerGivesLength) {
+        // A cut or damaged end may hold less than the frames counted, or more: the
+        // length is what decodes.
+        length = decodedEnd(length);
+        if (length <= 0)
+            return false;
+    }
 
     mpg123_frameinfo frame{};
     mpg123_info(m_handle, &frame);
@@ -109,7 +113,6 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     m_info.layer = frame.layer;
     m_info.formatName = formatName(m_info.mpegVersion, m_info.layer);
     m_info.modeName = modeName(frame.mode);
-    m_info.sampleRate = static_cast<int>(rate);
     m_info.channels = frame.mode == MPG123_M_MONO ? 1 : 2;
     m_info.lengthFrames = length;
     m_info.mpegFrames = std::max<off_t>(0, mpg123_framelength(m_handle));
@@ -134,6 +137,23 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     return true;
 }
 
+std::int64_t Mp3Decoder::decodedEnd(std::int64_t claimedLength)
+{
+    // From a few MPEG frames before the counted end, on to where frames stop coming.
+    constexpr std::int64_t kBack = 8 * 1152;
+    if (!seek(std::max<std::int64_t>(0, claimedLength - kBack)))
+        return claimedLength;
+    m_info.lengthFrames = 0;  // no end known while looking for it
+    m_discard.resize(std::size_t(4096) * 2);
+    while (read(m_discard.data(), 4096) > 0) {
+    }
+    const std::int64_t end = position();
+    m_info.lengthFrames = end;
+    if (!seek(0))
+        return 0;
+    return end;
+}
+
 void Mp3Decoder::close()
 {
     if (m_handle) {
@@ -141,13 +161,14 @@ void Mp3Decoder::close()
         mpg123_delete(m_handle);
     }
     m_handle = nullptr;
+    m_position = 0;
     m_reader.close();
     m_info = Info{};
 }
 
 std::int64_t Mp3Decoder::position() const
 {
-    return m_handle ? std::max<off_t>(0, mpg123_tell(m_handle)) : 0;
+    return m_position;
 }
 
 bool Mp3Decoder::seek(std::int64_t frame)
@@ -161,6 +182,7 @@ bool Mp3Decoder::seek(std::int64_t frame)
     const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - 2 * samplesPerFrame), SEEK_SET);
     if (landed < 0)
         return false;
+    m_position = landed;
     // Dropped a block at a time: where a header claims far more frames than the stream
     // holds, mpg123 may land billions of frames short, and the stream ends long before.
     constexpr int kDiscardBlock = 4096;
@@ -179,12 +201,17 @@ int Mp3Decoder::read(float* stereo, int frames)
 {
     if (!m_handle)
         return 0;
+    // Junk between frames may decode as more frames than the length counts: the length
+    // is where the track ends all the same.
+    if (m_info.lengthFrames > 0)
+        frames = static_cast<int>(std::clamp<std::int64_t>(m_info.lengthFrames - position(), 0, frames));
     int got = 0;
     while (got < frames) {
         size_t bytes = 0;
         const int result = mpg123_read(m_handle, reinterpret_cast<unsigned char*>(stereo + 2 * got),
                                        static_cast<size_t>(frames - got) * 2 * sizeof(float), &bytes);
         got += static_cast<int>(bytes / (2 * sizeof(float)));
+        m_position += static_cast<std::int64_t>(bytes / (2 * sizeof(float)));
         if (result == MPG123_NEW_FORMAT)
             continue;
         if (result != MPG123_OK || bytes == 0)

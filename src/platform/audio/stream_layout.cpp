@@ -131,20 +131,3 @@ bool StreamLayout::isCut() const
     const std::int64_t available = streamEnd - (isRiff ? streamBegin : 0);
     return xingBytes && std::int64_t(*xingBytes) > available;
 }
-
-bool StreamLayout::endsInsideFrame(QFile& file, std::int64_t offset, std::int64_t end)
-{
-    std::int64_t position = offset;
-    while (position < end) {
-        const QByteArray bytes = readAt(file, position, std::min<std::int64_t>(4, end - position));
-        if (bytes.size() < 4)
-            return !bytes.isEmpty() && static_cast<unsigned char>(bytes[0]) == 0xFF;
-        const auto header = MpegFrameHeader::parse(reinterpret_cast<const unsigned char*>(bytes.constData()));
-        if (!header)
-            return false;
-        if (position + header->frameBytes() > end)
-            return true;
-        position += header->frameBytes();
-    }
-    return false;
-}

@@ -30,9 +30,4 @@ struct StreamLayout {
     // True when the file lacks bytes that its own headers promise: the RIFF data chunk
     // or the Xing/Info byte count runs past the end of the file.
     bool isCut() const;
-
-    // Walks frame headers from the frame at `offset` and tells whether the bytes up to
-    // `end` run out inside a frame. Bytes that are no frame header (an ID3v1 or APE
-    // tag) end the walk: those are not a cut.
-    static bool endsInsideFrame(QFile& file, std::int64_t offset, std::int64_t end);
 };
