@@ -572,10 +572,11 @@ void Mp3Engine::waitForDecodedFrames(int frames)
     const auto deadline = now() + kManualWait;
     for (;;) {
         const std::uint64_t written = ring.writeCount();
+        // The generation's frames are the newest ones, behind any stale ones.
         const int readable = ring.readable();
         int ready = 0;
-        for (int i = 0; i < readable; ++i)
-            ready += ring.tagAt(i).generation == generation ? 1 : 0;
+        while (ready < readable && ready < frames && ring.tagAt(readable - 1 - ready).generation == generation)
+            ++ready;
         if (ready >= frames || ring.endsAt(generation, readable) || now() > deadline)
             return;
         m_pipeline->decodeAhead.waitForProgress(written, 50ms);

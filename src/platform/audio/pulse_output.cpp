@@ -266,8 +266,12 @@ void PulseOutput::takeRequest()
     if (!m_stream || pa->pa_stream_get_state(m_stream) != PA_STREAM_READY)
         return;
     if (request == ResumeRequest && m_corked) {
-        // What waits in the server is the silence written while paused.
-        unrefOperation(pa->pa_stream_flush(m_stream, nullptr, nullptr));
+        // What waits in the server is the silence written while paused: dropped, once the
+        // frame it drops back to is known.
+        if (m_corkedRead >= 0) {
+            m_indexOffset = m_feed.handed() - m_corkedRead;
+            unrefOperation(pa->pa_stream_flush(m_stream, nullptr, nullptr));
+        }
         unrefOperation(pa->pa_stream_cork(m_stream, 0, nullptr, nullptr));
         m_corked = false;
         m_lastRead = -1;
@@ -278,6 +282,8 @@ void PulseOutput::takeRequest()
     } else if (request == SuspendRequest && !m_corked) {
         unrefOperation(pa->pa_stream_cork(m_stream, 1, nullptr, nullptr));
         m_corked = true;
+        m_corkedRead = -1;
+        unrefOperation(pa->pa_stream_update_timing_info(m_stream, &Callbacks::timingDone, this));
     }
 }
 
@@ -308,8 +314,12 @@ std::int64_t PulseOutput::cycleFrames() const
 void PulseOutput::measure()
 {
     const pa_timing_info* info = pulseApi()->pa_stream_get_timing_info(m_stream);
-    if (m_corked || !info || info->read_index_corrupt)
+    if (!info || info->read_index_corrupt)
         return;
+    if (m_corked) {
+        m_corkedRead = info->read_index / kFrameBytes;
+        return;
+    }
     // The snapshot's own moment, on the steady clock.
     timeval now{};
     gettimeofday(&now, nullptr);
@@ -319,7 +329,7 @@ void PulseOutput::measure()
     const TimePoint taken = steadyNow - std::chrono::microseconds(std::max<std::int64_t>(0, ageUs));
 
     const std::int64_t read = info->read_index / kFrameBytes;
-    double heard = double(read) - double(info->sink_usec) * m_sampleRate / 1e6;
+    double heard = double(read + m_indexOffset) - double(info->sink_usec) * m_sampleRate / 1e6;
     if (m_pipeWire && info->sink_usec == 0) {
         // PipeWire's server (0.3) counts a frame as read when it copies it into its graph,
         // one cycle before the sink takes it, and tells no latency for it: on average a

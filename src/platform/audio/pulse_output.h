@@ -75,6 +75,10 @@ private:
 
     // libpulse's thread only.
     bool m_corked = true;
+    // Output frame = the server's frame + m_indexOffset: a flush takes the server's
+    // write position back to its read position, while the engine's count goes on.
+    std::int64_t m_indexOffset = 0;
+    std::int64_t m_corkedRead = 0;  // the read position while corked; -1 while unknown
     bool m_pipeWire = false;
     int m_quickTimings = 0;  // timings still to ask for at a short interval
     std::int64_t m_lastRead = -1;
