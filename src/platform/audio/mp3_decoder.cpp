@@ -89,23 +89,36 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
         return false;
 
     // Without a frame count in a Xing/Info header, mpg123's length is a guess from the
-    // file size (2.4 times off for VBR); a scan counts the frames. A header is not
-    // trusted either where the file lacks bytes it promises: the file was cut.
-    const bool headerGivesLength = layout->hasXing && layout->xingFrames && !layout->isCut();
-    if (!headerGivesLength && mpg123_scan(m_handle) != MPG123_OK)
-        return false;
-    off_t length = mpg123_length(m_handle);
+    // file size (2.4 times off for VBR); a scan counts the frames. The header is trusted
+    // only where the file holds the bytes it counts: a file cut short, or with junk
+    // between its frames, is damaged.
+    const bool cut = layout->isCut();
+    const bool damaged = cut || layout->hasStrayBytes();
+    const bool hasHeader = layout->hasXing && layout->xingFrames;
+    std::int64_t length = 0;
+    if (hasHeader && !damaged) {
+        length = mpg123_length(m_handle);
+    } else if (hasHeader) {
+        // A scan would count other frames than the header does, and mpg123 would then drop
+        // the encoder's delay it trims at the start: the frames would not be the intact
+        // file's. The header's delay stays, and the length is what decodes: up to the cut,
+        // or up to the header's count of frames, junk and all.
+        m_info.sampleRate = static_cast<int>(rate);
+        m_info.lengthFrames = mpg123_length(m_handle);
+        const std::int64_t toTheCut = StreamLayout::completeFrames(file, layout->firstFrame, layout->streamEnd)
+            * layout->firstHeader.samplesPerFrame();
+        length = decodedEnd(cut ? std::min<std::int64_t>(toTheCut, m_info.lengthFrames) : m_info.lengthFrames);
+    } else {
+        if (mpg123_scan(m_handle) != MPG123_OK)
+            return false;
+        m_info.sampleRate = static_cast<int>(rate);
+        m_info.lengthFrames = mpg123_length(m_handle);
+        // A damaged end may hold less than the frames counted, or more.
+        length = decodedEnd(m_info.lengthFrames);
+    }
     if (length <= 0)
         return false;
     m_info.sampleRate = static_cast<int>(rate);
-    m_info.lengthFrames = length;
-    if (!headerGivesLength) {
-        // A cut or damaged end may hold less than the frames counted, or more: the
-        // length is what decodes.
-        length = decodedEnd(length);
-        if (length <= 0)
-            return false;
-    }
 
     mpg123_frameinfo frame{};
     mpg123_info(m_handle, &frame);

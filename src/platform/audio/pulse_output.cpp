@@ -276,6 +276,7 @@ void PulseOutput::takeRequest()
         m_corked = false;
         m_lastRead = -1;
         m_readStepCount = 0;
+        m_recentCount = 0;
         m_quickTimings = kQuickTimings;
         m_feed.restartTimeline();
         pa->pa_context_rttime_restart(m_context, m_timer, pa->pa_rtclock_now() + kQuickTimingUs);
@@ -331,12 +332,19 @@ void PulseOutput::measure()
     const std::int64_t read = info->read_index / kFrameBytes;
     double heard = double(read + m_indexOffset) - double(info->sink_usec) * m_sampleRate / 1e6;
     if (m_pipeWire && info->sink_usec == 0) {
-        // PipeWire's server (0.3) counts a frame as read when it copies it into its graph,
-        // one cycle before the sink takes it, and tells no latency for it: on average a
-        // frame read is heard one and a half cycles later than it says.
+        // PipeWire's server (0.3) counts a frame as read when it copies it into its graph
+        // at the start of a cycle, one cycle before the sink takes it, and tells no
+        // latency for it: the frame it last read is heard two cycles after that start.
+        // Its report may also come late, behind a busy graph, but never early: the
+        // highest of the last reports, each moved on to now, marks the cycle's start.
         if (m_lastRead >= 0 && read > m_lastRead)
             m_readSteps[m_readStepCount++ % std::size(m_readSteps)] = read - m_lastRead;
-        heard -= 1.5 * double(cycleFrames());
+        const std::int64_t takenNs = nanoseconds(taken);
+        m_recent[m_recentCount++ % std::size(m_recent)] = Snapshot{takenNs, read};
+        double latest = double(read);
+        for (int i = 0; i < std::min(m_recentCount, int(std::size(m_recent))); ++i)
+            latest = std::max(latest, double(m_recent[i].read) + double(takenNs - m_recent[i].takenNs) * m_sampleRate / 1e9);
+        heard = latest + double(m_indexOffset) - 2.0 * double(cycleFrames());
         if (cycleFrames() == 0) {
             m_lastRead = read;
             return;  // not before the cycle is known

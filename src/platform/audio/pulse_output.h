@@ -84,4 +84,10 @@ private:
     std::int64_t m_lastRead = -1;
     std::int64_t m_readSteps[16] = {};
     int m_readStepCount = 0;
+    struct Snapshot {
+        std::int64_t takenNs;
+        std::int64_t read;
+    };
+    Snapshot m_recent[8] = {};
+    int m_recentCount = 0;
 };

@@ -131,3 +131,30 @@ bool StreamLayout::isCut() const
     const std::int64_t available = streamEnd - (isRiff ? streamBegin : 0);
     return xingBytes && std::int64_t(*xingBytes) > available;
 }
+
+bool StreamLayout::hasStrayBytes() const
+{
+    if (!xingBytes || firstFrame < 0)
+        return false;
+    // Encoders count from the first frame or from the file's start; an ID3v1 tag (128
+    // bytes) and a frame's worth of rounding are no damage.
+    constexpr std::int64_t kSlack = 2048;
+    const std::int64_t fromFirstFrame = streamEnd - firstFrame;
+    return std::int64_t(*xingBytes) + kSlack < fromFirstFrame
+        && std::int64_t(*xingBytes) + kSlack < streamEnd - (isRiff ? streamBegin : 0);
+}
+
+std::int64_t StreamLayout::completeFrames(QFile& file, std::int64_t offset, std::int64_t end)
+{
+    std::int64_t frames = 0;
+    for (std::int64_t position = std::max<std::int64_t>(offset, 0); position + 4 <= end; ++frames) {
+        const QByteArray bytes = readAt(file, position, 4);
+        if (bytes.size() < 4)
+            break;
+        const auto header = MpegFrameHeader::parse(reinterpret_cast<const unsigned char*>(bytes.constData()));
+        if (!header || position + header->frameBytes() > end)
+            break;
+        position += header->frameBytes();
+    }
+    return frames;
+}
