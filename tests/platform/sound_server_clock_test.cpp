@@ -59,9 +59,9 @@ class SoundServerTest : public ::testing::TestWithParam<SoundServer::Kind> {
 protected:
     void SetUp() override
     {
-        const QString missing = SoundServer::missingPrograms(GetParam());
-        if (!missing.isEmpty())
-            GTEST_SKIP() << "not installed: " << missing.toStdString();
+        const QString unavailable = SoundServer::unavailableReason(GetParam());
+        if (!unavailable.isEmpty())
+            GTEST_SKIP() << unavailable.toStdString();
         QString error;
         ASSERT_TRUE(server.start(&error)) << error.toStdString();
     }

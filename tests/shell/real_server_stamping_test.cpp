@@ -34,9 +34,9 @@ class RealServerStamping : public ::testing::TestWithParam<SoundServer::Kind> {}
 
 TEST_P(RealServerStamping, EachTagLiesWithinFiveMillisecondsOfWhatWasHeard)
 {
-    const QString missing = SoundServer::missingPrograms(GetParam());
-    if (!missing.isEmpty())
-        GTEST_SKIP() << "not installed: " << missing.toStdString();
+    const QString unavailable = SoundServer::unavailableReason(GetParam());
+    if (!unavailable.isEmpty())
+        GTEST_SKIP() << unavailable.toStdString();
     SoundServer server(GetParam());
     QString error;
     ASSERT_TRUE(server.start(&error)) << error.toStdString();

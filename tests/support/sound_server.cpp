@@ -135,14 +135,19 @@ const char* SoundServer::name(Kind kind)
     return kind == Kind::PulseAudio ? "PulseAudio" : "PipeWire";
 }
 
-QString SoundServer::missingPrograms(Kind kind)
+QString SoundServer::unavailableReason(Kind kind)
 {
+#if defined(__SANITIZE_THREAD__)
+    // libpulse sets up its mutexes where ThreadSanitizer does not see it; once it is
+    // loaded, every lock of the process, the engine's own too, looks broken to it.
+    return QStringLiteral("ThreadSanitizer cannot follow libpulse's locks");
+#endif
     QStringList missing;
     for (const QString& program : programsFor(kind)) {
         if (QStandardPaths::findExecutable(program).isEmpty())
             missing << program;
     }
-    return missing.join(QStringLiteral(", "));
+    return missing.isEmpty() ? QString() : QStringLiteral("not installed: ") + missing.join(QStringLiteral(", "));
 }
 
 QByteArray SoundServer::address() const

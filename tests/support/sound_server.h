@@ -23,8 +23,8 @@ public:
     SoundServer& operator=(const SoundServer&) = delete;
     ~SoundServer();
 
-    // The programs this kind of server needs that are not installed; empty when none.
-    static QString missingPrograms(Kind kind);
+    // Why a test cannot use this kind of server here (its programs are missing), or empty.
+    static QString unavailableReason(Kind kind);
     static const char* name(Kind kind);
 
     // Starts the server and waits until it answers with its sink in place; false with
