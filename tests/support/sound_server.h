@@ -35,6 +35,7 @@ public:
     bool isRunning() const { return !m_processes.empty(); }
 
     Kind kind() const { return m_kind; }
+    QString runtimeFolder() const { return m_folder.path(); }
     QByteArray address() const;
     static QByteArray sink() { return QByteArrayLiteral("nul"); }
     static QByteArray monitor() { return QByteArrayLiteral("nul.monitor"); }

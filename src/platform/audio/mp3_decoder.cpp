@@ -6,7 +6,11 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -31,7 +35,88 @@ QByteArray formatName(int version, int layer)
     return "MPEG " + mpeg + " Layer " + layerName;
 }
 
+// A handle that decodes to stereo float at any rate, reading through `reader`.
+mpg123_handle* openHandle(FileWindowReader& reader)
+{
+    int error = MPG123_OK;
+    mpg123_handle* handle = mpg123_new(nullptr, &error);
+    if (!handle)
+        return nullptr;
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    // Junk between frames is skipped however long it is, not only its first kilobyte.
+    mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0);
+    // A full index keeps sample-exact seeks short on long tracks.
+    mpg123_param(handle, MPG123_INDEX_SIZE, -1000, 0);
+    mpg123_format_none(handle);
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; i < rateCount; ++i)
+        mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    if (mpg123_replace_reader_handle(handle, &FileWindowReader::read, &FileWindowReader::seek, nullptr) != MPG123_OK
+        || mpg123_open_handle(handle, &reader) != MPG123_OK) {
+        mpg123_delete(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
 }  // namespace
+
+// Scans a track with a handle of its own, on a thread of its own, for the seek index.
+class Mp3Decoder::Indexer {
+public:
+    struct Index {
+        std::vector<off_t> offsets;
+        off_t step = 0;
+    };
+
+    Indexer(const QString& path, std::int64_t begin, std::int64_t end)
+    {
+        m_thread = std::thread([this, path, begin, end] { scan(path, begin, end); });
+    }
+    ~Indexer()
+    {
+        m_cancel = true;
+        m_thread.join();
+    }
+
+    // The index, once; nothing before the scan is done.
+    std::optional<Index> take()
+    {
+        std::lock_guard lock(m_mutex);
+        std::optional<Index> index = std::move(m_index);
+        m_index.reset();
+        return index;
+    }
+
+private:
+    void scan(const QString& path, std::int64_t begin, std::int64_t end)
+    {
+        FileWindowReader reader;
+        if (!reader.open(path, begin, end, 256 * 1024))
+            return;
+        reader.setCancel(&m_cancel);
+        mpg123_handle* handle = openHandle(reader);
+        if (!handle)
+            return;
+        off_t* offsets = nullptr;
+        off_t step = 0;
+        size_t fill = 0;
+        if (mpg123_scan(handle) == MPG123_OK && mpg123_index(handle, &offsets, &step, &fill) == MPG123_OK) {
+            std::lock_guard lock(m_mutex);
+            m_index = Index{std::vector<off_t>(offsets, offsets + fill), step};
+        }
+        mpg123_delete(handle);
+    }
+
+    std::atomic<bool> m_cancel{false};
+    std::mutex m_mutex;
+    std::optional<Index> m_index;
+    std::thread m_thread;
+};
+
+Mp3Decoder::Mp3Decoder() = default;
 
 Mp3Decoder::~Mp3Decoder()
 {
@@ -61,24 +146,8 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
         return false;
     if (!m_reader.open(path, layout->streamBegin, layout->streamEnd, readBufferBytes))
         return false;
-
-    int error = MPG123_OK;
-    m_handle = mpg123_new(nullptr, &error);
+    m_handle = openHandle(m_reader);
     if (!m_handle)
-        return false;
-    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    // Junk between frames is skipped however long it is, not only its first kilobyte.
-    mpg123_param(m_handle, MPG123_RESYNC_LIMIT, -1, 0);
-    // A full index keeps sample-exact seeks short on long tracks.
-    mpg123_param(m_handle, MPG123_INDEX_SIZE, -1000, 0);
-    mpg123_format_none(m_handle);
-    const long* rates = nullptr;
-    size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    for (size_t i = 0; i < rateCount; ++i)
-        mpg123_format(m_handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_replace_reader_handle(m_handle, &FileWindowReader::read, &FileWindowReader::seek, nullptr) != MPG123_OK
-        || mpg123_open_handle(m_handle, &m_reader) != MPG123_OK)
         return false;
 
     long rate = 0;
@@ -98,6 +167,7 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     std::int64_t length = 0;
     if (hasHeader && !damaged) {
         length = mpg123_length(m_handle);
+        m_unscanned = Window{path, layout->streamBegin, layout->streamEnd};
     } else if (hasHeader) {
         // A scan would count other frames than the header does, and mpg123 would then drop
         // the encoder's delay it trims at the start: the frames would not be the intact
@@ -167,8 +237,16 @@ std::int64_t Mp3Decoder::decodedEnd(std::int64_t claimedLength)
     return end;
 }
 
+void Mp3Decoder::indexInBackground()
+{
+    if (m_unscanned && !m_indexer)
+        m_indexer = std::make_unique<Indexer>(m_unscanned->path, m_unscanned->begin, m_unscanned->end);
+}
+
 void Mp3Decoder::close()
 {
+    m_indexer.reset();
+    m_unscanned.reset();
     if (m_handle) {
         mpg123_close(m_handle);
         mpg123_delete(m_handle);
@@ -188,6 +266,12 @@ bool Mp3Decoder::seek(std::int64_t frame)
 {
     if (!m_handle || frame < 0 || frame > m_info.lengthFrames)
         return false;
+    if (m_indexer) {
+        if (std::optional<Indexer::Index> index = m_indexer->take()) {
+            mpg123_set_index(m_handle, index->offsets.data(), index->step, index->offsets.size());
+            m_indexer.reset();
+        }
+    }
     // mpg123 lands on the frame exactly, but the samples up to the next MPEG frame come
     // out wrong unless the decoder has run through the frame before: start earlier and
     // drop the samples in between.

@@ -9,6 +9,8 @@
 #include <mpg123.h>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 // Decodes the MP3 stream of a file (a plain MP3 file, or the data chunk of an RMP file)
@@ -35,7 +37,7 @@ public:
         int encoderPadding = -1;
     };
 
-    Mp3Decoder() = default;
+    Mp3Decoder();
     Mp3Decoder(const Mp3Decoder&) = delete;
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
     ~Mp3Decoder() override;
@@ -47,6 +49,10 @@ public:
     bool open(const QString& path, int readBufferBytes);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
+    // Where the length came from a header, no scan built the seek index: builds it on a
+    // thread of its own, so that the first seek far into a long track does not read the
+    // whole file on the way. The next seek takes it when it is ready.
+    void indexInBackground();
     const Info& info() const { return m_info; }
 
     int sampleRate() const override { return m_info.sampleRate; }
@@ -63,6 +69,13 @@ public:
     int read(float* stereo, int frames) override;
 
 private:
+    class Indexer;
+    struct Window {
+        QString path;
+        std::int64_t begin;
+        std::int64_t end;
+    };
+
     bool openStream(const QString& path, int readBufferBytes);
     // Decodes the last frames to find where the stream really ends.
     std::int64_t decodedEnd(std::int64_t claimedLength);
@@ -74,4 +87,6 @@ private:
     // from what it gives where junk between frames decodes.
     std::int64_t m_position = 0;
     std::vector<float> m_discard;
+    std::optional<Window> m_unscanned;
+    std::unique_ptr<Indexer> m_indexer;
 };

@@ -176,6 +176,7 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     if (!decoder->open(path, m_settings.readBufferKb * 1024))
         return 0;
     const Mp3Decoder::Info stream = decoder->info();
+    decoder->indexInBackground();
     installSourceLocked(std::move(decoder));
     m_trackPath = path;
     m_trackInfo = stream;

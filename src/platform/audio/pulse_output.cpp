@@ -321,6 +321,10 @@ void PulseOutput::measure()
         m_corkedRead = info->read_index / kFrameBytes;
         return;
     }
+    // Before the server has buffered enough to start, and in an underrun, the read
+    // position stands while time goes on: no measure of what is heard.
+    if (!info->playing)
+        return;
     // The snapshot's own moment, on the steady clock.
     timeval now{};
     gettimeofday(&now, nullptr);
