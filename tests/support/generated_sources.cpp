@@ -5,15 +5,13 @@
 #include <numbers>
 #include <thread>
 
-ToneSource::ToneSource(int sampleRate, double frequency, double seconds, float amplitude)
+GeneratedSource::GeneratedSource(int sampleRate, double seconds)
     : m_rate(sampleRate)
-    , m_frequency(frequency)
     , m_length(std::llround(seconds * sampleRate))
-    , m_amplitude(amplitude)
 {
 }
 
-bool ToneSource::seek(std::int64_t frame)
+bool GeneratedSource::seek(std::int64_t frame)
 {
     if (frame < 0 || frame > m_length)
         return false;
@@ -21,12 +19,7 @@ bool ToneSource::seek(std::int64_t frame)
     return true;
 }
 
-float ToneSource::sampleAt(std::int64_t frame) const
-{
-    return m_amplitude * float(std::sin(2 * std::numbers::pi * m_frequency * double(frame) / m_rate));
-}
-
-int ToneSource::read(float* stereo, int frames)
+int GeneratedSource::read(float* stereo, int frames)
 {
     const int count = static_cast<int>(std::clamp<std::int64_t>(m_length - m_position, 0, frames));
     for (int i = 0; i < count; ++i)
@@ -35,34 +28,28 @@ int ToneSource::read(float* stereo, int frames)
     return count;
 }
 
+ToneSource::ToneSource(int sampleRate, double frequency, double seconds, float amplitude)
+    : GeneratedSource(sampleRate, seconds)
+    , m_step(2 * std::numbers::pi * frequency / sampleRate)
+    , m_amplitude(amplitude)
+{
+}
+
+float ToneSource::sampleAt(std::int64_t frame) const
+{
+    return m_amplitude * float(std::sin(m_step * double(frame)));
+}
+
 ClickSource::ClickSource(int sampleRate, double seconds, std::int64_t firstClick, std::int64_t every)
-    : m_rate(sampleRate)
-    , m_length(std::llround(seconds * sampleRate))
+    : GeneratedSource(sampleRate, seconds)
     , m_firstClick(firstClick)
     , m_every(every)
 {
 }
 
-bool ClickSource::seek(std::int64_t frame)
+float ClickSource::sampleAt(std::int64_t frame) const
 {
-    if (frame < 0 || frame > m_length)
-        return false;
-    m_position = frame;
-    return true;
-}
-
-bool ClickSource::isClick(std::int64_t frame) const
-{
-    return frame >= m_firstClick && (frame - m_firstClick) % m_every == 0;
-}
-
-int ClickSource::read(float* stereo, int frames)
-{
-    const int count = static_cast<int>(std::clamp<std::int64_t>(m_length - m_position, 0, frames));
-    for (int i = 0; i < count; ++i)
-        stereo[2 * i] = stereo[2 * i + 1] = isClick(m_position + i) ? 0.8f : 0.0f;
-    m_position += count;
-    return count;
+    return frame >= m_firstClick && (frame - m_firstClick) % m_every == 0 ? 0.8f : 0.0f;
 }
 
 StallingSource::StallingSource(std::unique_ptr<Decoder> source, int stallAt, std::chrono::milliseconds stall)
@@ -70,11 +57,6 @@ StallingSource::StallingSource(std::unique_ptr<Decoder> source, int stallAt, std
     , m_stallAt(stallAt)
     , m_stall(stall)
 {
-}
-
-bool StallingSource::seek(std::int64_t frame)
-{
-    return m_source->seek(frame);
 }
 
 int StallingSource::read(float* stereo, int frames)

@@ -5,46 +5,44 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <vector>
 
-// A full-scale sine, the same on both channels.
-class ToneSource final : public Decoder {
+// Sound the tests make themselves: the same sample on both channels, frame by frame.
+class GeneratedSource : public Decoder {
 public:
-    ToneSource(int sampleRate, double frequency, double seconds, float amplitude = 1.0f);
+    GeneratedSource(int sampleRate, double seconds);
     int sampleRate() const override { return m_rate; }
     std::int64_t lengthFrames() const override { return m_length; }
     std::int64_t position() const override { return m_position; }
     bool seek(std::int64_t frame) override;
     int read(float* stereo, int frames) override;
-    // The sample of frame `frame`.
-    float sampleAt(std::int64_t frame) const;
+    virtual float sampleAt(std::int64_t frame) const = 0;
 
 private:
     int m_rate;
-    double m_frequency;
     std::int64_t m_length;
-    float m_amplitude;
     std::int64_t m_position = 0;
 };
 
-// Silence with single-sample clicks of 0.8 at known frames.
-class ClickSource final : public Decoder {
+// A sine, full scale unless asked otherwise.
+class ToneSource final : public GeneratedSource {
 public:
-    ClickSource(int sampleRate, double seconds, std::int64_t firstClick, std::int64_t every);
-    int sampleRate() const override { return m_rate; }
-    std::int64_t lengthFrames() const override { return m_length; }
-    std::int64_t position() const override { return m_position; }
-    bool seek(std::int64_t frame) override;
-    int read(float* stereo, int frames) override;
-    bool isClick(std::int64_t frame) const;
+    ToneSource(int sampleRate, double frequency, double seconds, float amplitude = 1.0f);
+    float sampleAt(std::int64_t frame) const override;
 
 private:
-    int m_rate;
-    std::int64_t m_length;
+    double m_step;  // radians per frame
+    float m_amplitude;
+};
+
+// Silence with single-sample clicks of 0.8 at known frames.
+class ClickSource final : public GeneratedSource {
+public:
+    ClickSource(int sampleRate, double seconds, std::int64_t firstClick, std::int64_t every);
+    float sampleAt(std::int64_t frame) const override;
+
+private:
     std::int64_t m_firstClick;
     std::int64_t m_every;
-    std::int64_t m_position = 0;
 };
 
 // Another source that stops for a while on its `stallAt`-th read, as a cold disk or a
@@ -55,7 +53,7 @@ public:
     int sampleRate() const override { return m_source->sampleRate(); }
     std::int64_t lengthFrames() const override { return m_source->lengthFrames(); }
     std::int64_t position() const override { return m_source->position(); }
-    bool seek(std::int64_t frame) override;
+    bool seek(std::int64_t frame) override { return m_source->seek(frame); }
     int read(float* stereo, int frames) override;
 
 private:

@@ -146,15 +146,15 @@ void DecodeAhead::run()
             m_progress.notify_all();
             continue;
         }
-        // Sleep until the ring has drained to its low mark, or until called.
-        auto pause = 100ms;
-        if (m_filling && m_current.outputRate > 0) {
-            const std::uint64_t ahead = m_ring.writeCount() - std::max(m_ring.readCount(), m_generationStart);
-            const double aboveLow = double(ahead) - kLowSeconds * m_current.outputRate;
-            pause = std::clamp(std::chrono::milliseconds(std::int64_t(aboveLow * 1000 / m_current.outputRate)), 2ms,
-                               50ms);
+        if (!m_filling || m_current.outputRate <= 0) {
+            m_wake.wait(lock);  // until called
+            continue;
         }
-        m_wake.wait_for(lock, pause);
+        // Sleep until the ring has drained to its low mark, or until called.
+        const std::uint64_t ahead = m_ring.writeCount() - std::max(m_ring.readCount(), m_generationStart);
+        const double aboveLow = double(ahead) - kLowSeconds * m_current.outputRate;
+        m_wake.wait_for(lock, std::clamp(std::chrono::milliseconds(std::int64_t(aboveLow * 1000 / m_current.outputRate)),
+                                         2ms, 50ms));
     }
 }
 

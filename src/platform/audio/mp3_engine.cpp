@@ -350,21 +350,15 @@ std::int32_t Mp3Engine::vbmp3_free()
 
 int Mp3Engine::render(float* stereo, int frames)
 {
-    if (frames <= 0)
-        return 0;
-    waitForDecodedFrames(frames);
-    std::lock_guard lock(m_mutex);
-    if (!m_pipeline) {
-        std::fill_n(stereo, std::size_t(frames) * 2, 0.0f);
-        return 0;
-    }
-    m_pipeline->clock.setExact(true);
-    const int got = m_pipeline->voice.render(stereo, frames);
-    m_pipeline->clock.publish();
-    return got;
+    return renderManually(stereo, frames, std::nullopt);
 }
 
 int Mp3Engine::renderAt(float* stereo, int frames, TimePoint callbackTime, double framesAhead)
+{
+    return renderManually(stereo, frames, std::pair{callbackTime, framesAhead});
+}
+
+int Mp3Engine::renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard)
 {
     if (frames <= 0)
         return 0;
@@ -375,11 +369,13 @@ int Mp3Engine::renderAt(float* stereo, int frames, TimePoint callbackTime, doubl
         return 0;
     }
     PlayClock& clock = m_pipeline->clock;
-    clock.setExact(false);
-    clock.setNominalRate(m_rate);
+    clock.setExact(!heard);
     const std::int64_t first = m_pipeline->voice.outputFrames();
     const int got = m_pipeline->voice.render(stereo, frames);
-    clock.observe(callbackTime, double(first) - framesAhead);
+    if (heard) {
+        clock.setNominalRate(m_rate);
+        clock.observe(heard->first, double(first) - heard->second);
+    }
     clock.publish();
     return got;
 }

@@ -129,6 +129,9 @@ private:
     void stopLocked();
     void pauseAtLocked(std::int64_t frame);
     void waitForDecodedFrames(int frames);
+    // render() and renderAt(): with `heard`, the block's first frame is heard
+    // `heard->second` output frames after the frames handed before it, at `heard->first`.
+    int renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard);
 
     const Output m_output;
     const Route m_route;
