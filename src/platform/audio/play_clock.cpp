@@ -7,10 +7,10 @@
 namespace {
 
 // The loop locks fast, then narrows to average the jitter of callbacks and server
-// reports away: its bandwidth falls from 1 Hz to 0.05 Hz with a time constant of 2 s.
-constexpr double kWideBandwidthHz = 1.0;
+// reports away: its bandwidth falls from 4 Hz to 0.05 Hz with a time constant of 1 s.
+constexpr double kWideBandwidthHz = 4.0;
 constexpr double kNarrowBandwidthHz = 0.05;
-constexpr double kNarrowingSeconds = 2.0;
+constexpr double kNarrowingSeconds = 1.0;
 // The reported position does not jump to each new estimate: it changes speed so as to
 // meet it in this time, which keeps it continuous and never going back.
 constexpr double kConvergeSeconds = 0.3;
