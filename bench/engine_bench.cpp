@@ -266,7 +266,11 @@ LineFit measureClock(const QString& path, int outputRate)
     engine.vbmp3_setVbmp3Option(engineOptions);
     engine.vbmp3_setDecodeOption(decodeOptions);
     TrackOpenRecord info;
-    if (engine.vbmp3_open(path, info) != 1 || engine.vbmp3_play() != 1)
+    if (engine.vbmp3_open(path, info) != 1)
+        return {};
+    // As a user would take to press play: the decoding thread has the first frames ready.
+    std::this_thread::sleep_for(100ms);
+    if (engine.vbmp3_play() != 1)
         return {};
     std::vector<double> times;
     std::vector<double> positions;

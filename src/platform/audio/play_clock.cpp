@@ -6,11 +6,18 @@
 
 namespace {
 
-// The loop locks fast, then narrows to average the jitter of callbacks and server
-// reports away: its bandwidth falls from 4 Hz to 0.05 Hz with a time constant of 1 s.
+// The loop locks fast, then narrows as far as the jitter of its measurements asks: its
+// bandwidth falls from 4 Hz with a time constant of 1 s, to 0.05 Hz for measurements
+// that scatter by 6 ms (a device whose callbacks come 10 ms early or late), and to no
+// less than 1 Hz for ones as steady as a sound server's reports, which it then follows
+// closely.
 constexpr double kWideBandwidthHz = 4.0;
-constexpr double kNarrowBandwidthHz = 0.05;
 constexpr double kNarrowingSeconds = 1.0;
+constexpr double kBandwidthTimesScatter = 0.05 * 0.006;  // Hz * s
+constexpr double kNarrowestHz = 0.05;
+constexpr double kSteadiestHz = 1.0;
+// How fast the scatter estimate forgets: over about 40 measurements.
+constexpr double kScatterWeight = 1.0 / 40;
 // The reported position does not jump to each new estimate: it changes speed so as to
 // meet it in this time, which keeps it continuous and never going back.
 constexpr double kConvergeSeconds = 0.3;
@@ -151,9 +158,11 @@ void PlayClock::observe(TimePoint time, double heardOutput)
         }
         return;
     }
+    m_scatter += kScatterWeight * (error * error - m_scatter);
+    const double narrow =
+        std::clamp(kBandwidthTimesScatter / std::sqrt(std::max(m_scatter, 1e-12)), kNarrowestHz, kSteadiestHz);
     const double age = double(timeNs - m_lockedSinceNs) / kNsPerSecond;
-    const double bandwidth =
-        kNarrowBandwidthHz + (kWideBandwidthHz - kNarrowBandwidthHz) * std::exp(-age / kNarrowingSeconds);
+    const double bandwidth = narrow + (kWideBandwidthHz - narrow) * std::exp(-age / kNarrowingSeconds);
     const double omega = 2 * std::numbers::pi * bandwidth * std::fabs(frames) * m_secondsPerFrame;
     const double proportional = std::min(std::sqrt(2.0) * omega, 1.0);
     const double integral = omega * omega;
