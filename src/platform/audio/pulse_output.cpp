@@ -6,7 +6,6 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <thread>
