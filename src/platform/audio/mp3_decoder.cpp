@@ -239,7 +239,9 @@ std::int64_t Mp3Decoder::decodedEnd(std::int64_t claimedLength)
 
 void Mp3Decoder::indexInBackground()
 {
-    if (m_unscanned && !m_indexer)
+    // Up to a few megabytes, a far seek reads the file on the way in a few milliseconds.
+    constexpr std::int64_t kSmallStream = 4 * 1024 * 1024;
+    if (m_unscanned && !m_indexer && m_unscanned->end - m_unscanned->begin > kSmallStream)
         m_indexer = std::make_unique<Indexer>(m_unscanned->path, m_unscanned->begin, m_unscanned->end);
 }
 
