@@ -281,12 +281,14 @@ bool Mp3Decoder::seek(std::int64_t frame)
     const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - 2 * samplesPerFrame), SEEK_SET);
     if (landed < 0)
         return false;
-    m_position = landed;
+    // What mpg123 counts from here on; in a damaged stream it may say it landed past
+    // the frame asked for, or past the end.
+    m_position = std::clamp<std::int64_t>(mpg123_tell(m_handle) >= 0 ? mpg123_tell(m_handle) : landed, 0, frame);
     // Dropped a block at a time: where a header claims far more frames than the stream
     // holds, mpg123 may land billions of frames short, and the stream ends long before.
     constexpr int kDiscardBlock = 4096;
     m_discard.resize(std::size_t(kDiscardBlock) * 2);
-    for (std::int64_t skip = frame - landed; skip > 0;) {
+    for (std::int64_t skip = frame - m_position; skip > 0;) {
         const int wanted = static_cast<int>(std::min<std::int64_t>(skip, kDiscardBlock));
         const int got = read(m_discard.data(), wanted);
         if (got < wanted)

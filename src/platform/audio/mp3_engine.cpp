@@ -485,7 +485,7 @@ void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
     m_pipeline->voice.setTarget(m_generation, running);
     if (m_output == Output::Manual && m_pipeline->decodeAhead.waitForLanding(m_generation, kManualWait)) {
         // Where a damaged stream let the decoder land.
-        m_position = *m_pipeline->decodeAhead.landed(m_generation);
+        m_position = std::clamp<std::int64_t>(*m_pipeline->decodeAhead.landed(m_generation), 0, m_lengthFrames);
         m_reported = m_position;
     }
 }
@@ -527,7 +527,7 @@ void Mp3Engine::settleLocked(TimePoint time)
         if (end >= 0 && heardOutput && *heardOutput >= double(end))
             stopLocked();
     } else if (std::optional<std::int64_t> landed = m_pipeline->decodeAhead.landed(m_generation)) {
-        m_position = *landed;
+        m_position = std::clamp<std::int64_t>(*landed, 0, m_lengthFrames);
     }
     if (m_suspendPending && m_device) {
         const std::int64_t quiet = m_pipeline->voice.quietFrom(m_generation);
