@@ -1,18 +1,23 @@
 // Measures the engine: opening a 60-minute MP3 with and without a Xing header, decoding
-// speed, and how smoothly the play clock runs on SDL's dummy driver. Each figure is
-// printed beside its target and, where there is one, beside the same work done with
-// bare mpg123 in this process.
+// speed, how smoothly the play clock runs on SDL's dummy driver and on a device with
+// scripted jitter, how soon a seek's first frame is ready, and, on a private PulseAudio
+// and PipeWire server, the clock's error against the frame played and the underruns
+// under load. Each figure is printed beside its target and, where there is one, beside
+// the same work done with bare mpg123 in this process.
 //
 // Usage: engine_bench [source.mp3]. Without a source, 10 s of stereo noise is encoded
 // at 128 kbit/s with sox and lame. The 60-minute files are the source's frames repeated
-// in a temporary folder.
+// in a temporary folder; the 320 kbit/s one is made from the same noise.
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_engine.h"
 #include "audio/playback_settings.h"
 #include "audio/sdl_output.h"
 #include "audio/stream_layout.h"
+#include "generated_sources.h"
+#include "server_bench.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -25,6 +30,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -127,7 +133,8 @@ OpenFigures measureOpen(const QString& path, bool scan)
     std::vector<double> engineTimes;
     std::vector<double> bareTimes;
     OpenFigures figures;
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    // As the program opens: its engine's caller does not wait for the decoding thread.
+    Mp3Engine engine(Mp3Engine::Output::Device);
     for (int round = 0; round < 7; ++round) {
         TrackOpenRecord info;
         const auto start = Clock::now();
@@ -259,7 +266,11 @@ LineFit measureClock(const QString& path, int outputRate)
     engine.vbmp3_setVbmp3Option(engineOptions);
     engine.vbmp3_setDecodeOption(decodeOptions);
     TrackOpenRecord info;
-    if (engine.vbmp3_open(path, info) != 1 || engine.vbmp3_play() != 1)
+    if (engine.vbmp3_open(path, info) != 1)
+        return {};
+    // As a user would take to press play: the decoding thread has the first frames ready.
+    std::this_thread::sleep_for(100ms);
+    if (engine.vbmp3_play() != 1)
         return {};
     std::vector<double> times;
     std::vector<double> positions;
@@ -276,26 +287,132 @@ LineFit measureClock(const QString& path, int outputRate)
 
 // The driver's own pace: when its callbacks come, over 10 s, against the milliseconds
 // of sound they ask for. A clock that follows the device cannot be straighter.
+class PaceFeed final : public OutputFeed {
+public:
+    explicit PaceFeed(Clock::time_point start)
+        : m_start(start)
+    {
+        times.reserve(1000);
+    }
+    void pull(float* stereo, int frames) override
+    {
+        std::fill_n(stereo, std::size_t(frames) * 2, 0.0f);
+        if (times.size() < times.capacity())
+            times.push_back(millisecondsSince(m_start));
+        m_handed += frames;
+    }
+    std::int64_t handed() const override { return m_handed; }
+    void heard(TimePoint, double) override {}
+    void restartTimeline() override {}
+
+    std::vector<double> times;
+
+private:
+    Clock::time_point m_start;
+    std::int64_t m_handed = 0;
+};
+
 LineFit measureDriverPace(int rate)
 {
     const int frames = PlaybackSettings{}.bufferFramesAt(rate);
+    PaceFeed feed(Clock::now());
     std::vector<double> times;
-    times.reserve(1000);
-    const auto start = Clock::now();
-    SdlOutput output([&](float* stereo, int count) {
-        std::fill_n(stereo, std::size_t(count) * 2, 0.0f);
-        if (times.size() < times.capacity())
-            times.push_back(millisecondsSince(start));
-    });
-    if (!output.open(rate, frames))
-        return {};
-    output.setPaused(false);
-    std::this_thread::sleep_for(10s);
-    output.close();
+    {
+        const auto output = SdlOutput::open(rate, frames, feed);
+        if (!output)
+            return {};
+        output->resume();
+        std::this_thread::sleep_for(10s);
+    }
+    times = feed.times;
     std::vector<double> asked(times.size());
     for (std::size_t i = 0; i < times.size(); ++i)
         asked[i] = 1000.0 * double(i) * frames / rate;
     return fitLine(times, asked);
+}
+
+// The engine's clock over a scripted device: callbacks `jitter` early or late at random,
+// the device `speed` times its nominal rate, two blocks ahead of the listener. Errors
+// against the frame heard, read every millisecond from 5 s on, over 40 s.
+LineFit scriptedClock(double jitter, double speed, double& largestMs, int& backward)
+{
+    constexpr int kRate = 48000;
+    constexpr int kBlock = 1024;
+    Mp3Engine engine(Mp3Engine::Output::Manual);
+    EngineOptionRecord options{128, 25, 0, 0};
+    engine.vbmp3_setVbmp3Option(options);
+    engine.openSource(std::make_unique<ToneSource>(kRate, 440.0, 42.0, 0.5f));
+    engine.vbmp3_play();
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> offset(-jitter, jitter);
+    std::vector<float> block(std::size_t(kBlock) * 2);
+    const auto origin = Clock::time_point(1000s);
+    const auto at = [&](double seconds) { return origin + std::chrono::nanoseconds(std::llround(seconds * 1e9)); };
+    double squares = 0;
+    int count = 0;
+    largestMs = 0;
+    backward = 0;
+    std::int64_t last = 0;
+    double reading = 0;
+    for (int k = 0; k * kBlock < 40.0 * kRate * speed; ++k) {
+        const double callback = (k * kBlock - 2.0 * kBlock) / (kRate * speed) + offset(random);
+        for (; reading < callback; reading += 0.001) {
+            const std::int64_t frame = engine.playFrameAt(at(reading));
+            backward += frame < last ? 1 : 0;
+            last = std::max(last, frame);
+            const double errorMs = (double(frame) - std::max(0.0, reading * kRate * speed)) * 1000 / kRate;
+            if (reading >= 5) {
+                squares += errorMs * errorMs;
+                largestMs = std::max(largestMs, std::fabs(errorMs));
+                ++count;
+            }
+        }
+        engine.renderAt(block.data(), kBlock, at(callback), 2.0 * kBlock);
+    }
+    LineFit fit;
+    fit.count = count;
+    fit.rmsMs = std::sqrt(squares / std::max(count, 1));
+    return fit;
+}
+
+// Seeks to random seconds of a track playing on SDL's dummy driver, each timed to its
+// first frame in the ring: one right after the open, while the seek index is still being
+// built in the background, then `seeks` from a second later. Times in ms.
+struct SeekFigures {
+    double first = 0;
+    double median = 0;
+    double largest = 0;
+};
+
+SeekFigures seekToFirstFrame(const QString& path, int seeks)
+{
+    SeekFigures figures;
+    Mp3Engine engine(Mp3Engine::Output::Device, {Mp3Engine::Route::SdlOnly, {}});
+    DecodeOptionRecord decodeOptions{0, 0, 48000};
+    engine.vbmp3_setDecodeOption(decodeOptions);
+    TrackOpenRecord info;
+    if (engine.vbmp3_open(path, info) != 1 || engine.vbmp3_play() != 1)
+        return figures;
+    std::mt19937 random(3);
+    const auto seekOnce = [&]() -> double {
+        engine.vbmp3_seek(std::int32_t(random() % std::uint32_t(info.lengthSeconds)));
+        const auto limit = Clock::now() + 2s;
+        std::optional<std::chrono::nanoseconds> took;
+        while (!(took = engine.lastStartToFirstFrame()) && Clock::now() < limit)
+            std::this_thread::sleep_for(100us);
+        return took ? std::chrono::duration<double, std::milli>(*took).count() : 2000;
+    };
+    figures.first = seekOnce();
+    std::this_thread::sleep_for(1s);
+    std::vector<double> times;
+    for (int i = 0; i < seeks; ++i) {
+        times.push_back(seekOnce());
+        std::this_thread::sleep_for(30ms);
+    }
+    engine.vbmp3_stop();
+    figures.median = median(times);
+    figures.largest = *std::max_element(times.begin(), times.end());
+    return figures;
 }
 
 const char* verdict(bool met)
@@ -333,6 +450,17 @@ int main(int argc, char** argv)
     LongTracks tracks;
     if (!makeLongTracks(source, folder.path(), tracks))
         return 1;
+    // The same noise at 320 kbit/s, for the seeks.
+    const QString noise = folder.filePath(QStringLiteral("noise.wav"));
+    const QString source320 = folder.filePath(QStringLiteral("source320.mp3"));
+    LongTracks tracks320;
+    const QDir folder320(folder.filePath(QStringLiteral("320")));
+    QDir(folder.path()).mkdir(QStringLiteral("320"));
+    if (!run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), source, noise})
+        || !run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("320"),
+                                         QStringLiteral("--resample"), QStringLiteral("44.1"), noise, source320})
+        || !makeLongTracks(source320, folder320.path(), tracks320))
+        return 1;
     std::printf("Tracks: %.1f min, from %s\n\n", tracks.seconds / 60, QFile::encodeName(source).constData());
 
     const OpenFigures xing = measureOpen(tracks.withXing, false);
@@ -368,6 +496,31 @@ int main(int argc, char** argv)
         std::printf("           driver alone: %d callbacks, rms %.3f ms, largest %.3f ms\n", pace.count, pace.rmsMs,
                     pace.largestMs);
     }
-    const bool allMet = xing.engineMs < 5 && plain.engineMs < 250 && decoder > 500 && clockMet;
+
+    std::printf("\nPlay clock on a scripted device (Output::Manual): block 1024 at 48 kHz, two blocks ahead;\n"
+                "errors against the frame heard, read every 1 ms from 5 s to 40 s\n");
+    bool scriptedMet = true;
+    for (const auto& [jitter, speed] : {std::pair{0.010, 1.003}, std::pair{0.010, 0.997}, std::pair{0.001, 1.005}}) {
+        double largest = 0;
+        int backward = 0;
+        const LineFit fit = scriptedClock(jitter, speed, largest, backward);
+        const bool met = fit.rmsMs < 1 && largest < 4 && backward == 0;
+        scriptedMet = scriptedMet && met;
+        std::printf("  jitter +-%2.0f ms, device %+.1f %%: %d readings, rms %.3f ms, largest %.3f ms, %d backward"
+                    "  (rms < 1, largest < 4, none back: %s)\n",
+                    jitter * 1000, (speed - 1) * 100, fit.count, fit.rmsMs, largest, backward, verdict(met));
+    }
+
+    const SeekFigures seeks = seekToFirstFrame(tracks320.withXing, 200);
+    const bool seeksMet = seeks.largest > 0 && seeks.largest < 20;
+    std::printf("\nSeek to the first new frame in the ring, %.1f-minute 320 kbit/s file with a Xing header,\n"
+                "playing on the dummy driver, to random seconds:\n"
+                "  right after the open, seek index not built yet: %.2f ms\n"
+                "  200 seeks from 1 s after the open: median %.2f ms, largest %.2f ms  (largest < 20 ms: %s)\n\n",
+                tracks320.seconds / 60, seeks.first, seeks.median, seeks.largest, verdict(seeksMet));
+
+    const bool serversMet = server_bench::run();
+    const bool allMet = xing.engineMs < 5 && plain.engineMs < 250 && decoder > 500 && clockMet && scriptedMet
+        && seeksMet && serversMet;
     return allMet ? 0 : 2;
 }

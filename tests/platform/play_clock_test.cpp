@@ -1,8 +1,15 @@
-// The play clock on made-up times: hand-overs, interpolation, its limits.
+// The play clock: what it maps and where it stands, and the engine's clock over a device
+// whose callbacks come with jitter and whose real rate is not its nominal one.
+#include "audio/mp3_engine.h"
 #include "audio/play_clock.h"
+
+#include "generated_sources.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
 #include <vector>
 
 namespace {
@@ -10,80 +17,137 @@ namespace {
 using namespace std::chrono_literals;
 using TimePoint = PlayClock::TimePoint;
 
-// One step: a hand-over (when `handedEnd` >= 0), then the position read at `at`.
-struct Step {
-    std::chrono::milliseconds at;
-    std::int64_t handedEnd;
-    std::int64_t buffered;
-    std::int64_t expected;
-};
+const TimePoint kOrigin = TimePoint(1000s);
 
-struct ClockCase {
-    const char* name;
-    std::int64_t start;
-    std::vector<Step> steps;
-};
-
-void PrintTo(const ClockCase& clockCase, std::ostream* out)
+TimePoint at(double seconds)
 {
-    *out << clockCase.name;
+    return kOrigin + std::chrono::nanoseconds(std::llround(seconds * 1e9));
 }
 
-class PlayClockTest : public ::testing::TestWithParam<ClockCase> {};
-
-TEST_P(PlayClockTest, PositionOverTime)
+TEST(PlayClockTest, MapsTheFrameHeardToItsSourceFrame)
 {
-    const TimePoint origin{};
     PlayClock clock;
-    clock.restart(GetParam().start, 1000);  // one frame per millisecond
-    for (const Step& step : GetParam().steps) {
-        SCOPED_TRACE(testing::Message() << "at " << step.at.count() << " ms");
-        if (step.handedEnd >= 0)
-            clock.handOver(step.handedEnd, step.buffered, origin + step.at);
-        EXPECT_EQ(clock.position(origin + step.at), step.expected);
+    clock.setNominalRate(1000);
+    clock.beginGeneration(7);
+    clock.publish();
+    EXPECT_FALSE(clock.read().sourceAt(at(0))) << "nothing heard before a measurement";
+
+    // Output 0-99 carry source 500-599; output 150-249 carry source 2000-2099 (a gap of
+    // silence between, as an underrun leaves).
+    clock.addRun(0, 100, 500, 600);
+    clock.addRun(150, 100, 2000, 2100);
+    clock.setHandedEnd(250);
+    clock.observe(at(0), 10);
+    clock.publish();
+    const struct {
+        double seconds;
+        double source;
+    } cases[] = {
+        {0.0, 510},   // the measurement itself
+        {0.05, 560},  // on at the nominal rate
+        {0.12, 600},  // in the gap: the last frame before it
+        {0.17, 2030},
+        {0.3, 2100},  // never past the frames handed
+        {1.0, 2100},
+    };
+    for (const auto& step : cases) {
+        SCOPED_TRACE(step.seconds);
+        const PlayClock::Reading reading = clock.read();
+        EXPECT_EQ(reading.generation, 7u);
+        ASSERT_TRUE(reading.sourceAt(at(step.seconds)));
+        EXPECT_NEAR(*reading.sourceAt(at(step.seconds)), step.source, 1e-6);
     }
 }
 
-constexpr std::int64_t kRead = -1;  // no hand-over, only a reading
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PlayClockTest,
-    ::testing::Values(
-        ClockCase{"StandsAtTheStartUntilTheFirstHandOver", 500, {{0ms, kRead, 0, 500}, {300ms, kRead, 0, 500}}},
-        ClockCase{"WithNothingBufferedIsTheFramesHanded",
-                  0,
-                  {{0ms, 100, 0, 100}, {50ms, kRead, 0, 100}, {60ms, 250, 0, 250}, {1000ms, kRead, 0, 250}}},
-        ClockCase{"RunsOnBetweenCallbacksAndStopsAtTheFramesHanded",
-                  0,
-                  {{0ms, 100, 100, 0}, {40ms, kRead, 0, 40}, {100ms, kRead, 0, 100}, {180ms, kRead, 0, 100}}},
-        ClockCase{"ALateCallbackHoldsTheClockWithoutAJump",
-                  0,
-                  {{0ms, 100, 100, 0}, {130ms, 200, 100, 100}, {160ms, kRead, 0, 130}, {230ms, kRead, 0, 200}}},
-        ClockCase{"NeverGoesBackWhenTheDeviceLagsTheSteadyClock",
-                  0,
-                  {{0ms, 100, 100, 0},
-                   {80ms, kRead, 0, 80},
-                   {80ms, 200, 150, 80},  // the device says 50 frames heard
-                   {100ms, kRead, 0, 80},
-                   {120ms, kRead, 0, 90},
-                   {200ms, kRead, 0, 170}}},
-        ClockCase{"AnEarlyCallbackMovesItForward",
-                  1000,
-                  {{0ms, 1100, 100, 1000}, {90ms, 1200, 100, 1100}, {100ms, kRead, 0, 1110}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PlayClockRestartTest, ForgetsTheOldTrackOfFrames)
+TEST(PlayClockTest, ARestartedTimelineStartsFromItsFirstMeasurement)
 {
-    const TimePoint origin{};
     PlayClock clock;
-    clock.restart(0, 1000);
-    clock.handOver(1000, 100, origin);
-    EXPECT_EQ(clock.position(origin + 50ms), 950);
-    clock.restart(200, 1000);
-    EXPECT_EQ(clock.position(origin + 60ms), 200);
-    EXPECT_EQ(clock.handedEnd(), 200);
-    clock.handOver(300, 100, origin + 70ms);
-    EXPECT_EQ(clock.position(origin + 120ms), 250);
+    clock.setNominalRate(1000);
+    clock.setHandedEnd(100000);
+    for (int i = 0; i < 50; ++i)
+        clock.observe(at(i * 0.02), i * 20.0);
+    clock.publish();
+    EXPECT_NEAR(*clock.read().outputAt(at(1.0)), 1000, 1);
+    // A pause of ten seconds, then the device goes on from output frame 5000.
+    clock.restartTimeline();
+    clock.observe(at(11.0), 5000);
+    clock.publish();
+    EXPECT_NEAR(*clock.read().outputAt(at(11.0)), 5000, 1e-6);
+    EXPECT_NEAR(*clock.read().outputAt(at(11.1)), 5100, 1);
 }
+
+// A device whose callbacks come `jitter` early or late at random, whose real rate is
+// `speed` times its nominal one, and which holds two blocks ahead of the listener.
+struct DeviceCase {
+    const char* name;
+    double jitterSeconds;
+    double speed;
+};
+
+void PrintTo(const DeviceCase& device, std::ostream* out)
+{
+    *out << device.name;
+}
+
+class EngineClockTest : public ::testing::TestWithParam<DeviceCase> {};
+
+TEST_P(EngineClockTest, FollowsTheDeviceWithinAMillisecond)
+{
+    constexpr int kRate = 48000;
+    constexpr int kBlock = 1024;
+    constexpr double kAhead = 2 * kBlock;
+    constexpr double kSeconds = 40;
+    constexpr double kLockSeconds = 5;  // measured from there on
+    const DeviceCase& device = GetParam();
+    const double realRate = kRate * device.speed;
+
+    Mp3Engine engine(Mp3Engine::Output::Manual);
+    EngineOptionRecord options{128, 25, 0, 0};
+    ASSERT_EQ(engine.vbmp3_setVbmp3Option(options), 1);
+    ASSERT_EQ(engine.openSource(std::make_unique<ToneSource>(kRate, 440.0, kSeconds + 2, 0.5f)), 1);
+    ASSERT_EQ(engine.vbmp3_play(), 1);
+
+    // The listener hears output frame n at n / realRate; callback k comes when its first
+    // frame is two blocks ahead of the listener, give or take the jitter.
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> jitter(-device.jitterSeconds, device.jitterSeconds);
+    std::vector<float> block(std::size_t(kBlock) * 2);
+    double squares = 0;
+    double largest = 0;
+    int count = 0;
+    int backward = 0;
+    std::int64_t last = 0;
+    double reading = 0;
+    for (int k = 0; k * kBlock < kSeconds * realRate; ++k) {
+        const double callback = (k * kBlock - kAhead) / realRate + jitter(random);
+        for (; reading < callback; reading += 0.001) {
+            const std::int64_t frame = engine.playFrameAt(at(reading));
+            backward += frame < last ? 1 : 0;
+            last = std::max(last, frame);
+            const double truth = std::max(0.0, reading * realRate);
+            const double errorMs = (double(frame) - truth) * 1000 / kRate;
+            if (reading >= kLockSeconds) {
+                squares += errorMs * errorMs;
+                largest = std::max(largest, std::fabs(errorMs));
+                ++count;
+            }
+            ASSERT_LE(frame, k * kBlock) << "never past the frames handed over";
+        }
+        ASSERT_EQ(engine.renderAt(block.data(), kBlock, at(callback), kAhead), kBlock);
+    }
+    const double rms = std::sqrt(squares / count);
+    std::printf("[ clock    ] %s: %d readings after %.0f s, rms %.3f ms, largest %.3f ms, %d backward\n", device.name,
+                count, kLockSeconds, rms, largest, backward);
+    EXPECT_LT(rms, 1.0);
+    EXPECT_LT(largest, 4.0);
+    EXPECT_EQ(backward, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, EngineClockTest,
+                         ::testing::Values(DeviceCase{"Jitter10msFast0_3pc", 0.010, 1.003},
+                                           DeviceCase{"Jitter10msSlow0_3pc", 0.010, 0.997},
+                                           DeviceCase{"Jitter1msFast0_5pc", 0.001, 1.005},
+                                           DeviceCase{"SteadySlow0_5pc", 0.0, 0.995}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

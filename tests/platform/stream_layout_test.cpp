@@ -61,15 +61,4 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, StreamLayoutTest,
                                            LayoutCase{"tagged_id3v1.mp3", false, 0, 0, false, 0, false, true}),
                          [](const auto& info) { return fileTestName(info.param.file); });
 
-TEST(StreamLayoutCutTest, ACutStreamIsSeen)
-{
-    QFile file(testDataPath(QStringLiteral("tone_noxing.mp3")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::int64_t size = file.size();
-    // From the first frame, the whole file is frames; one byte short of it ends in a frame.
-    EXPECT_FALSE(StreamLayout::endsInsideFrame(file, 0, size));
-    EXPECT_TRUE(StreamLayout::endsInsideFrame(file, 0, size - 1));
-    EXPECT_TRUE(StreamLayout::endsInsideFrame(file, 0, 3));
-}
-
 }  // namespace

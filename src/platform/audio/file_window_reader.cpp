@@ -39,6 +39,8 @@ void FileWindowReader::close()
 mpg123_ssize_t FileWindowReader::read(void* handle, void* buffer, size_t bytes)
 {
     auto* self = static_cast<FileWindowReader*>(handle);
+    if (self->m_cancel && self->m_cancel->load(std::memory_order_relaxed))
+        return -1;
     const std::int64_t left = std::max<std::int64_t>(0, self->m_end - self->m_begin - self->m_position);
     const size_t wanted = std::min<size_t>(bytes, static_cast<size_t>(left));
     if (wanted == 0)

@@ -4,6 +4,7 @@
 
 #include <mpg123.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -19,6 +20,8 @@ public:
 
     bool open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes);
     void close();
+    // Reads fail once `*cancel` is true.
+    void setCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
 
     // The callbacks for mpg123_replace_reader_handle; `handle` is the reader.
     static mpg123_ssize_t read(void* handle, void* buffer, size_t bytes);
@@ -30,4 +33,5 @@ private:
     std::int64_t m_begin = 0;
     std::int64_t m_end = 0;
     std::int64_t m_position = 0;  // from m_begin
+    const std::atomic<bool>* m_cancel = nullptr;
 };

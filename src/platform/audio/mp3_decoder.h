@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decoder.h"
 #include "file_window_reader.h"
 
 #include <QByteArray>
@@ -8,12 +9,14 @@
 #include <mpg123.h>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 // Decodes the MP3 stream of a file (a plain MP3 file, or the data chunk of an RMP file)
 // with mpg123 into interleaved stereo float frames at the track's own rate. Positions
 // count frames of the decoded stream, with the encoder's delay and padding trimmed.
-class Mp3Decoder {
+class Mp3Decoder final : public Decoder {
 public:
     struct Info {
         QByteArray formatName;  // "MPEG 1 Layer III"
@@ -34,34 +37,56 @@ public:
         int encoderPadding = -1;
     };
 
-    Mp3Decoder() = default;
+    Mp3Decoder();
     Mp3Decoder(const Mp3Decoder&) = delete;
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
-    ~Mp3Decoder();
+    ~Mp3Decoder() override;
 
-    // False, with the decoder closed, for anything but a complete MP3 stream: a missing
-    // or empty file, a directory, bytes with no frames, a file cut short.
+    // False, with the decoder closed, when no frame of the file decodes: a missing or
+    // empty file, a directory, bytes with no frames. A damaged stream opens: cut short
+    // (the length is then what decodes), with junk or an ID3 tag between its frames, or
+    // with a bad first frame.
     bool open(const QString& path, int readBufferBytes);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
+    // Where the length came from a header, no scan built the seek index: builds it on a
+    // thread of its own, so that the first seek far into a long track does not read the
+    // whole file on the way. The next seek takes it when it is ready.
+    void indexInBackground();
     const Info& info() const { return m_info; }
 
+    int sampleRate() const override { return m_info.sampleRate; }
+    std::int64_t lengthFrames() const override { return m_info.lengthFrames; }
     // The frame that read() gives next.
-    std::int64_t position() const;
+    std::int64_t position() const override;
     // Moves to any frame from 0 to the length, sample-exact in a sound stream. A stream
     // that mixes layers (a stray Layer I frame in Layer III) upsets mpg123's count of
     // frames: the seek then lands near, and position() tells where. False, and the
     // position unknown, when mpg123 cannot seek.
-    bool seek(std::int64_t frame);
+    bool seek(std::int64_t frame) override;
     // Decodes up to `frames` frames; fewer only where the stream ends (0 there), or
     // where a damaged frame ends it early.
-    int read(float* stereo, int frames);
+    int read(float* stereo, int frames) override;
 
 private:
+    class Indexer;
+    struct Window {
+        QString path;
+        std::int64_t begin;
+        std::int64_t end;
+    };
+
     bool openStream(const QString& path, int readBufferBytes);
+    // Decodes the last frames to find where the stream really ends.
+    std::int64_t decodedEnd(std::int64_t claimedLength);
 
     mpg123_handle* m_handle = nullptr;
     FileWindowReader m_reader;
     Info m_info;
+    // Frames read since the last seek landed: what mpg123 tells (mpg123_tell) runs apart
+    // from what it gives where junk between frames decodes.
+    std::int64_t m_position = 0;
     std::vector<float> m_discard;
+    std::optional<Window> m_unscanned;
+    std::unique_ptr<Indexer> m_indexer;
 };

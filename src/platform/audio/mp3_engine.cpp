@@ -1,20 +1,28 @@
 #include "mp3_engine.h"
 
+#include "decode_ahead.h"
+#include "frame_ring.h"
+#include "pulse_output.h"
 #include "record_text.h"
+#include "sdl_output.h"
 #include "tag_reader.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
 namespace {
 
-// Track frames decoded at a time when the output runs at another rate.
-constexpr int kConvertChunk = 2048;
-// Silence put after the track's last frame: SDL's resampler keeps back 512 frames for
-// its filter, and a flush alone does not bring them out.
-constexpr int kConvertTail = 2048;
+using namespace std::chrono_literals;
+
+// Frames the ring holds: half a second ahead at 48 kHz (DecodeAhead::kAheadSeconds) and
+// as much again behind it for a jump to fill while the stale frames drain.
+constexpr int kRingFrames = 1 << 16;
+// How long a Manual output waits for the decoding thread before it gives what there is.
+constexpr auto kManualWait = 5s;
 
 PlayClock::TimePoint now()
 {
@@ -46,11 +54,66 @@ void fillDetail(const Mp3Decoder::Info& info, TrackDetailRecord& detail)
     detail.encoderPadding = info.encoderPadding;
 }
 
+// A sound server is tried unless SDL_AUDIODRIVER names a driver other than a server's.
+bool soundServerAllowed()
+{
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    if (!driver || !*driver)
+        return true;
+    const QByteArray name(driver);
+    return name == "pulseaudio" || name == "pulse" || name == "pipewire";
+}
+
+QByteArray clockText(std::int64_t frame, int rate)
+{
+    const std::int64_t ms = rate > 0 ? frame * 1000 / rate : 0;
+    return QByteArray::number(ms / 60000).rightJustified(2, '0') + ':'
+        + QByteArray::number(ms / 1000 % 60).rightJustified(2, '0') + '.'
+        + QByteArray::number(ms % 1000).rightJustified(3, '0');
+}
+
 }  // namespace
 
+struct Mp3Engine::Pipeline {
+    FrameRing ring{kRingFrames};
+    PlayClock clock;
+    PlaybackVoice voice{ring, clock};
+    DecodeAhead decodeAhead{ring};
+};
+
+// What the output pulls: the voice's frames, and the clock told what is heard.
+class Mp3Engine::Feed final : public OutputFeed {
+public:
+    explicit Feed(Pipeline& pipeline)
+        : m_pipeline(pipeline)
+    {
+    }
+
+    void pull(float* stereo, int frames) override
+    {
+        m_pipeline.voice.render(stereo, frames);
+        m_pipeline.clock.publish();
+    }
+    std::int64_t handed() const override { return m_pipeline.voice.outputFrames(); }
+    void heard(TimePoint time, double outputFrame) override
+    {
+        m_pipeline.clock.observe(time, outputFrame);
+        m_pipeline.clock.publish();
+    }
+    void restartTimeline() override { m_pipeline.clock.restartTimeline(); }
+
+private:
+    Pipeline& m_pipeline;
+};
+
 Mp3Engine::Mp3Engine(Output output)
+    : Mp3Engine(output, Route{})
+{
+}
+
+Mp3Engine::Mp3Engine(Output output, Route route)
     : m_output(output)
-    , m_device([this](float* stereo, int frames) { render(stereo, frames); })
+    , m_route(std::move(route))
 {
 }
 
@@ -61,7 +124,7 @@ Mp3Engine::~Mp3Engine()
 
 std::int32_t Mp3Engine::vbmp3_init()
 {
-    // SDL's audio starts with the first play, so that a machine without sound works.
+    // Sound starts with the first play, so that a machine without sound works.
     return 1;
 }
 
@@ -92,30 +155,31 @@ std::int32_t Mp3Engine::vbmp3_setVolume(std::int32_t left, std::int32_t right)
     std::lock_guard lock(m_mutex);
     m_volumeLeft = left;
     m_volumeRight = right;
+    if (m_pipeline)
+        m_pipeline->voice.setVolume(left, right);
     return 1;
 }
 
 std::int32_t Mp3Engine::vbmp3_close()
 {
-    m_device.close();
     std::lock_guard lock(m_mutex);
-    stopLocked();
-    m_decoder.close();
-    m_converter.reset();
-    m_trackPath.clear();
+    closeTrackLocked();
     return 1;
 }
 
 std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
 {
     std::memset(&info, 0, sizeof info);
-    vbmp3_close();
     std::lock_guard lock(m_mutex);
-    if (!m_decoder.open(path, m_settings.readBufferKb * 1024))
+    closeTrackLocked();
+    auto decoder = std::make_unique<Mp3Decoder>();
+    if (!decoder->open(path, m_settings.readBufferKb * 1024))
         return 0;
+    const Mp3Decoder::Info stream = decoder->info();
+    decoder->indexInBackground();
+    installSourceLocked(std::move(decoder));
     m_trackPath = path;
-    const Mp3Decoder::Info& stream = m_decoder.info();
-    m_clock.restart(0, stream.sampleRate);
+    m_trackInfo = stream;
     record_text::store(info.format, stream.formatName);
     record_text::store(info.mode, stream.modeName);
     info.sampleRate = stream.sampleRate;
@@ -125,6 +189,15 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     return 1;
 }
 
+std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
+{
+    std::lock_guard lock(m_mutex);
+    closeTrackLocked();
+    if (!source || source->sampleRate() <= 0)
+        return 0;
+    return installSourceLocked(std::move(source));
+}
+
 std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& tags, TrackDetailRecord& detail,
                                            TrackTextRecord& texts)
 {
@@ -132,8 +205,8 @@ std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& 
     const bool tagsRead = readTrackTags(path, tags, texts);
     {
         std::lock_guard lock(m_mutex);
-        if (m_decoder.isOpen() && path == m_trackPath) {
-            fillDetail(m_decoder.info(), detail);
+        if (m_trackInfo && path == m_trackPath) {
+            fillDetail(*m_trackInfo, detail);
             return 1;
         }
     }
@@ -147,57 +220,50 @@ std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& 
 
 std::int32_t Mp3Engine::vbmp3_getState(std::int32_t& positionSeconds)
 {
-    int rate = 0;
-    const std::int64_t frame = currentFrame(rate);
-    positionSeconds = rate > 0 ? clampToInt32(frame / rate) : 0;
     std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    settleLocked(time);
+    positionSeconds = m_sourceRate > 0 ? clampToInt32(positionLocked(time) / m_sourceRate) : 0;
     return m_state;
 }
 
 std::int32_t Mp3Engine::vbmp3_play()
 {
-    if (m_output == Output::Device) {
-        int rate = 0;
-        int frames = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            if (!m_decoder.isOpen())
-                return 0;
-            if (m_state == EnginePlaying)
-                return 1;
-            rate = m_settings.outputRateFor(m_decoder.info().sampleRate);
-            frames = m_settings.bufferFramesAt(rate);
-        }
-        if (!m_device.isOpen() || m_device.sampleRate() != rate || m_device.bufferFrames() != frames) {
-            if (!m_device.open(rate, frames))
-                return 0;
-        }
+    std::lock_guard lock(m_mutex);
+    settleLocked(now());
+    if (!m_pipeline || m_sourceRate == 0)
+        return 0;
+    if (m_state == EnginePlaying)
+        return 1;
+    const int rate = m_settings.outputRateFor(m_sourceRate);
+    if (m_output == Output::Device && !ensureOutputLocked(rate, m_settings.bufferFramesAt(rate)))
+        return 0;
+    m_pipeline->voice.setShape(m_settings.fadeFramesAt(rate), m_settings.forceMono);
+    m_state = EnginePlaying;
+    m_reported = m_position;
+    if (rate != m_rate) {
+        m_rate = rate;
+        startGenerationLocked(m_position, true);
+    } else {
+        // The frames from the position are decoded already.
+        m_pipeline->decodeAhead.play();
+        m_pipeline->voice.setTarget(m_generation, true);
     }
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_decoder.isOpen())
-            return 0;
-        if (m_state == EnginePlaying)
-            return 1;
-        startLocked();
-    }
-    m_device.setPaused(false);
+    m_suspendPending = false;
+    if (m_device)
+        m_device->resume();
     return 1;
 }
 
 std::int32_t Mp3Engine::vbmp3_pause()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        const TimePoint time = now();
-        settleEndLocked(time);
-        if (m_state != EnginePlaying)
-            return 0;
-        // Resume from what was heard, not from where decoding had got to.
-        m_decoder.seek(m_clock.position(time));
-        m_state = EnginePaused;
-    }
-    m_device.setPaused(true);
+    std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    settleLocked(time);
+    if (m_state != EnginePlaying)
+        return 0;
+    // Resume from what was heard, not from where decoding had got to.
+    pauseAtLocked(positionLocked(time));
     return 1;
 }
 
@@ -205,6 +271,7 @@ std::int32_t Mp3Engine::vbmp3_restart()
 {
     {
         std::lock_guard lock(m_mutex);
+        settleLocked(now());
         if (m_state != EnginePaused)
             return 0;
     }
@@ -213,39 +280,30 @@ std::int32_t Mp3Engine::vbmp3_restart()
 
 std::int32_t Mp3Engine::vbmp3_stop()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        stopLocked();
-    }
-    m_device.setPaused(true);
+    std::lock_guard lock(m_mutex);
+    stopLocked();
     return 1;
 }
 
 std::int32_t Mp3Engine::vbmp3_seek(std::int32_t seconds)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_decoder.isOpen() || seconds < 0)
+    settleLocked(now());
+    if (!m_pipeline || m_sourceRate == 0 || seconds < 0)
         return 0;
-    const int rate = m_decoder.info().sampleRate;
-    const std::int64_t frame = std::int64_t(seconds) * rate;
-    if (frame > m_decoder.info().lengthFrames || !m_decoder.seek(frame))
+    const std::int64_t frame = std::int64_t(seconds) * m_sourceRate;
+    if (frame > m_lengthFrames)
         return 0;
-    // Where the decoder landed, which in a damaged stream may be near the frame asked for.
-    const std::int64_t landed = m_decoder.position();
-    if (m_state == EnginePlaying) {
-        m_clock.restart(landed, rate);
-        restartConversionLocked(landed);
-        m_endOfStream = false;
-        m_fadeDone = 0;
-    }
+    startGenerationLocked(frame, m_state == EnginePlaying);
     return 1;
 }
 
 std::int32_t Mp3Engine::vbmp3_getWinampPlayMs()
 {
-    int rate = 0;
-    const std::int64_t frame = currentFrame(rate);
-    return rate > 0 ? clampToInt32(frame * 1000 / rate) : 0;
+    std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    settleLocked(time);
+    return m_sourceRate > 0 ? clampToInt32(positionLocked(time) * 1000 / m_sourceRate) : 0;
 }
 
 std::int32_t Mp3Engine::vbmp3_setLyricsFile(const QString& path)
@@ -267,25 +325,24 @@ std::int32_t Mp3Engine::vbmp3_getVersion()
 
 std::int32_t Mp3Engine::vbmp3_stopCallback()
 {
-    m_device.close();
     std::lock_guard lock(m_mutex);
-    if (m_state == EnginePlaying) {
-        // Nothing plays any more: keep what was heard, as a pause does.
-        m_decoder.seek(m_clock.position(now()));
-        m_state = EnginePaused;
-    }
+    const TimePoint time = now();
+    settleLocked(time);
+    // Nothing plays any more: keep what was heard, as a pause does.
+    if (m_state == EnginePlaying)
+        pauseAtLocked(positionLocked(time));
+    m_device.reset();
     return 1;
 }
 
 std::int32_t Mp3Engine::vbmp3_free()
 {
-    m_device.release();
     {
         std::lock_guard lock(m_mutex);
-        stopLocked();
-        m_decoder.close();
-        m_converter.reset();
-        m_trackPath.clear();
+        m_device.reset();
+        closeTrackLocked();
+        m_feed.reset();
+        m_pipeline.reset();
     }
     m_lyrics.clear();
     return 1;
@@ -293,147 +350,232 @@ std::int32_t Mp3Engine::vbmp3_free()
 
 int Mp3Engine::render(float* stereo, int frames)
 {
-    const TimePoint time = now();
-    std::fill_n(stereo, std::size_t(frames) * 2, 0.0f);
-    std::lock_guard lock(m_mutex);
-    if (m_state != EnginePlaying || frames <= 0)
+    return renderManually(stereo, frames, std::nullopt);
+}
+
+int Mp3Engine::renderAt(float* stereo, int frames, TimePoint callbackTime, double framesAhead)
+{
+    return renderManually(stereo, frames, std::pair{callbackTime, framesAhead});
+}
+
+int Mp3Engine::renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard)
+{
+    if (frames <= 0)
         return 0;
-    std::int64_t handedEnd = 0;
-    std::int64_t buffered = 0;
-    const int got = pullLocked(stereo, frames, handedEnd, buffered);
-    shapeLocked(stereo, got);
-    m_clock.handOver(handedEnd, m_output == Output::Device ? buffered : 0, time);
+    waitForDecodedFrames(frames);
+    std::lock_guard lock(m_mutex);
+    if (!m_pipeline) {
+        std::fill_n(stereo, std::size_t(frames) * 2, 0.0f);
+        return 0;
+    }
+    PlayClock& clock = m_pipeline->clock;
+    clock.setExact(!heard);
+    const std::int64_t first = m_pipeline->voice.outputFrames();
+    const int got = m_pipeline->voice.render(stereo, frames);
+    if (heard) {
+        clock.setNominalRate(m_rate);
+        clock.observe(heard->first, double(first) - heard->second);
+    }
+    clock.publish();
     return got;
 }
 
 std::int64_t Mp3Engine::playFrame()
 {
-    int rate = 0;
-    return currentFrame(rate);
+    return playFrameAt(now());
 }
 
-void Mp3Engine::startLocked()
+std::int64_t Mp3Engine::playFrameAt(TimePoint time)
 {
-    const int trackRate = m_decoder.info().sampleRate;
-    const std::int64_t from = m_decoder.position();
-    m_playing = m_settings;
-    const int outputRate = m_playing.outputRateFor(trackRate);
-    if (outputRate == trackRate)
-        m_converter.reset();
-    else if (!m_converter || m_converter->toRate() != outputRate || m_converter->fromRate() != trackRate)
-        m_converter = std::make_unique<RateConverter>(trackRate, outputRate);
-    restartConversionLocked(from);
-    m_clock.restart(from, trackRate);
-    m_endOfStream = false;
-    m_fadeDone = 0;
-    m_fadeFrames = m_playing.fadeFramesAt(outputRate);
-    m_state = EnginePlaying;
+    std::lock_guard lock(m_mutex);
+    settleLocked(time);
+    return positionLocked(time);
 }
 
-void Mp3Engine::restartConversionLocked(std::int64_t from)
+PlaybackVoice::Underruns Mp3Engine::underruns() const
 {
-    if (!m_converter)
+    // The pipeline lives from the first open to free; callers ask between the two.
+    return m_pipeline ? m_pipeline->voice.underruns() : PlaybackVoice::Underruns{};
+}
+
+bool Mp3Engine::playsThroughSoundServer() const
+{
+    return m_device && m_deviceIsServer;
+}
+
+std::int64_t Mp3Engine::serverUnderruns() const
+{
+    return m_device ? m_device->serverUnderruns() : 0;
+}
+
+std::optional<std::chrono::nanoseconds> Mp3Engine::lastStartToFirstFrame() const
+{
+    return m_pipeline ? m_pipeline->decodeAhead.lastStartToFirstFrame() : std::nullopt;
+}
+
+void Mp3Engine::ensurePipelineLocked()
+{
+    if (m_pipeline)
         return;
-    m_converter->clear();
-    m_convertFrom = from;
-    m_outputGot = 0;
-    const std::int64_t left = m_decoder.info().lengthFrames - from;
-    m_outputTotal = (left * m_converter->toRate() + m_converter->fromRate() - 1) / m_converter->fromRate();
-    m_inputDone = false;
+    m_pipeline = std::make_unique<Pipeline>();
+    m_feed = std::make_unique<Feed>(*m_pipeline);
+    m_pipeline->voice.setVolume(m_volumeLeft, m_volumeRight);
+}
+
+std::int32_t Mp3Engine::installSourceLocked(std::unique_ptr<Decoder> source)
+{
+    ensurePipelineLocked();
+    m_sourceRate = source->sampleRate();
+    m_lengthFrames = source->lengthFrames();
+    m_pipeline->decodeAhead.setSource(std::move(source));
+    m_state = EngineStopped;
+    m_rate = m_settings.outputRateFor(m_sourceRate);
+    startGenerationLocked(0, false);
+    return 1;
+}
+
+void Mp3Engine::closeTrackLocked()
+{
+    if (m_pipeline) {
+        m_state = EngineStopped;
+        ++m_generation;
+        m_pipeline->voice.setTarget(m_generation, false);
+        m_pipeline->decodeAhead.setSource(nullptr);
+        m_suspendPending = m_device != nullptr;
+    }
+    m_trackPath.clear();
+    m_trackInfo.reset();
+    m_sourceRate = 0;
+    m_lengthFrames = 0;
+    m_position = 0;
+    m_reported = 0;
+}
+
+bool Mp3Engine::ensureOutputLocked(int rate, int bufferFrames)
+{
+    if (m_device && m_device->sampleRate() == rate && m_device->bufferFrames() == bufferFrames)
+        return true;
+    m_device.reset();
+    m_pipeline->voice.restart();
+    m_pipeline->clock.setExact(false);
+    m_pipeline->clock.setNominalRate(rate);
+    const bool serverFirst = m_route.kind == Route::SoundServerOnly
+        || (m_route.kind == Route::Automatic && soundServerAllowed());
+    if (serverFirst)
+        m_device = PulseOutput::open(m_route.server, rate, bufferFrames, *m_feed);
+    m_deviceIsServer = m_device != nullptr;
+    if (!m_device && m_route.kind == Route::SoundServerOnly) {
+        std::fprintf(stderr, "Lyricue: no sound server answers at %s\n",
+                     m_route.server.isEmpty() ? "the user's address" : m_route.server.constData());
+        return false;
+    }
+    if (!m_device)
+        m_device = SdlOutput::open(rate, bufferFrames, *m_feed);
+    return m_device != nullptr;
+}
+
+void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
+{
+    ++m_generation;
+    m_position = frame;
+    m_reported = frame;
+    m_pipeline->decodeAhead.start(m_generation, frame, m_rate);
+    if (running)
+        m_pipeline->decodeAhead.play();
+    m_pipeline->voice.setTarget(m_generation, running);
+    if (m_output == Output::Manual && m_pipeline->decodeAhead.waitForLanding(m_generation, kManualWait)) {
+        // Where a damaged stream let the decoder land.
+        m_position = std::clamp<std::int64_t>(*m_pipeline->decodeAhead.landed(m_generation), 0, m_lengthFrames);
+        m_reported = m_position;
+    }
+}
+
+std::int64_t Mp3Engine::positionLocked(TimePoint time)
+{
+    if (m_state != EnginePlaying || !m_pipeline)
+        return m_position;
+    const PlayClock::Reading reading = m_pipeline->clock.read();
+    if (reading.generation == m_generation) {
+        if (const std::optional<double> heard = reading.sourceAt(time))
+            m_reported = std::max(m_reported, std::min<std::int64_t>(std::llround(*heard), m_lengthFrames));
+    }
+    return m_reported;
+}
+
+void Mp3Engine::settleLocked(TimePoint time)
+{
+    if (!m_pipeline)
+        return;
+    if (m_device) {
+        if (const std::optional<TimePoint> lost = m_device->lostAt()) {
+            if (m_state == EnginePlaying) {
+                const std::int64_t heard = positionLocked(std::min(*lost, time));
+                pauseAtLocked(heard);
+                std::fprintf(stderr, "Lyricue: the sound output went away; paused at %s\n",
+                             clockText(heard, m_sourceRate).constData());
+            } else {
+                std::fprintf(stderr, "Lyricue: the sound output went away\n");
+            }
+            m_device.reset();
+            m_suspendPending = false;
+        }
+    }
+    const PlayClock::Reading reading = m_pipeline->clock.read();
+    const std::optional<double> heardOutput = reading.outputAt(time);
+    if (m_state == EnginePlaying) {
+        const std::int64_t end = m_pipeline->voice.endOf(m_generation);
+        if (end >= 0 && heardOutput && *heardOutput >= double(end))
+            stopLocked();
+    } else if (std::optional<std::int64_t> landed = m_pipeline->decodeAhead.landed(m_generation)) {
+        m_position = std::clamp<std::int64_t>(*landed, 0, m_lengthFrames);
+    }
+    if (m_suspendPending && m_device) {
+        const std::int64_t quiet = m_pipeline->voice.quietFrom(m_generation);
+        if (quiet >= 0 && (!heardOutput || *heardOutput >= double(quiet))) {
+            m_device->suspend();
+            m_suspendPending = false;
+        }
+    }
 }
 
 void Mp3Engine::stopLocked()
 {
+    if (!m_pipeline || m_sourceRate == 0)
+        return;
     m_state = EngineStopped;
-    m_endOfStream = false;
-    if (m_converter)
-        m_converter->clear();
-    if (m_decoder.isOpen()) {
-        m_decoder.seek(0);
-        m_clock.restart(0, m_decoder.info().sampleRate);
-    }
+    startGenerationLocked(0, false);
+    m_suspendPending = m_device != nullptr;
 }
 
-bool Mp3Engine::settleEndLocked(TimePoint time)
+void Mp3Engine::pauseAtLocked(std::int64_t frame)
 {
-    if (m_state != EnginePlaying || !m_endOfStream)
-        return false;
-    if (m_clock.position(time) < m_clock.handedEnd())
-        return false;
-    stopLocked();
-    return true;
+    m_state = EnginePaused;
+    startGenerationLocked(frame, false);
+    m_suspendPending = m_device != nullptr;
 }
 
-std::int64_t Mp3Engine::frameLocked(TimePoint time)
+void Mp3Engine::waitForDecodedFrames(int frames)
 {
-    return m_state == EnginePlaying ? m_clock.position(time) : m_decoder.position();
-}
-
-int Mp3Engine::trackRateLocked() const
-{
-    return m_decoder.isOpen() ? m_decoder.info().sampleRate : 0;
-}
-
-std::int64_t Mp3Engine::currentFrame(int& sampleRate)
-{
-    bool ended = false;
-    std::int64_t frame = 0;
+    if (m_output != Output::Manual)
+        return;
+    std::uint32_t generation = 0;
     {
         std::lock_guard lock(m_mutex);
-        const TimePoint time = now();
-        ended = settleEndLocked(time);
-        frame = frameLocked(time);
-        sampleRate = trackRateLocked();
+        if (!m_pipeline || m_state != EnginePlaying)
+            return;
+        generation = m_generation;
     }
-    if (ended)
-        m_device.setPaused(true);
-    return frame;
-}
-
-int Mp3Engine::pullLocked(float* stereo, int frames, std::int64_t& handedEnd, std::int64_t& buffered)
-{
-    if (!m_converter) {
-        const int got = m_decoder.read(stereo, frames);
-        m_endOfStream = got < frames;
-        handedEnd = m_decoder.position();
-        buffered = got;
-        return got;
-    }
-    m_scratch.resize(std::size_t(std::max(kConvertChunk, kConvertTail)) * 2);
-    while (!m_inputDone && m_converter->available() < frames) {
-        const int decoded = m_decoder.read(m_scratch.data(), kConvertChunk);
-        m_converter->put(m_scratch.data(), decoded);
-        if (decoded < kConvertChunk) {
-            std::fill(m_scratch.begin(), m_scratch.end(), 0.0f);
-            m_converter->put(m_scratch.data(), kConvertTail);
-            m_converter->flush();
-            m_inputDone = true;
-        }
-    }
-    const int wanted = static_cast<int>(std::min<std::int64_t>(frames, m_outputTotal - m_outputGot));
-    const int got = m_converter->get(stereo, wanted);
-    m_outputGot += got;
-    m_endOfStream = m_outputGot >= m_outputTotal || (m_inputDone && m_converter->available() == 0);
-    const double trackPerOutput = double(m_converter->fromRate()) / m_converter->toRate();
-    handedEnd = std::min<std::int64_t>(m_convertFrom + std::llround(m_outputGot * trackPerOutput),
-                                      m_decoder.info().lengthFrames);
-    buffered = std::llround(got * trackPerOutput);
-    return got;
-}
-
-void Mp3Engine::shapeLocked(float* stereo, int frames)
-{
-    const float left = m_volumeLeft / 100.0f;
-    const float right = m_volumeRight / 100.0f;
-    for (int i = 0; i < frames; ++i) {
-        float l = stereo[2 * i];
-        float r = stereo[2 * i + 1];
-        if (m_playing.forceMono)
-            l = r = (l + r) / 2;
-        float fade = 1.0f;
-        if (m_fadeDone < m_fadeFrames)
-            fade = float(m_fadeDone++) / float(m_fadeFrames);
-        stereo[2 * i] = l * left * fade;
-        stereo[2 * i + 1] = r * right * fade;
+    const FrameRing& ring = m_pipeline->ring;
+    const auto deadline = now() + kManualWait;
+    for (;;) {
+        const std::uint64_t written = ring.writeCount();
+        // The generation's frames are the newest ones, behind any stale ones.
+        const int readable = ring.readable();
+        int ready = 0;
+        while (ready < readable && ready < frames && ring.tagAt(readable - 1 - ready).generation == generation)
+            ++ready;
+        if (ready >= frames || ring.endsAt(generation, readable) || now() > deadline)
+            return;
+        m_pipeline->decodeAhead.waitForProgress(written, 50ms);
     }
 }

@@ -1,60 +1,72 @@
 #pragma once
 
 #include "audio_engine.h"
+#include "decoder.h"
 #include "lyrics_timer.h"
 #include "mp3_decoder.h"
 #include "play_clock.h"
 #include "playback_settings.h"
-#include "rate_converter.h"
-#include "sdl_output.h"
+#include "playback_voice.h"
+#include "sound_output.h"
 
+#include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
+#include <optional>
 
-// The real audio engine: MP3 and RMP tracks decoded with mpg123 and played through SDL2.
+// The real audio engine: MP3 and RMP tracks decoded with mpg123, or any other Decoder,
+// played through a sound server (PulseAudio, or PipeWire's server of the same protocol)
+// or SDL2.
 //
-// Pull-based: render() makes the next output frames. The sound device's callback calls
-// it (Output::Device); with Output::Manual no device is opened and the owner calls it.
-// render() writes interleaved stereo 32-bit float frames at the output rate, which is
-// the track's own rate unless DecodeOptionRecord::outputRate asks for another (the
-// engine then converts). Positions count frames of the decoded track at its own rate,
-// with the encoder's delay and padding trimmed, whatever the output rate.
+// Three threads: the caller's (the user interface's), a decoding thread that keeps a
+// ring of ready frames half a second ahead, and the output's, which only takes frames
+// from the ring (PlaybackVoice). The caller never waits for decoding and the output's
+// thread never waits for anything. With Output::Manual or ManualRealTime no device is
+// opened and the owner calls render() itself: Manual waits for the decoding thread, so
+// that what it renders is exact; ManualRealTime never waits, as a device does, and puts
+// silence where frames are missing (counted in underruns()).
 //
-// Open refuses anything but a complete MP3 stream (a missing or empty file, a folder,
-// bytes without frames, a file cut short) with 0 and a zero-filled record. The length
-// it gives is in whole seconds, rounded down, from the Xing/Info header's frame count
-// or else a full scan. Volume scales each channel's samples by volume / 100.
+// Frames come out as interleaved stereo 32-bit float at the output rate, which is the
+// track's own unless DecodeOptionRecord::outputRate asks for another. Positions count
+// frames of the decoded track at its own rate, whatever the output rate.
 //
-// Transport: play starts at the current position (0 after open and stop, or where a
-// seek while stopped or paused put it); it also resumes a paused track, and returns 1
-// while playing already. Pause keeps the position being heard. Stop, and a track that
-// plays to its end, set the state to stopped and the position to 0. Seek takes whole
-// seconds from 0 to the track length and works in every state; outside that range it
-// returns 0 and changes nothing.
+// Open accepts any MP3 stream of which at least one frame decodes: a file cut short, or
+// with junk or a tag between frames, plays what decodes, and its length is that. A file
+// with no decodable frame is refused with 0 and a zero-filled record. The length is in
+// whole seconds, rounded down. Volume scales each channel by volume / 100; a change
+// ramps over one block.
 //
-// The position being heard is the frames handed to the output minus the ones still in
-// the device's buffer (at each callback the device is taken to start on the block it is
-// given), moved on with the steady clock between callbacks, and never moved back.
+// Transport: play starts at the current position (0 after open and stop, or where a seek
+// put it) and resumes a paused track; it returns 1 while playing already. Pause keeps the
+// position being heard. Stop, and a track that plays to its end, set the state to stopped
+// and the position to 0. Seek takes whole seconds from 0 to the track length in every
+// state; outside that range it returns 0 and changes nothing. Play, pause, stop and seek
+// fade out what was playing and fade in what follows (the engine option's fade time);
+// the position jumps at once, to where the fade-out starts.
 //
-// vbmp3_init starts nothing: SDL's audio starts with the first play, so that a machine
-// without sound still opens tracks (play then returns 0 and says why on standard
-// error). vbmp3_stopCallback closes the device and pauses a playing track; vbmp3_free
-// also stops SDL's audio and forgets track and lyrics. Calls after it act as on a new
-// engine.
-//
-// One thread (the user interface's) calls the engine while the device's thread renders:
-// what render() touches is behind one mutex, and SDL device calls, which wait for a
-// running callback, are never made while holding it.
+// The position is the frame being heard, from the play clock (PlayClock): the sound
+// server's own report of what it plays, or the blocks an SDL device takes, through a
+// delay-locked loop. When the device or the server goes away while playing, the engine
+// pauses at the position heard and says so on standard error; the next play opens the
+// output again.
 class Mp3Engine final : public AudioEngine {
 public:
-    enum class Output { Device, Manual };
+    enum class Output { Device, Manual, ManualRealTime };
+    // Where a Device engine plays: a sound server when one answers (unless
+    // SDL_AUDIODRIVER names a driver of its own) or else SDL; one server only; SDL only.
+    struct Route {
+        enum Kind { Automatic, SoundServerOnly, SdlOnly } kind = Automatic;
+        QByteArray server;  // "unix:/path/native"; empty for the user's own
+    };
+    using TimePoint = PlayClock::TimePoint;
     static constexpr std::int32_t kVersion = 100;  // 1.00
 
     explicit Mp3Engine(Output output = Output::Device);
+    Mp3Engine(Output output, Route route);
     Mp3Engine(const Mp3Engine&) = delete;
     Mp3Engine& operator=(const Mp3Engine&) = delete;
     ~Mp3Engine() override;
@@ -81,50 +93,66 @@ public:
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
 
-    // Fills `frames` output frames, silence where the track gives none (not playing, or
-    // past its end); returns how many came from the track.
+    // Opens a source of the program's own (a generated sound) as a track; 0 for nullptr.
+    std::int32_t openSource(std::unique_ptr<Decoder> source);
+
+    // Manual outputs: fills `frames` output frames, silence where the track gives none;
+    // returns how many came from the track. Every frame rendered counts as heard at once.
     int render(float* stereo, int frames);
-    // The frame being heard now, in frames of the decoded track (0 with no track).
+    // The same as a sound device's callback at `callbackTime` would, whose first frame is
+    // heard `framesAhead` output frames after the ones handed before it.
+    int renderAt(float* stereo, int frames, TimePoint callbackTime, double framesAhead);
+
+    // The frame being heard, in frames of the decoded track (0 with no track).
     std::int64_t playFrame();
+    std::int64_t playFrameAt(TimePoint time);
+    PlaybackVoice::Underruns underruns() const;
+    // Whether the open output is a sound server's stream (else SDL's, or none).
+    bool playsThroughSoundServer() const;
+    // Times the sound server ran out of frames since the output opened.
+    std::int64_t serverUnderruns() const;
+    // From the last play, seek or stop to its first frame ready for the output.
+    std::optional<std::chrono::nanoseconds> lastStartToFirstFrame() const;
 
 private:
-    using TimePoint = PlayClock::TimePoint;
+    class Feed;
+    struct Pipeline;
 
     // All of these expect m_mutex held.
-    void startLocked();
-    void restartConversionLocked(std::int64_t from);
+    void ensurePipelineLocked();
+    std::int32_t installSourceLocked(std::unique_ptr<Decoder> source);
+    void closeTrackLocked();
+    bool ensureOutputLocked(int rate, int bufferFrames);
+    void startGenerationLocked(std::int64_t frame, bool running);
+    std::int64_t positionLocked(TimePoint time);
+    void settleLocked(TimePoint time);
     void stopLocked();
-    bool settleEndLocked(TimePoint now);
-    std::int64_t frameLocked(TimePoint now);
-    int trackRateLocked() const;
-    int pullLocked(float* stereo, int frames, std::int64_t& handedEnd, std::int64_t& buffered);
-    void shapeLocked(float* stereo, int frames);
-
-    // The frame heard now and the track's rate; pauses a device whose track has ended.
-    std::int64_t currentFrame(int& sampleRate);
+    void pauseAtLocked(std::int64_t frame);
+    void waitForDecodedFrames(int frames);
+    // render() and renderAt(): with `heard`, the block's first frame is heard
+    // `heard->second` output frames after the frames handed before it, at `heard->first`.
+    int renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard);
 
     const Output m_output;
-    SdlOutput m_device;  // touched by the calling thread only, never under m_mutex
+    const Route m_route;
     LyricsTimer m_lyrics;
 
-    std::mutex m_mutex;  // guards everything below; render() takes it on the device's thread
-    Mp3Decoder m_decoder;
+    std::mutex m_mutex;  // the caller's state; never taken by the other threads
+    std::unique_ptr<Pipeline> m_pipeline;
+    std::unique_ptr<Feed> m_feed;
+    std::unique_ptr<SoundOutput> m_device;
+    bool m_deviceIsServer = false;
     QString m_trackPath;
+    std::optional<Mp3Decoder::Info> m_trackInfo;
+    int m_sourceRate = 0;
+    std::int64_t m_lengthFrames = 0;
     PlaybackSettings m_settings;
-    PlaybackSettings m_playing;  // the settings playback started with
-    PlayClock m_clock;
-    std::unique_ptr<RateConverter> m_converter;
+    int m_rate = 0;  // output rate of the frames being decoded
     EngineState m_state = EngineStopped;
-    bool m_endOfStream = false;
-    // Conversion to another output rate: output frame n is track frame m_convertFrom
-    // + n * track rate / output rate.
-    std::int64_t m_convertFrom = 0;
-    std::int64_t m_outputGot = 0;
-    std::int64_t m_outputTotal = 0;  // output frames up to the track's end
-    bool m_inputDone = false;
-    std::int64_t m_fadeDone = 0;
-    std::int64_t m_fadeFrames = 0;
+    std::uint32_t m_generation = 0;
+    std::int64_t m_position = 0;  // where playback starts, or stands while not playing
+    std::int64_t m_reported = 0;  // the furthest position reported while playing
+    bool m_suspendPending = false;
     std::int32_t m_volumeLeft = 100;
     std::int32_t m_volumeRight = 100;
-    std::vector<float> m_scratch;
 };

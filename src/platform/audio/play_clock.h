@@ -1,32 +1,85 @@
 #pragma once
 
+#include "seqlock.h"
+
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
-// The frame being heard: frames handed to the output minus the frames still buffered
-// ahead of the listener, moved on with a steady clock between hand-overs, never moved
-// back and never past the frames handed. Counts frames of the decoded track.
+// Which source frame the listener hears.
+//
+// The thread that feeds the output (the writer) tells the clock which source frames each
+// run of output frames carries, how many output frames it has handed over, and, whenever
+// it can tell, which output frame is heard at a given moment: the first frame of the
+// block a sound device's callback is given, or the read position a sound server reports.
+// A delay-locked loop over those measurements gives the output frame heard at any moment.
+// It follows the device's real rate, moves smoothly between and across measurements,
+// never goes back, and never passes the frames handed over. Readers on any thread take a
+// consistent copy (a Reading) and map it to a source frame.
 class PlayClock {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
+    static constexpr int kSegments = 8;
 
-    // Counts from `frame` (play, resume, seek); it stands there until the first hand-over.
-    void restart(std::int64_t frame, int sampleRate);
+    // Output frames [outputStart, outputEnd) carry source frames [sourceStart, sourceEnd).
+    struct Segment {
+        double outputStart;
+        double outputEnd;
+        double sourceStart;
+        double sourceEnd;
+    };
 
-    // The output now holds every frame before `handedEnd`, and `buffered` of them have
-    // not been heard yet. An output that plays nothing itself (a caller of render())
-    // buffers none, and the position is then exactly the frames handed.
-    void handOver(std::int64_t handedEnd, std::int64_t buffered, TimePoint now);
+    struct Reading {
+        std::uint32_t generation;  // whose frames the segments carry
+        bool exact;                // every frame handed over is heard at once
+        bool locked;               // the loop has a measurement
+        std::int64_t lineNs;       // the loop's estimate: output frame lineOutput heard at
+        double lineOutput;         // lineNs, moving on at lineSlope frames a second
+        double lineSlope;
+        std::int64_t handedEnd;
+        int segmentCount;
+        Segment segments[kSegments];
 
-    // The frame heard at `now`.
-    std::int64_t position(TimePoint now);
-    std::int64_t handedEnd() const { return m_handedEnd; }
+        // The output frame heard at `time`; nothing before the first measurement.
+        std::optional<double> outputAt(TimePoint time) const;
+        // The source frame heard at `time`; nothing while no frame of this generation has
+        // been heard.
+        std::optional<double> sourceAt(TimePoint time) const;
+    };
+
+    // Writer side.
+    void setNominalRate(int outputRate);
+    // The frames of `generation` follow; the segments of the last one are forgotten.
+    void beginGeneration(std::uint32_t generation);
+    void addRun(std::int64_t outputStart, int frames, double sourceStart, double sourceEnd);
+    void setHandedEnd(std::int64_t outputEnd);
+    // A caller of render() that plays nothing itself: every frame handed is heard.
+    void setExact(bool exact);
+    // Output frame `heardOutput` is heard at `time`.
+    void observe(TimePoint time, double heardOutput);
+    // Any thread: the output stopped and starts again (a pause, a new device); the next
+    // measurement starts the loop over, keeping the rate it had learnt.
+    void restartTimeline();
+    // Makes what the writer said since the last publish visible to readers.
+    void publish();
+
+    // Reader side, any thread.
+    Reading read() const;
 
 private:
-    int m_sampleRate = 44100;
-    bool m_anchored = false;
-    std::int64_t m_anchorFrame = 0;
-    TimePoint m_anchorTime{};
-    std::int64_t m_handedEnd = 0;
-    std::int64_t m_reported = 0;
+    void relock(std::int64_t timeNs, double heardOutput);
+
+    Seqlock<Reading> m_published;
+    Reading m_state{};
+    int m_nominalRate = 48000;
+    // The loop: output frame m_anchorOutput is heard at m_anchorNs, m_secondsPerFrame apart.
+    std::atomic<bool> m_timelineRestarted{true};
+    bool m_rateKnown = false;
+    double m_anchorOutput = 0;
+    double m_anchorNs = 0;
+    double m_secondsPerFrame = 1.0 / 48000;
+    std::int64_t m_lockedSinceNs = 0;
+    std::int64_t m_lastMeasurementNs = 0;
+    double m_scatter = 0;  // mean square of the measurements' errors, in s^2
 };

@@ -9,7 +9,7 @@ struct DecodeOptionRecord;
 struct PlaybackSettings {
     int readBufferKb = 128;    // 4 to 4096
     int outputBufferMs = 25;   // 5 to 500
-    int fadeInMs = 20;         // 0 to 1000
+    int fadeInMs = 20;         // 0 to 1000: fades in and out at starts, stops and jumps
     bool forceMono = false;
     int outputRate = 0;        // 0 (the track's own rate), or 8000 to 192000
 

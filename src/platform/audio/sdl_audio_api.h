@@ -13,6 +13,7 @@ struct SdlAudioApi {
     decltype(&SDL_OpenAudioDevice) OpenAudioDevice;
     decltype(&SDL_CloseAudioDevice) CloseAudioDevice;
     decltype(&SDL_PauseAudioDevice) PauseAudioDevice;
+    decltype(&SDL_GetAudioDeviceStatus) GetAudioDeviceStatus;
     decltype(&SDL_NewAudioStream) NewAudioStream;
     decltype(&SDL_FreeAudioStream) FreeAudioStream;
     decltype(&SDL_AudioStreamPut) AudioStreamPut;

@@ -1,38 +1,38 @@
 #pragma once
 
+#include "sound_output.h"
+
+#include <atomic>
 #include <cstdint>
-#include <functional>
+#include <memory>
 
-// The sound device: an SDL2 audio device whose callback pulls interleaved stereo float
-// frames. Call it from one thread only, and never while holding a lock that the pull
-// function takes: opening, pausing and closing wait for a running callback.
-class SdlOutput {
+// An SDL2 audio device whose callback pulls frames from the feed. SDL tells nothing of
+// the latency behind the device, so the first frame of each block counts as heard when
+// the callback hands it over: SDL gives the block to the device as it is (the format and
+// buffer asked for are always the ones granted), and the dummy driver plays it then.
+class SdlOutput final : public SoundOutput {
 public:
-    using Pull = std::function<void(float* stereo, int frames)>;
-
-    explicit SdlOutput(Pull pull);
+    // A paused device (starting SDL's audio the first time); nothing, with SDL's reason
+    // on standard error, when no device opens.
+    static std::unique_ptr<SdlOutput> open(int sampleRate, int bufferFrames, OutputFeed& feed);
     SdlOutput(const SdlOutput&) = delete;
     SdlOutput& operator=(const SdlOutput&) = delete;
-    ~SdlOutput();
+    ~SdlOutput() override;
 
-    // Opens a paused device (starting SDL's audio subsystem the first time); false, with
-    // SDL's reason on standard error, when there is no device to open.
-    bool open(int sampleRate, int bufferFrames);
-    void close();
-    void setPaused(bool paused);
-    // Closes the device and stops SDL's audio subsystem.
-    void release();
-
-    bool isOpen() const { return m_device != 0; }
-    int sampleRate() const { return m_sampleRate; }
-    int bufferFrames() const { return m_bufferFrames; }
+    int sampleRate() const override { return m_sampleRate; }
+    int bufferFrames() const override { return m_bufferFrames; }
+    void resume() override;
+    void suspend() override;
+    std::optional<TimePoint> lostAt() const override;
 
 private:
+    explicit SdlOutput(OutputFeed& feed);
     static void callback(void* self, std::uint8_t* stream, int bytes);
 
-    Pull m_pull;
+    OutputFeed& m_feed;
     std::uint32_t m_device = 0;
-    bool m_audioStarted = false;
     int m_sampleRate = 0;
     int m_bufferFrames = 0;
+    bool m_paused = true;
+    std::atomic<std::int64_t> m_lastCallbackNs{0};
 };

@@ -132,19 +132,29 @@ bool StreamLayout::isCut() const
     return xingBytes && std::int64_t(*xingBytes) > available;
 }
 
-bool StreamLayout::endsInsideFrame(QFile& file, std::int64_t offset, std::int64_t end)
+bool StreamLayout::hasStrayBytes() const
 {
-    std::int64_t position = offset;
-    while (position < end) {
-        const QByteArray bytes = readAt(file, position, std::min<std::int64_t>(4, end - position));
+    if (!xingBytes || firstFrame < 0)
+        return false;
+    // Encoders count from the first frame or from the file's start; an ID3v1 tag (128
+    // bytes) and a frame's worth of rounding are no damage.
+    constexpr std::int64_t kSlack = 2048;
+    const std::int64_t fromFirstFrame = streamEnd - firstFrame;
+    return std::int64_t(*xingBytes) + kSlack < fromFirstFrame
+        && std::int64_t(*xingBytes) + kSlack < streamEnd - (isRiff ? streamBegin : 0);
+}
+
+std::int64_t StreamLayout::completeFrames(QFile& file, std::int64_t offset, std::int64_t end)
+{
+    std::int64_t frames = 0;
+    for (std::int64_t position = std::max<std::int64_t>(offset, 0); position + 4 <= end; ++frames) {
+        const QByteArray bytes = readAt(file, position, 4);
         if (bytes.size() < 4)
-            return !bytes.isEmpty() && static_cast<unsigned char>(bytes[0]) == 0xFF;
+            break;
         const auto header = MpegFrameHeader::parse(reinterpret_cast<const unsigned char*>(bytes.constData()));
-        if (!header)
-            return false;
-        if (position + header->frameBytes() > end)
-            return true;
+        if (!header || position + header->frameBytes() > end)
+            break;
         position += header->frameBytes();
     }
-    return false;
+    return frames;
 }

@@ -30,9 +30,11 @@ struct StreamLayout {
     // True when the file lacks bytes that its own headers promise: the RIFF data chunk
     // or the Xing/Info byte count runs past the end of the file.
     bool isCut() const;
+    // True when the file holds more than the Xing/Info byte count and the tags explain:
+    // junk or something else lies between the frames.
+    bool hasStrayBytes() const;
 
-    // Walks frame headers from the frame at `offset` and tells whether the bytes up to
-    // `end` run out inside a frame. Bytes that are no frame header (an ID3v1 or APE
-    // tag) end the walk: those are not a cut.
-    static bool endsInsideFrame(QFile& file, std::int64_t offset, std::int64_t end);
+    // The number of whole frames from the frame at `offset` on, up to `end` or to the
+    // first bytes that are no frame header.
+    static std::int64_t completeFrames(QFile& file, std::int64_t offset, std::int64_t end);
 };

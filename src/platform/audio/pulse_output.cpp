@@ -1,0 +1,358 @@
+#include "pulse_output.h"
+
+#include "pulse_api.h"
+
+#include <fcntl.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <numeric>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kFrameBytes = 2 * sizeof(float);
+// The server holds this many of the engine's buffers: enough that a busy machine does
+// not starve it, while the clock counts every one of them.
+constexpr int kServerBuffers = 4;
+// How often the read position is asked for: soon and often after a start, so that the
+// clock locks fast, then every 20 ms give or take a few (so that the asking does not
+// fall into step with the server's cycle).
+constexpr int kQuickTimings = 24;
+constexpr pa_usec_t kQuickTimingUs = 5000;
+constexpr pa_usec_t kTimingUs = 20000;
+constexpr pa_usec_t kCorkedTimingUs = 250000;
+constexpr auto kConnectLimit = 2s;
+
+std::int64_t nanoseconds(SoundOutput::TimePoint time)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+}
+
+void unrefOperation(pa_operation* operation)
+{
+    if (operation)
+        pulseApi()->pa_operation_unref(operation);
+}
+
+}  // namespace
+
+struct PulseOutput::Callbacks {
+    static void contextState(pa_context* context, void* self)
+    {
+        const pa_context_state_t state = pulseApi()->pa_context_get_state(context);
+        if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED)
+            static_cast<PulseOutput*>(self)->markLost();
+    }
+
+    static void serverInfo(pa_context*, const pa_server_info* info, void* self)
+    {
+        auto* output = static_cast<PulseOutput*>(self);
+        output->m_pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+        output->m_serverInfoDone.store(true, std::memory_order_release);
+    }
+
+    static void streamState(pa_stream* stream, void* self)
+    {
+        if (pulseApi()->pa_stream_get_state(stream) == PA_STREAM_FAILED)
+            static_cast<PulseOutput*>(self)->markLost();
+    }
+
+    static void writeRequested(pa_stream* stream, std::size_t bytes, void* self)
+    {
+        auto* output = static_cast<PulseOutput*>(self);
+        const PulseApi* pa = pulseApi();
+        while (bytes >= std::size_t(kFrameBytes)) {
+            void* data = nullptr;
+            std::size_t size = bytes;
+            if (pa->pa_stream_begin_write(stream, &data, &size) < 0 || !data)
+                return;
+            const int frames = static_cast<int>(std::min(size, bytes) / kFrameBytes);
+            output->m_feed.pull(static_cast<float*>(data), frames);
+            pa->pa_stream_write(stream, data, std::size_t(frames) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
+            bytes -= std::size_t(frames) * kFrameBytes;
+        }
+    }
+
+    static void underflow(pa_stream*, void* self)
+    {
+        static_cast<PulseOutput*>(self)->m_serverUnderruns.fetch_add(1, std::memory_order_relaxed);
+    }
+
+    static void timingTick(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
+    {
+        static_cast<PulseOutput*>(self)->askTiming();
+    }
+
+    static void timingDone(pa_stream*, int success, void* self)
+    {
+        if (success)
+            static_cast<PulseOutput*>(self)->measure();
+    }
+
+    static void wakeRead(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self)
+    {
+        char drain[64];
+        while (::read(fd, drain, sizeof drain) > 0) {
+        }
+        static_cast<PulseOutput*>(self)->takeRequest();
+    }
+};
+
+PulseOutput::PulseOutput(OutputFeed& feed, int sampleRate, int bufferFrames)
+    : m_feed(feed)
+    , m_sampleRate(sampleRate)
+    , m_bufferFrames(bufferFrames)
+{
+}
+
+std::unique_ptr<PulseOutput> PulseOutput::open(const QByteArray& server, int sampleRate, int bufferFrames,
+                                               OutputFeed& feed)
+{
+    if (!pulseApi())
+        return nullptr;
+    std::unique_ptr<PulseOutput> output(new PulseOutput(feed, sampleRate, bufferFrames));
+    if (!output->connect(server))
+        return nullptr;
+    return output;
+}
+
+template <typename Ready>
+bool PulseOutput::waitFor(Ready ready)
+{
+    // Polled, not waited on: a server that never answers must not hang the caller.
+    const auto deadline = std::chrono::steady_clock::now() + kConnectLimit;
+    const PulseApi* pa = pulseApi();
+    while (!ready()) {
+        if (m_lostAtNs.load() >= 0 || std::chrono::steady_clock::now() > deadline)
+            return false;
+        pa->pa_threaded_mainloop_unlock(m_mainloop);
+        std::this_thread::sleep_for(500us);
+        pa->pa_threaded_mainloop_lock(m_mainloop);
+    }
+    return true;
+}
+
+bool PulseOutput::connect(const QByteArray& server)
+{
+    const PulseApi* pa = pulseApi();
+    if (::pipe(m_wakeFds) != 0)
+        return false;
+    for (const int fd : m_wakeFds)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    m_mainloop = pa->pa_threaded_mainloop_new();
+    if (!m_mainloop)
+        return false;
+    pa_mainloop_api* api = pa->pa_threaded_mainloop_get_api(m_mainloop);
+    m_context = pa->pa_context_new(api, "Lyricue");
+    if (!m_context)
+        return false;
+    pa->pa_context_set_state_callback(m_context, &Callbacks::contextState, this);
+    if (pa->pa_context_connect(m_context, server.isEmpty() ? nullptr : server.constData(), PA_CONTEXT_NOAUTOSPAWN,
+                               nullptr)
+        < 0)
+        return false;
+    if (pa->pa_threaded_mainloop_start(m_mainloop) < 0)
+        return false;
+    m_running = true;
+
+    pa->pa_threaded_mainloop_lock(m_mainloop);
+    bool ready = waitFor([&] { return pa->pa_context_get_state(m_context) == PA_CONTEXT_READY; });
+    if (ready) {
+        unrefOperation(pa->pa_context_get_server_info(m_context, &Callbacks::serverInfo, this));
+        ready = waitFor([&] { return m_serverInfoDone.load(std::memory_order_acquire); });
+    }
+    if (ready) {
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, std::uint32_t(m_sampleRate), 2};
+        m_stream = pa->pa_stream_new(m_context, "Lyricue", &spec, nullptr);
+        ready = m_stream != nullptr;
+    }
+    if (ready) {
+        pa->pa_stream_set_state_callback(m_stream, &Callbacks::streamState, this);
+        pa->pa_stream_set_write_callback(m_stream, &Callbacks::writeRequested, this);
+        pa->pa_stream_set_underflow_callback(m_stream, &Callbacks::underflow, this);
+        const auto bytes = std::uint32_t(m_bufferFrames * kFrameBytes);
+        pa_buffer_attr attributes{};
+        attributes.maxlength = std::uint32_t(-1);
+        attributes.tlength = bytes * kServerBuffers;
+        attributes.prebuf = std::uint32_t(-1);
+        attributes.minreq = bytes;
+        attributes.fragsize = std::uint32_t(-1);
+        const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+        ready = pa->pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, nullptr, nullptr) == 0
+            && waitFor([&] { return pa->pa_stream_get_state(m_stream) == PA_STREAM_READY; });
+    }
+    if (ready) {
+        m_wakeEvent = api->io_new(api, m_wakeFds[0], PA_IO_EVENT_INPUT, &Callbacks::wakeRead, this);
+        m_timer = pa->pa_context_rttime_new(m_context, pa->pa_rtclock_now() + kCorkedTimingUs,
+                                            &Callbacks::timingTick, this);
+    }
+    pa->pa_threaded_mainloop_unlock(m_mainloop);
+    return ready;
+}
+
+PulseOutput::~PulseOutput()
+{
+    const PulseApi* pa = pulseApi();
+    if (m_mainloop) {
+        if (m_running)
+            pa->pa_threaded_mainloop_lock(m_mainloop);
+        pa_mainloop_api* api = pa->pa_threaded_mainloop_get_api(m_mainloop);
+        if (m_timer)
+            api->time_free(m_timer);
+        if (m_wakeEvent)
+            api->io_free(m_wakeEvent);
+        if (m_stream) {
+            pa->pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+            pa->pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+            pa->pa_stream_set_underflow_callback(m_stream, nullptr, nullptr);
+            if (pa->pa_stream_get_state(m_stream) == PA_STREAM_READY)
+                pa->pa_stream_disconnect(m_stream);
+            pa->pa_stream_unref(m_stream);
+        }
+        if (m_context) {
+            pa->pa_context_set_state_callback(m_context, nullptr, nullptr);
+            pa->pa_context_disconnect(m_context);
+            pa->pa_context_unref(m_context);
+        }
+        if (m_running) {
+            pa->pa_threaded_mainloop_unlock(m_mainloop);
+            pa->pa_threaded_mainloop_stop(m_mainloop);
+        }
+        pa->pa_threaded_mainloop_free(m_mainloop);
+    }
+    for (const int fd : m_wakeFds) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+void PulseOutput::resume()
+{
+    m_request.store(ResumeRequest, std::memory_order_release);
+    const char wake = 1;
+    [[maybe_unused]] const auto written = ::write(m_wakeFds[1], &wake, 1);
+}
+
+void PulseOutput::suspend()
+{
+    m_request.store(SuspendRequest, std::memory_order_release);
+    const char wake = 1;
+    [[maybe_unused]] const auto written = ::write(m_wakeFds[1], &wake, 1);
+}
+
+std::optional<SoundOutput::TimePoint> PulseOutput::lostAt() const
+{
+    const std::int64_t ns = m_lostAtNs.load(std::memory_order_acquire);
+    if (ns < 0)
+        return std::nullopt;
+    return TimePoint(std::chrono::nanoseconds(ns));
+}
+
+void PulseOutput::markLost()
+{
+    std::int64_t none = -1;
+    m_lostAtNs.compare_exchange_strong(none, nanoseconds(std::chrono::steady_clock::now()));
+}
+
+void PulseOutput::takeRequest()
+{
+    const PulseApi* pa = pulseApi();
+    const int request = m_request.exchange(NoRequest, std::memory_order_acq_rel);
+    if (!m_stream || pa->pa_stream_get_state(m_stream) != PA_STREAM_READY)
+        return;
+    if (request == ResumeRequest && m_corked) {
+        // What waits in the server is the silence written while paused: dropped, once the
+        // frame it drops back to is known.
+        if (m_corkedRead >= 0) {
+            m_indexOffset = m_feed.handed() - m_corkedRead;
+            unrefOperation(pa->pa_stream_flush(m_stream, nullptr, nullptr));
+        }
+        unrefOperation(pa->pa_stream_cork(m_stream, 0, nullptr, nullptr));
+        m_corked = false;
+        m_lastRead = -1;
+        m_readStepCount = 0;
+        m_recentCount = 0;
+        m_quickTimings = kQuickTimings;
+        m_feed.restartTimeline();
+        pa->pa_context_rttime_restart(m_context, m_timer, pa->pa_rtclock_now() + kQuickTimingUs);
+    } else if (request == SuspendRequest && !m_corked) {
+        unrefOperation(pa->pa_stream_cork(m_stream, 1, nullptr, nullptr));
+        m_corked = true;
+        m_corkedRead = -1;
+        unrefOperation(pa->pa_stream_update_timing_info(m_stream, &Callbacks::timingDone, this));
+    }
+}
+
+void PulseOutput::askTiming()
+{
+    const PulseApi* pa = pulseApi();
+    pa_usec_t next = kCorkedTimingUs;
+    if (!m_corked && m_stream && pa->pa_stream_get_state(m_stream) == PA_STREAM_READY) {
+        unrefOperation(pa->pa_stream_update_timing_info(m_stream, &Callbacks::timingDone, this));
+        // A few milliseconds of spread, from the read position itself.
+        next = m_quickTimings > 0 ? kQuickTimingUs : kTimingUs + pa_usec_t((m_lastRead & 7) * 700);
+        if (m_quickTimings > 0)
+            --m_quickTimings;
+    }
+    pa->pa_context_rttime_restart(m_context, m_timer, pa->pa_rtclock_now() + next);
+}
+
+std::int64_t PulseOutput::cycleFrames() const
+{
+    if (m_readStepCount < 8)
+        return 0;
+    std::int64_t step = 0;
+    for (int i = 0; i < std::min(m_readStepCount, int(std::size(m_readSteps))); ++i)
+        step = std::gcd(step, m_readSteps[i]);
+    return step >= 16 && step <= 8192 ? step : 0;
+}
+
+void PulseOutput::measure()
+{
+    const pa_timing_info* info = pulseApi()->pa_stream_get_timing_info(m_stream);
+    if (!info || info->read_index_corrupt)
+        return;
+    if (m_corked) {
+        m_corkedRead = info->read_index / kFrameBytes;
+        return;
+    }
+    // Before the server has buffered enough to start, and in an underrun, the read
+    // position stands while time goes on: no measure of what is heard.
+    if (!info->playing)
+        return;
+    // The snapshot's own moment, on the steady clock.
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    const TimePoint steadyNow = std::chrono::steady_clock::now();
+    const std::int64_t ageUs = (std::int64_t(now.tv_sec) - info->timestamp.tv_sec) * 1000000
+        + (std::int64_t(now.tv_usec) - info->timestamp.tv_usec);
+    const TimePoint taken = steadyNow - std::chrono::microseconds(std::max<std::int64_t>(0, ageUs));
+
+    const std::int64_t read = info->read_index / kFrameBytes;
+    double heard = double(read + m_indexOffset) - double(info->sink_usec) * m_sampleRate / 1e6;
+    if (m_pipeWire && info->sink_usec == 0) {
+        // PipeWire's server (0.3) counts a frame as read when it copies it into its graph
+        // at the start of a cycle, one cycle before the sink takes it, and tells no
+        // latency for it: the frame it last read is heard two cycles after that start.
+        // Its report may also come late, behind a busy graph, but never early: the
+        // highest of the last reports, each moved on to now, marks the cycle's start.
+        if (m_lastRead >= 0 && read > m_lastRead)
+            m_readSteps[m_readStepCount++ % std::size(m_readSteps)] = read - m_lastRead;
+        const std::int64_t takenNs = nanoseconds(taken);
+        m_recent[m_recentCount++ % std::size(m_recent)] = Snapshot{takenNs, read};
+        double latest = double(read);
+        for (int i = 0; i < std::min(m_recentCount, int(std::size(m_recent))); ++i)
+            latest = std::max(latest, double(m_recent[i].read) + double(takenNs - m_recent[i].takenNs) * m_sampleRate / 1e9);
+        heard = latest + double(m_indexOffset) - 2.0 * double(cycleFrames());
+        if (cycleFrames() == 0) {
+            m_lastRead = read;
+            return;  // not before the cycle is known
+        }
+    }
+    m_lastRead = read;
+    m_feed.heard(taken, heard);
+}
