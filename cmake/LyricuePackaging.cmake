@@ -8,11 +8,14 @@ set(LYRICUE_PACKAGE_MAINTAINER "The Lyricue developers <lyricue@lyricue.org>"
 # Loaded by name at run time:
 # - SDL2, opened as libSDL2-2.0.so.0 when sound is first needed (sdl_audio_api.cpp),
 #   whose audio streams came with 2.0.7;
+# - libpulse, opened as libpulse.so.0 to play through a PulseAudio or PipeWire server
+#   (pulse_api.cpp), with SDL2 as the way out where no server answers;
 # - the window's Japanese faces (control_fonts.cpp): IPA P Gothic and P Mincho, whose
 #   widths the layout was made for, else Noto CJK;
 # - Qt's Japanese translation, for the はい / いいえ / キャンセル buttons of every box.
 set(LYRICUE_RUNTIME_PACKAGES
     "libsdl2-2.0-0 (>= 2.0.7)"
+    "libpulse0"
     "fonts-ipafont-gothic | fonts-noto-cjk"
     "fonts-ipafont-mincho | fonts-noto-cjk"
     "qt6-translations-l10n")
