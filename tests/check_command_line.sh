@@ -38,6 +38,7 @@ cases=(
   "--no-such-option|2||不明なオプションです: --no-such-option"
   "--help --frobnicate=3|2||不明なオプションです: --frobnicate"
   "-platform|2||オプションの値が正しくありません"
+  "one.mp3 two.mp3|2||開ける曲のファイルは一つです: one.mp3 two.mp3"
 )
 for case in "${cases[@]}"; do
   IFS='|' read -r arguments expected_status expected_out expected_err <<<"$case"

@@ -1,6 +1,8 @@
 #include "command_line.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -14,8 +16,9 @@ const char* const QtOptionsWithValue[] = {"platform", "platformpluginpath", "pla
 const char* const QtFlags[] = {"reverse", "widgetcount", "sync"};
 
 const QString HelpText = QStringLiteral(
-    "使い方: lyricue [オプション]\n"
+    "使い方: lyricue [オプション] [曲のファイル]\n"
     "曲を聴きながら歌詞の各行にタイムタグを付けます。\n"
+    "曲のファイルを指定すると、その曲を開き、同じ名前の歌詞ファイルを読み込むか尋ねます。\n"
     "\n"
     "オプション:\n"
     "  -h, --help     この使い方を表示して終了します\n"
@@ -38,10 +41,21 @@ QStringList asTyped(const QStringList& unknownNames, const QStringList& argument
     return typed;
 }
 
+// Printed without a window, then the program ends.
+CommandLineRequest answerOnly(int exitCode, const QString& standardOutput, const QString& standardError)
+{
+    CommandLineRequest request;
+    request.startWindow = false;
+    request.exitCode = exitCode;
+    request.standardOutput = standardOutput;
+    request.standardError = standardError;
+    return request;
+}
+
 CommandLineRequest usageError(const QString& what)
 {
-    return {false, UsageErrorExitCode, QString(),
-            QStringLiteral("lyricue: %1\n「lyricue --help」で使い方を表示します。\n").arg(what)};
+    return answerOnly(UsageErrorExitCode, QString(),
+                      QStringLiteral("lyricue: %1\n「lyricue --help」で使い方を表示します。\n").arg(what));
 }
 
 }  // namespace
@@ -70,8 +84,18 @@ CommandLineRequest readCommandLine(const QStringList& arguments)
         return usageError(QStringLiteral("オプションの値が正しくありません (%1)").arg(parser.errorText()));
     }
     if (parser.isSet(help))
-        return {false, 0, HelpText, QString()};
+        return answerOnly(0, HelpText, QString());
     if (parser.isSet(version))
-        return {false, 0, QStringLiteral("Lyricue %1\n").arg(QStringLiteral(LYRICUE_VERSION_TEXT)), QString()};
-    return {};
+        return answerOnly(0, QStringLiteral("Lyricue %1\n").arg(QStringLiteral(LYRICUE_VERSION_TEXT)), QString());
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return usageError(QStringLiteral("開ける曲のファイルは一つです: %1").arg(files.join(QStringLiteral(" "))));
+    CommandLineRequest request;
+    if (!files.isEmpty()) {
+        // A file manager may hand a URL (file:///…) instead of a path.
+        const QUrl url(files.first());
+        const QString path = url.isLocalFile() ? url.toLocalFile() : files.first();
+        request.trackPath = QFileInfo(path).absoluteFilePath();
+    }
+    return request;
 }

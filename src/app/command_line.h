@@ -10,6 +10,7 @@ struct [[nodiscard]] CommandLineRequest {
     int exitCode = 0;
     QString standardOutput;
     QString standardError;  // a Japanese message naming what was wrong
+    QString trackPath;      // a music file to open once the window is up
 };
 
 // Reads the program's arguments (the program name first) before any application

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -25,7 +26,8 @@ QStringList argumentsOf(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    if (const CommandLineRequest request = readCommandLine(argumentsOf(argc, argv)); !request.startWindow) {
+    const CommandLineRequest request = readCommandLine(argumentsOf(argc, argv));
+    if (!request.startWindow) {
         std::fputs(qPrintable(request.standardOutput), stdout);
         std::fputs(qPrintable(request.standardError), stderr);
         return request.exitCode;
@@ -51,5 +53,9 @@ int main(int argc, char* argv[])
     MainWindow window(engine, prompts);
     prompts.setParentWidget(&window);
     window.show();
+    if (!request.trackPath.isEmpty()) {
+        // Once the window is up, so that its questions and messages stand over it.
+        QTimer::singleShot(0, &window, [&window, &request] { window.openGivenFile(request.trackPath); });
+    }
     return QApplication::exec();
 }

@@ -51,15 +51,11 @@ bool chooseLyricsFile(LyricsFiles& files)
     return state.SelectedPath != ErrorCancel;
 }
 
-}  // namespace
-
-void LoadLyrics(LyricsFiles& files)
+// Reads the file LyricsPath names and fills the sheet with it; on failure puts
+// LyricsPath back to pathBefore and changes nothing else.
+void loadChosenLyrics(LyricsFiles& files, const QString& pathBefore)
 {
     ProgramState& state = files.state;
-    const QString pathBefore = state.LyricsPath;
-    if (!chooseLyricsFile(files))
-        return;
-
     // The file is read and checked before anything changes: a load that cannot be
     // done keeps the sheet, its file and the engine's lyrics as they were.
     ResultOf<TextFileContent> content = readTextLines(state.LyricsPath);
@@ -92,4 +88,26 @@ void LoadLyrics(LyricsFiles& files)
         lines[line].remove(0, tagLength);
     }
     showLyricLines(files.sheet, state, std::move(tags), std::move(lines));
+}
+
+}  // namespace
+
+void LoadLyrics(LyricsFiles& files)
+{
+    const QString pathBefore = files.state.LyricsPath;
+    if (chooseLyricsFile(files))
+        loadChosenLyrics(files, pathBefore);
+}
+
+void LoadLyricsFrom(LyricsFiles& files, const QString& path)
+{
+    ProgramState& state = files.state;
+    const QString pathBefore = state.LyricsPath;
+    // Where the open dialog of "歌詞読込" would have left things, had the user chosen the file there.
+    state.LoadAnswer = AnswerNo;
+    files.CommonDialog1.filterIndex = 2;
+    files.CommonDialog1.fileName = path;
+    state.SelectedPath = path;
+    state.LyricsPath = path;
+    loadChosenLyrics(files, pathBefore);
 }

@@ -11,3 +11,7 @@
 // the sheet, StampRow, the current row, LyricsPath and the engine's lyrics stay
 // as they were before the load.
 void LoadLyrics(LyricsFiles& files);
+
+// The same load for a file chosen elsewhere (dropped on the window): as if the open
+// dialog of "歌詞読込" had given `path`.
+void LoadLyricsFrom(LyricsFiles& files, const QString& path);

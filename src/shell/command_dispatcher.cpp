@@ -65,6 +65,16 @@ void CommandDispatcher::LrcMenu_Click(const QString& key)
     Toolbar1_ButtonClick(key);
 }
 
+void CommandDispatcher::openGivenFile(const QString& path)
+{
+    std::int32_t positionSeconds = 0;
+    if (m_targets.engine.vbmp3_getState(positionSeconds) == EnginePlaying) {
+        m_targets.prompts.showMessage(BusyMessage);
+        return;
+    }
+    m_targets.fileCommands.openGivenFile(path);
+}
+
 void CommandDispatcher::play(std::int32_t state)
 {
     if (m_targets.state.SelectedPath.isEmpty())

@@ -36,6 +36,9 @@ public:
     void Toolbar1_ButtonClick(const QString& key);
     // The choice of an LRC menu item, by its key; the same dispatch as a button's.
     void LrcMenu_Click(const QString& key);
+    // A file dropped on the window or named on the command line, opened as "読込" or
+    // "歌詞読込" would; refused while music plays, as those commands are.
+    void openGivenFile(const QString& path);
 
 private:
     void play(std::int32_t state);

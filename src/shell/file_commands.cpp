@@ -1,5 +1,6 @@
 #include "file_commands.h"
 
+#include "audio/playable_files.h"
 #include "file_dialogs.h"
 #include "lrc_files.h"
 #include "lyrics_loader.h"
@@ -23,8 +24,26 @@ void FileCommands::openMusicFile()
     ProgramState& state = m_files.state;
     m_files.CommonDialog1.filterIndex = MusicFilter;
     ShowOpenDialog(m_files.prompts, m_files.CommonDialog1, state);
-    if (state.SelectedPath == ErrorCancel)
+    if (state.SelectedPath != ErrorCancel)
+        openTrackAndOfferLyrics();
+}
+
+void FileCommands::openGivenFile(const QString& path)
+{
+    if (!isPlayableFileName(path)) {
+        LoadLyricsFrom(m_files, path);
         return;
+    }
+    // Where the open dialog of "読込" would have left things, had the user chosen the file there.
+    m_files.CommonDialog1.filterIndex = MusicFilter;
+    m_files.CommonDialog1.fileName = path;
+    m_files.state.SelectedPath = path;
+    openTrackAndOfferLyrics();
+}
+
+void FileCommands::openTrackAndOfferLyrics()
+{
+    ProgramState& state = m_files.state;
     state.TrackPath = state.SelectedPath;
     OpenTrack(m_files.engine, m_files.prompts, state.SelectedPath, m_track);
     // Also after "Open Error": the lyrics are offered all the same.

@@ -10,6 +10,9 @@ public:
     FileCommands(LyricsFiles files, TrackControls track);
 
     void openMusicFile();        // "読込": open a music file, then offer its lyrics
+    // A file given on the command line or dropped on the window: a track as "読込"
+    // opens the one chosen in its dialog, any other file as "歌詞読込" loads it.
+    void openGivenFile(const QString& path);
     void loadLyricsFile();       // "歌詞読込": load a lyrics file
     void SaveLyrics();           // "歌詞保存": save the sheet through the save dialog
     void SaveAndLoadLyrics();    // "再読込": save and hand the file to the engine
@@ -17,6 +20,7 @@ public:
     void exportLrc();            // "LRC 書出し": the sheet to an LRC file
 
 private:
+    void openTrackAndOfferLyrics();
     LyricsFiles m_files;
     TrackControls m_track;
     FileDialogSettings m_lrcDialog;  // the LRC dialogs' own, so the lyrics dialogs keep their settings

@@ -16,11 +16,14 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
@@ -66,6 +69,7 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     connect(menus.lrc, &QMenu::triggered, this,
             [this](QAction* item) { m_dispatcher->LrcMenu_Click(item->data().toString()); });
 
+    setAcceptDrops(true);
     Form_Load();
     m_controls.Timer2->start();
 }
@@ -140,4 +144,37 @@ void MainWindow::Cmd_TimeIn_Click()
 void MainWindow::Command1_Click()
 {
     stampStep(*m_controls.FlxGrid, m_state, m_prompts, QString());
+}
+
+namespace {
+
+// The one local file a drag carries; empty for anything else (text, several files, links).
+QString droppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return {};
+    return data->urls().first().toLocalFile();
+}
+
+}  // namespace
+
+void MainWindow::openGivenFile(const QString& path)
+{
+    m_dispatcher->openGivenFile(path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the file commands may show modal boxes.
+    QTimer::singleShot(0, this, [this, path] { openGivenFile(path); });
 }

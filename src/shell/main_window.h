@@ -27,8 +27,13 @@ public:
     // The state shared by the handlers; the file commands and the tests read it.
     ProgramState& programState() { return m_state; }
 
+    // A track named on the command line, or a file dropped on the window.
+    void openGivenFile(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void Form_Load();

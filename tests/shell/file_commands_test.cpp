@@ -5,9 +5,14 @@
 #include "record_text.h"
 #include "window_fixture.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 
+#include <array>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -227,5 +232,98 @@ INSTANTIATE_TEST_SUITE_P(
                       RunningCase{&CommandKey::SaveLyrics, EngineStopped, u"save"},
                       RunningCase{&CommandKey::SaveAndLoad, EnginePaused, u"message: %1を Save & Load しました"},
                       RunningCase{&CommandKey::SaveAndLoad, EngineStopped, u"message: %1を Save & Load しました"}));
+
+// A file dropped on the window, or named on the command line (which goes the same way).
+class GivenFileTest : public FileCommandsTest {
+protected:
+    static QMimeData* filesData(const QStringList& paths)
+    {
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data->setUrls(urls);
+        return data;
+    }
+
+    // Drags the files in and drops them; true when the window took the drag.
+    bool drop(const QStringList& paths)
+    {
+        EXPECT_TRUE(window().acceptDrops());
+        const std::unique_ptr<QMimeData> data(filesData(paths));
+        const QPoint at = window().rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &dropped);
+        QCoreApplication::processEvents();
+        return true;
+    }
+};
+
+TEST_F(GivenFileTest, ADroppedTrackOpensAndOffersItsLyricsAsOpenDoes)
+{
+    prompts.queueAnswer(AnswerYes);
+    ASSERT_TRUE(drop({music}));
+
+    EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("question: [ song.txt ] をＬＯＡＤしますか？")});
+    EXPECT_EQ(engine.callsNamed("vbmp3_open").at(0).path, music);
+    EXPECT_EQ(engine.callsNamed("vbmp3_setLyricsFile").at(0).path, lyrics);
+    EXPECT_EQ(caption(), QStringLiteral("佐藤一郎 // 秋の空"));
+    EXPECT_EQ(sheetLines(), loadedSong);
+    EXPECT_EQ(window().programState().SelectedPath, music);
+    EXPECT_EQ(window().programState().TrackPath, music);
+}
+
+TEST_F(GivenFileTest, ADroppedLyricsFileLoadsWithoutADialog)
+{
+    ASSERT_TRUE(drop({lyrics}));
+
+    EXPECT_TRUE(prompts.shown().isEmpty()) << prompts.shown().join(u'/').toStdString();
+    EXPECT_TRUE(engine.callsNamed("vbmp3_open").empty());
+    EXPECT_EQ(engine.callsNamed("vbmp3_setLyricsFile").at(0).path, lyrics);
+    EXPECT_EQ(sheetLines(), loadedSong);
+    EXPECT_EQ(window().programState().LyricsPath, lyrics);
+}
+
+TEST_F(GivenFileTest, ADropWhilePlayingIsRefusedAndChangesNothing)
+{
+    openSongWithLyrics();
+    engine.setState(EnginePlaying, 3);
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    writeCp932(other, std::array{QStringLiteral("別の歌")});
+
+    ASSERT_TRUE(drop({other}));
+
+    EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("message: ＭＰ３再生中は実行できません")});
+    EXPECT_EQ(sheetLines(), loadedSong);
+    EXPECT_EQ(window().programState().LyricsPath, lyrics);
+}
+
+TEST_F(GivenFileTest, OnlyASingleLocalFileIsTaken)
+{
+    EXPECT_FALSE(drop({music, lyrics}));
+    auto* text = new QMimeData;
+    text->setText(QStringLiteral("[00:01:00]はじめの行"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    delete text;
+    EXPECT_TRUE(engine.calls().empty());
+}
+
+TEST_F(GivenFileTest, AnUnplayableTrackGetsTheUsualMessageAndTheWindowRunsOn)
+{
+    engine.queueResult("vbmp3_open", 0);
+    prompts.queueAnswer(AnswerCancel);
+    window().openGivenFile(dir.filePath(QStringLiteral("missing.mp3")));
+
+    EXPECT_EQ(prompts.shown(), (QStringList{QStringLiteral("message: Open Error"),
+                                            QStringLiteral("question: [ missing.txt ] をＬＯＡＤしますか？")}));
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(engine.callsNamed("vbmp3_setLyricsFile").empty());
+}
 
 }  // namespace
