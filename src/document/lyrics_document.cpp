@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
-LyricsDocument::LyricsDocument(QObject* parent) : QObject(parent) {}
+LyricsDocument::LyricsDocument(QObject* parent) : QObject(parent)
+{
+    // A thousand stamps or corrections back, in well under a megabyte.
+    m_undoStack.setUndoLimit(1000);
+}
 
 LyricsDocument::~LyricsDocument()
 {

@@ -73,5 +73,8 @@ void replaceLyrics(LyricsDocument& document, ProgramState& state, LyricsContent 
     auto* step = new QUndoCommand(actionText);
     new LoadStateStep(document, state, lyricsPath, std::move(lyricLines), step);
     document.addReplaceStep(std::move(content), step);
+    // A load keeps one earlier sheet to go back to, not every one ever loaded: the
+    // history starts again from the sheet before it.
+    document.undoStack().clear();
     document.undoStack().push(step);
 }

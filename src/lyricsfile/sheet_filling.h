@@ -21,5 +21,6 @@ LyricsContent lyricsContentOf(QStringList tags, const QStringList& texts);
 // Puts `content` in the document as one undoable step named `actionText`: StampRow
 // becomes 0, LyricsPath `lyricsPath` and LyricLines the texts and one empty text
 // after them; undoing the step brings back the lines, StampRow and LyricsPath before it.
+// The steps before it are forgotten.
 void replaceLyrics(LyricsDocument& document, ProgramState& state, LyricsContent content, const QString& lyricsPath,
                    const QString& actionText);

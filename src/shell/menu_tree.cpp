@@ -50,9 +50,9 @@ EditMenu buildEditMenu(QMenuBar& menuBar)
                                        {QKeySequence(Qt::CTRL | Qt::Key_R)});
     edit->addSeparator();
     items.insertLine = addShortcutItem(*edit, "insert_line", QStringLiteral("上に空行を挿入(&I)"),
-                                       {QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+                                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert)});
     items.deleteLine = addShortcutItem(*edit, "delete_line", QStringLiteral("この行を削除(&D)"),
-                                       {QKeySequence(Qt::CTRL | Qt::Key_Delete)});
+                                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)});
     return items;
 }
 

@@ -14,8 +14,10 @@ struct EditMenu {
     QAction* muchEarlier;   // Alt+Shift+Left: 100 ms earlier
     QAction* muchLater;     // Alt+Shift+Right: 100 ms later
     QAction* replayLine;    // Ctrl+R: play from 2 s before the current line's tag
-    QAction* insertLine;    // Ctrl+Insert: an empty line above the current row
-    QAction* deleteLine;    // Ctrl+Delete: the current row's line
+    // Ctrl+Shift+Insert and Ctrl+Shift+Delete: Ctrl+Insert and Ctrl+Delete are the
+    // edit boxes' copy and delete-word keys.
+    QAction* insertLine;    // an empty line above the current row
+    QAction* deleteLine;    // the current row's line
 };
 
 // The menus the window builds.

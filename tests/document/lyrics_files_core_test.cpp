@@ -65,7 +65,7 @@ TEST_F(LyricsFilesOverDocument, UndoingALoadBringsBackTheLinesTheirFileAndEncodi
     QFile written(first);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), QByteArray("[00:01:00]\x82\xa0\r\nplain\r\n"));
-    EXPECT_EQ(document.undoStack().count(), 2);  // saving keeps the history
+    EXPECT_TRUE(document.undoStack().canRedo());  // saving keeps the history
 
     document.undoStack().redo();
     EXPECT_EQ(state.LyricsPath, second);
