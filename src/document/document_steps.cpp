@@ -1,5 +1,7 @@
 #include "document/document_steps.h"
 
+#include <utility>
+
 CursorStep::CursorStep(LyricsDocument& document, const QString& text, std::optional<CursorMove> cursor,
                        QUndoCommand* parent)
     : QUndoCommand(text, parent), m_document(document), m_cursor(cursor)
@@ -80,42 +82,26 @@ void EditCellStep::redo()
     m_done = true;
 }
 
-InsertLineStep::InsertLineStep(LyricsDocument& document, int line, const CursorMove& cursor)
-    : CursorStep(document, QStringLiteral("行の挿入"), cursor), m_line(line), m_countsLine(line <= document.lineCount())
+LineStep::LineStep(LyricsDocument& document, Kind kind, int line, const CursorMove& cursor)
+    : CursorStep(document, kind == Insert ? QStringLiteral("行の挿入") : QStringLiteral("行の削除"), cursor),
+      m_kind(kind), m_line(line),
+      // An inserted line just past the last counted one is counted too (an empty load's sheet).
+      m_countsLine(kind == Insert ? line <= document.lineCount() : line < document.lineCount())
 {
 }
 
-void InsertLineStep::apply()
+void LineStep::add()
 {
-    m_document.insertEmptyLine(m_line);
+    m_document.putLine(m_line, std::exchange(m_taken, LyricLine()));
     if (m_countsLine)
         m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() + 1));
 }
 
-void InsertLineStep::revert()
+void LineStep::take()
 {
-    m_document.takeLine(m_line);
+    m_taken = m_document.takeLine(m_line);
     if (m_countsLine)
         m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() - 1));
-}
-
-RemoveLineStep::RemoveLineStep(LyricsDocument& document, int line, const CursorMove& cursor)
-    : CursorStep(document, QStringLiteral("行の削除"), cursor), m_line(line), m_countsLine(line < document.lineCount())
-{
-}
-
-void RemoveLineStep::apply()
-{
-    m_removed = m_document.takeLine(m_line);
-    if (m_countsLine)
-        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() - 1));
-}
-
-void RemoveLineStep::revert()
-{
-    m_document.putLine(m_line, std::move(m_removed));
-    if (m_countsLine)
-        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() + 1));
 }
 
 ReplaceContentStep::ReplaceContentStep(LyricsDocument& document, LyricsContent content, QUndoCommand* parent)

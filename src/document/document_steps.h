@@ -58,31 +58,25 @@ private:
     bool m_done = false;
 };
 
-class InsertLineStep : public CursorStep {
+// An empty line inserted, or a line removed: each the other's undo. LineCount
+// follows when the line lies within it.
+class LineStep : public CursorStep {
 public:
-    InsertLineStep(LyricsDocument& document, int line, const CursorMove& cursor);
+    enum Kind { Insert, Remove };
+    LineStep(LyricsDocument& document, Kind kind, int line, const CursorMove& cursor);
 
 protected:
-    void apply() override;
-    void revert() override;
+    void apply() override { m_kind == Insert ? add() : take(); }
+    void revert() override { m_kind == Insert ? take() : add(); }
 
 private:
+    void add();
+    void take();
+
+    Kind m_kind;
     int m_line;
     bool m_countsLine;
-};
-
-class RemoveLineStep : public CursorStep {
-public:
-    RemoveLineStep(LyricsDocument& document, int line, const CursorMove& cursor);
-
-protected:
-    void apply() override;
-    void revert() override;
-
-private:
-    int m_line;
-    bool m_countsLine;
-    LyricLine m_removed;
+    LyricLine m_taken;  // the removed line while it is out
 };
 
 // Swaps the whole content: redo and undo are the same exchange.

@@ -109,7 +109,7 @@ bool LyricsDocument::insertLine(int line, const CursorMove& cursor)
 {
     if (lineRows() >= MaxLyricLines || line < 0 || line > lineRows())
         return false;
-    m_undoStack.push(new InsertLineStep(*this, line, cursor));
+    m_undoStack.push(new LineStep(*this, LineStep::Insert, line, cursor));
     return true;
 }
 
@@ -117,7 +117,7 @@ bool LyricsDocument::removeLine(int line, const CursorMove& cursor)
 {
     if (lineRows() <= 1 || line < 0 || line >= lineRows())
         return false;
-    m_undoStack.push(new RemoveLineStep(*this, line, cursor));
+    m_undoStack.push(new LineStep(*this, LineStep::Remove, line, cursor));
     return true;
 }
 
@@ -131,11 +131,6 @@ void LyricsDocument::swapContent(LyricsContent& content)
     emit contentAboutToBeReplaced();
     std::swap(m_content, content);
     emit contentReplaced();
-}
-
-void LyricsDocument::insertEmptyLine(int line)
-{
-    putLine(line, LyricLine());
 }
 
 LyricLine LyricsDocument::takeLine(int line)

@@ -106,7 +106,6 @@ public:
 
     // Without history: the steps call these.
     void swapContent(LyricsContent& content);
-    void insertEmptyLine(int line);
     LyricLine takeLine(int line);
     void putLine(int line, LyricLine content);
     void writeCell(int line, int column, const QString& text);
