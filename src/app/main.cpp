@@ -2,7 +2,7 @@
 #include "command_line.h"
 #include "control_fonts.h"
 #include "main_window.h"
-#include "qt_prompts.h"
+#include "shell/qt_prompts.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

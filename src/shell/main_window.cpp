@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "audio_engine.h"
 #include "control_fonts.h"
+#include "document/lyrics_document.h"
 #include "engine_options.h"
 #include "icon_resources.h"
 #include "lyrics_sheet.h"
@@ -54,9 +55,10 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_controls = createControls(*client, m_engine);
+    m_document = new LyricsDocument(this);
+    m_controls = createControls(*client, m_engine, *m_document);
     m_fileCommands = std::make_unique<FileCommands>(
-        LyricsFiles{m_engine, m_prompts, m_state, *m_controls.FlxGrid, m_controls.CommonDialog1},
+        LyricsFiles{m_engine, m_prompts, m_state, *m_document, m_controls.CommonDialog1},
         TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2});
     m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
         m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer, *m_controls.Cmd_TimeIn,
@@ -65,7 +67,10 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
     m_cellEditing = std::make_unique<CellEditing>(
         CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
+    m_editCommands = std::make_unique<EditCommands>(
+        EditCommands::Targets{m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer});
     connectHandlers();
+    connectEditMenu(menus);
     connect(menus.lrc, &QMenu::triggered, this,
             [this](QAction* item) { m_dispatcher->LrcMenu_Click(item->data().toString()); });
 
@@ -87,6 +92,27 @@ void MainWindow::connectHandlers()
     connect(m_controls.Grid_Txt, &QLineEdit::textChanged, this, [this] { m_cellEditing->Grid_Txt_Change(); });
     connect(m_controls.Play_timer, &QTimer::timeout, this, &MainWindow::Play_timer_Timer);
     connect(m_controls.Timer2, &QTimer::timeout, m_positionBar.get(), &PositionBar::Timer2_Timer);
+}
+
+void MainWindow::connectEditMenu(const MenuTree& menus)
+{
+    const EditMenu& edit = menus.edit;
+    QUndoStack& history = m_document->undoStack();
+    connect(edit.undo, &QAction::triggered, &history, &QUndoStack::undo);
+    connect(edit.redo, &QAction::triggered, &history, &QUndoStack::redo);
+    edit.undo->setEnabled(false);
+    edit.redo->setEnabled(false);
+    connect(&history, &QUndoStack::canUndoChanged, edit.undo, &QAction::setEnabled);
+    connect(&history, &QUndoStack::canRedoChanged, edit.redo, &QAction::setEnabled);
+    connect(m_document, &LyricsDocument::cursorRestored, this,
+            [this](int stampRow, int row) { m_editCommands->restoreCursor(stampRow, row); });
+    const std::pair<QAction*, int> nudges[] = {
+        {edit.earlier, -10}, {edit.later, 10}, {edit.muchEarlier, -100}, {edit.muchLater, 100}};
+    for (const auto& [item, ms] : nudges)
+        connect(item, &QAction::triggered, this, [this, ms = ms] { m_editCommands->nudgeTag(ms); });
+    connect(edit.replayLine, &QAction::triggered, this, [this] { m_editCommands->replayLine(); });
+    connect(edit.insertLine, &QAction::triggered, this, [this] { m_editCommands->insertLine(); });
+    connect(edit.deleteLine, &QAction::triggered, this, [this] { m_editCommands->deleteLine(); });
 }
 
 void MainWindow::Form_Load()

@@ -3,13 +3,31 @@
 class QMenu;
 class QMenuBar;
 
+class QAction;
+
+// The items of "編集(&E)"; the window connects each to its command.
+struct EditMenu {
+    QAction* undo;          // Ctrl+Z
+    QAction* redo;          // Ctrl+Y, Ctrl+Shift+Z
+    QAction* earlier;       // Alt+Left: the current line's tag 10 ms earlier
+    QAction* later;         // Alt+Right: 10 ms later
+    QAction* muchEarlier;   // Alt+Shift+Left: 100 ms earlier
+    QAction* muchLater;     // Alt+Shift+Right: 100 ms later
+    QAction* replayLine;    // Ctrl+R: play from 2 s before the current line's tag
+    // Ctrl+Shift+Insert and Ctrl+Shift+Delete: Ctrl+Insert and Ctrl+Delete are the
+    // edit boxes' copy and delete-word keys.
+    QAction* insertLine;    // an empty line above the current row
+    QAction* deleteLine;    // the current row's line
+};
+
 // The menus the window builds.
 struct MenuTree {
     QMenu* lrc;    // "LRC(&L)": its items carry their command key as data()
+    EditMenu edit;
     QMenu* popup;  // Right_Click, owned by the menu bar
 };
 
-// Builds the window's menu tree: "ファイル(&F)", "LRC(&L)" and "about(&Q)" on the menu
+// Builds the window's menu tree: "ファイル(&F)", "編集(&E)", "LRC(&L)" and "about(&Q)" on the menu
 // bar, and the popup menu Right_Click. The items of "ファイル(&F)" and of the popup
 // have no action and nothing opens the popup; the LRC items run the LRC commands
 // (import Ctrl+I, export Ctrl+E) once the window connects the menu.

@@ -1,4 +1,4 @@
-#include "qt_prompts.h"
+#include "shell/qt_prompts.h"
 
 #include <QApplication>
 #include <QDir>
