@@ -40,6 +40,10 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     addCommand(*lrc, "export_lrc", QStringLiteral("LRC 書出し(&E)..."), CommandKey::ExportLrc,
                QKeySequence(Qt::CTRL | Qt::Key_E));
 
+    QMenu* edit = menuBar.addMenu(QStringLiteral("編集(&E)"));
+    edit->setObjectName(QStringLiteral("edit"));
+    QAction* calibrate = addItem(*edit, "calibrate", QStringLiteral("タイミング補正…"));
+
     QMenu* about = menuBar.addMenu(QStringLiteral("about(&Q)"));
     about->setObjectName(QStringLiteral("about"));
 
@@ -47,5 +51,5 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     popup->setObjectName(QStringLiteral("Right_Click"));
     addItem(*popup, "add_line", QStringLiteral("行の追加"));
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
-    return {lrc, popup};
+    return {lrc, popup, calibrate};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class QAction;
 class QMenu;
 class QMenuBar;
 
@@ -7,10 +8,11 @@ class QMenuBar;
 struct MenuTree {
     QMenu* lrc;    // "LRC(&L)": its items carry their command key as data()
     QMenu* popup;  // Right_Click, owned by the menu bar
+    QAction* calibrate;  // "タイミング補正…" in "編集(&E)"
 };
 
-// Builds the window's menu tree: "ファイル(&F)", "LRC(&L)" and "about(&Q)" on the menu
-// bar, and the popup menu Right_Click. The items of "ファイル(&F)" and of the popup
+// Builds the window's menu tree: "ファイル(&F)", "LRC(&L)", "編集(&E)" and "about(&Q)" on
+// the menu bar, and the popup menu Right_Click. The items of "ファイル(&F)" and of the popup
 // have no action and nothing opens the popup; the LRC items run the LRC commands
 // (import Ctrl+I, export Ctrl+E) once the window connects the menu.
 MenuTree buildMenuTree(QMenuBar& menuBar);
