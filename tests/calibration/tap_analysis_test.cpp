@@ -76,38 +76,19 @@ TEST_P(TapAnalysisTest, PairsTapsWithClicksAndDropsTheUntrusted)
     EXPECT_EQ(strays, c.strays);
 }
 
-// Click 5 missed, click 9 tapped twice: the second tap goes, whichever came first.
-const std::vector<std::vector<double>> kMissedAndDouble = {{80}, {80}, {80}, {80}, {}, {80}, {80}, {80}, {80, 150},
-                                                           {80}};
-
+// Click 5 missed, click 9 tapped twice: the second tap goes.
+const std::vector<std::vector<double>> kMissedAndDouble = {{80}, {80}, {80}, {80}, {}, {80}, {80}, {80}, {80, 150}, {80}};
+// Fields: taps, extra taps; kept, missed, median, spread; doubles, outliers, strays.
 INSTANTIATE_TEST_SUITE_P(
     Taps, TapAnalysisTest,
     ::testing::Values(
         TapCase{"Steady", {{80}}, {}, 16, 0, 80.0, 0, 0, 0, 0},
         TapCase{"MissedClickAndDoubleTap", kMissedAndDouble, {}, 15, 1, 80.0, 0, 1, 0, 0},
-        TapCase{"DoubleTapWhoseFirstPressIsTheStrayOne",
-                {{80}, {80}, {20, 80}, {80}},
-                {},
-                16,
-                0,
-                80.0,
-                0,
-                1,
-                0,
-                0},
+        TapCase{"DoubleTapWhoseFirstPressIsTheStrayOne", {{80}, {80}, {20, 80}, {80}}, {}, 16, 0, 80.0, 0, 1, 0, 0},
         TapCase{"AheadOfTheClick", {{-30}}, {}, 16, 0, -30.0, 0, 0, 0, 0},
         TapCase{"LooseTapping", {{70}, {90}, {70}, {90}, {70}, {90}, {70}, {90}, {70}, {90}, {70}, {90}, {70}, {90}, {70}, {90}},
                 {}, 16, 0, 80.0, 10, 0, 0, 0},
-        TapCase{"LateAnswerToAMissedClick",
-                {{80}, {80}, {80}, {80}, {80}, {80}, {380}, {80}},
-                {},
-                15,
-                1,
-                80.0,
-                0,
-                0,
-                1,
-                0},
+        TapCase{"LateAnswerToAMissedClick", {{80}, {80}, {80}, {80}, {80}, {80}, {380}, {80}}, {}, 15, 1, 80.0, 0, 0, 1, 0},
         TapCase{"BluetoothDelay", {{250}}, {}, 16, 0, 250.0, 0, 0, 0, 0},
         TapCase{"PressesBeforeTheFirstAndAfterTheLastClick", {{80}}, {200, 1500 + 16 * kBeat + 100}, 16, 0, 80.0, 0, 0,
                 0, 2},

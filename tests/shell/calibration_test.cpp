@@ -1,6 +1,6 @@
 // Tap-along calibration through the window: the click on the engine's manual output,
 // the offset shown and kept, and the stamps that take it off.
-#include "audio/mp3_engine.h"
+#include "../platform/engine_render.h"
 #include "calibration_dialog.h"
 #include "click_track.h"
 #include "play_time_text.h"
@@ -54,15 +54,11 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
     Mp3Engine real(Mp3Engine::Output::Manual);
     std::vector<float> heard;  // the left channel of every frame rendered
     auto render = [&](std::int64_t frames) {
-        std::vector<float> block;
-        for (std::int64_t left = frames; left > 0;) {
-            const int count = int(std::min<std::int64_t>(left, 512));
-            block.resize(std::size_t(count) * 2);
-            real.render(block.data(), count);
-            for (int i = 0; i < count; ++i)
-                heard.push_back(block[std::size_t(i) * 2]);
-            left -= count;
-        }
+        if (frames <= 0)
+            return;
+        const engine_render::Rendered out = engine_render::renderFrames(real, int(frames), 512);
+        for (std::size_t i = 0; i < out.samples.size(); i += 2)
+            heard.push_back(out.samples[i]);
     };
     // Until the play clock says the click is heard at `ms`.
     auto renderTo = [&](double ms) {
@@ -157,16 +153,11 @@ TEST_P(OffsetShownTest, OnTheMenuItemAndTheButtonAndInEveryStamp)
 INSTANTIATE_TEST_SUITE_P(
     Offsets, OffsetShownTest,
     ::testing::Values(
-        OffsetCase{0, "タイミング補正… (0 ms)", "タイミング補正 0 ms：聞こえた位置をそのまま打刻します", 1000,
-                   "[00:01:00]"},
-        OffsetCase{35, "タイミング補正… (+35 ms)", "タイミング補正 +35 ms：聞こえた位置より 35 ms 早い時刻を打刻します",
-                   61000, "[01:00:96]"},
-        OffsetCase{35, "タイミング補正… (+35 ms)", "タイミング補正 +35 ms：聞こえた位置より 35 ms 早い時刻を打刻します", 20,
-                   "[00:00:00]"},
-        OffsetCase{-20, "タイミング補正… (-20 ms)", "タイミング補正 -20 ms：聞こえた位置より 20 ms 遅い時刻を打刻します",
-                   1000, "[00:01:02]"},
-        OffsetCase{5000, "タイミング補正… (+1000 ms)",
-                   "タイミング補正 +1000 ms：聞こえた位置より 1000 ms 早い時刻を打刻します", 1500, "[00:00:50]"}));
+        OffsetCase{0, "タイミング補正… (0 ms)", "タイミング補正 0 ms：聞こえた位置をそのまま打刻します", 1000, "[00:01:00]"},
+        OffsetCase{35, "タイミング補正… (+35 ms)", "タイミング補正 +35 ms：聞こえた位置より 35 ms 早い時刻を打刻します", 61000, "[01:00:96]"},
+        OffsetCase{35, "タイミング補正… (+35 ms)", "タイミング補正 +35 ms：聞こえた位置より 35 ms 早い時刻を打刻します", 20, "[00:00:00]"},
+        OffsetCase{-20, "タイミング補正… (-20 ms)", "タイミング補正 -20 ms：聞こえた位置より 20 ms 遅い時刻を打刻します", 1000, "[00:01:02]"},
+        OffsetCase{5000, "タイミング補正… (+1000 ms)", "タイミング補正 +1000 ms：聞こえた位置より 1000 ms 早い時刻を打刻します", 1500, "[00:00:50]"}));
 
 TEST_F(CalibrationTest, ATypedOffsetIsKeptOnOkForgottenOnCancelAndResetToZero)
 {
