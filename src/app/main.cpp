@@ -51,6 +51,7 @@ int main(int argc, char* argv[])
     Mp3Engine engine;
     QtPrompts prompts;
     MainWindow window(engine, prompts);
+    window.setCuePlayer(&engine);
     prompts.setParentWidget(&window);
     window.show();
     if (!request.trackPath.isEmpty()) {

@@ -14,11 +14,15 @@
 
 namespace {
 
-const QString BusyMessage = QStringLiteral("ＭＰ３再生中は実行できません");
 const QString UnexpectedStateMessage = QStringLiteral("設定値以外の引数が返されました。");
 const QString SearchNotice = QStringLiteral("類似する歌詞ファイルの検索を行います（予定）");
 
 }  // namespace
+
+QString busyMessage()
+{
+    return QStringLiteral("ＭＰ３再生中は実行できません");
+}
 
 CommandDispatcher::CommandDispatcher(Targets targets) : m_targets(std::move(targets)) {}
 
@@ -52,7 +56,7 @@ void CommandDispatcher::Toolbar1_ButtonClick(const QString& key)
         if (command.key != key)
             continue;
         if (command.busyRule && state == EnginePlaying) {
-            m_targets.prompts.showMessage(BusyMessage);
+            m_targets.prompts.showMessage(busyMessage());
             return;
         }
         command.run();
@@ -69,7 +73,7 @@ void CommandDispatcher::openGivenFile(const QString& path)
 {
     std::int32_t positionSeconds = 0;
     if (m_targets.engine.vbmp3_getState(positionSeconds) == EnginePlaying) {
-        m_targets.prompts.showMessage(BusyMessage);
+        m_targets.prompts.showMessage(busyMessage());
         return;
     }
     m_targets.fileCommands.openGivenFile(path);

@@ -13,6 +13,9 @@ class QTimer;
 class QWidget;
 struct ProgramState;
 
+// What a command refused while music plays says.
+QString busyMessage();
+
 // Runs the commands of the toolbar and of the LRC menu: reads the engine state once
 // per click, refuses the file, LRC and search commands while music plays, and does
 // play, pause and resume, stop, search and exit itself.

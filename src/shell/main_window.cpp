@@ -2,6 +2,7 @@
 
 #include "about_box.h"
 #include "audio_engine.h"
+#include "calibration_dialog.h"
 #include "control_fonts.h"
 #include "document/lyrics_document.h"
 #include "engine_options.h"
@@ -11,6 +12,7 @@
 #include "play_time_text.h"
 #include "prompts.h"
 #include "sheet_shaping.h"
+#include "stamp_offset.h"
 #include "stamping.h"
 #include "toolbar.h"
 #include "volume_slider.h"
@@ -28,6 +30,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
+
+#include <cstdlib>
 
 namespace {
 
@@ -73,6 +77,10 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     connectEditMenu(menus);
     connect(menus.lrc, &QMenu::triggered, this,
             [this](QAction* item) { m_dispatcher->LrcMenu_Click(item->data().toString()); });
+    m_calibrate = menus.edit.calibrate;
+    connect(m_calibrate, &QAction::triggered, this, &MainWindow::calibrateStamping);
+    m_stampOffsetMs = stamp_offset::load();
+    showStampOffset();
 
     setAcceptDrops(true);
     Form_Load();
@@ -156,6 +164,36 @@ void MainWindow::showAboutBox()
     box->exec();
 }
 
+void MainWindow::calibrateStamping()
+{
+    std::int32_t seconds = 0;
+    if (m_engine.vbmp3_getState(seconds) == EnginePlaying) {
+        m_prompts.showMessage(busyMessage());
+        return;
+    }
+    if (!m_cuePlayer) {
+        m_prompts.showMessage(QStringLiteral("この音声出力ではタイミング補正を行えません"));
+        return;
+    }
+    CalibrationDialog dialog(*m_cuePlayer, m_stampOffsetMs, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_stampOffsetMs = dialog.offsetMs();
+    stamp_offset::save(m_stampOffsetMs);
+    showStampOffset();
+}
+
+void MainWindow::showStampOffset()
+{
+    const QString offset = stamp_offset::text(m_stampOffsetMs);
+    m_calibrate->setText(QStringLiteral("タイミング補正… (%1)").arg(offset));
+    const QString effect = m_stampOffsetMs == 0 ? QStringLiteral("聞こえた位置をそのまま打刻します")
+                           : QStringLiteral("聞こえた位置より %1 ms %2時刻を打刻します")
+                                 .arg(std::abs(m_stampOffsetMs))
+                                 .arg(m_stampOffsetMs > 0 ? QStringLiteral("早い") : QStringLiteral("遅い"));
+    m_controls.Cmd_TimeIn->setToolTip(QStringLiteral("タイミング補正 %1：%2").arg(offset, effect));
+}
+
 void MainWindow::Play_timer_Timer()
 {
     m_lyricsDisplay->RefreshLyricsLabels();
@@ -164,7 +202,8 @@ void MainWindow::Play_timer_Timer()
 
 void MainWindow::Cmd_TimeIn_Click()
 {
-    stampStep(*m_controls.FlxGrid, m_state, m_prompts, u'[' + PlayTimeText(m_engine) + u']');
+    const std::int32_t ms = stamp_offset::stampMs(m_engine.vbmp3_getWinampPlayMs(), m_stampOffsetMs);
+    stampStep(*m_controls.FlxGrid, m_state, m_prompts, u'[' + playTimeTextForMs(ms) + u']');
 }
 
 void MainWindow::Command1_Click()

@@ -15,8 +15,10 @@
 #include <memory>
 
 class AudioEngine;
+class CuePlayer;
 class LyricsDocument;
 class Prompts;
+class QAction;
 struct MenuTree;
 
 // The program's one working window: builds its controls, starts and shuts down the
@@ -29,6 +31,8 @@ public:
 
     // The state shared by the handlers; the file commands and the tests read it.
     ProgramState& programState() { return m_state; }
+    // What plays the tap-along click; without one, "タイミング補正…" says it cannot.
+    void setCuePlayer(CuePlayer* player) { m_cuePlayer = player; }
 
     // A track named on the command line, or a file dropped on the window.
     void openGivenFile(const QString& path);
@@ -49,6 +53,10 @@ private:
     void Command1_Click();
     // "情報": the About box, built afresh and shown modally.
     void showAboutBox();
+    // "タイミング補正…": the calibration dialog, built when first asked for.
+    void calibrateStamping();
+    // The offset in force, on the "Time Input" button's tooltip and the menu item.
+    void showStampOffset();
 
     AudioEngine& m_engine;
     Prompts& m_prompts;
@@ -62,5 +70,8 @@ private:
     std::unique_ptr<CellEditing> m_cellEditing;
     std::unique_ptr<EditCommands> m_editCommands;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
+    CuePlayer* m_cuePlayer = nullptr;
+    QAction* m_calibrate = nullptr;
+    int m_stampOffsetMs = 0;  // taken off every stamp
     bool m_unloaded = false;
 };

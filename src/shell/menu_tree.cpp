@@ -53,6 +53,8 @@ EditMenu buildEditMenu(QMenuBar& menuBar)
                                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert)});
     items.deleteLine = addShortcutItem(*edit, "delete_line", QStringLiteral("この行を削除(&D)"),
                                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)});
+    edit->addSeparator();
+    items.calibrate = addItem(*edit, "calibrate", QStringLiteral("タイミング補正…"));
     return items;
 }
 

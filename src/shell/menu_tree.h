@@ -1,9 +1,8 @@
 #pragma once
 
+class QAction;
 class QMenu;
 class QMenuBar;
-
-class QAction;
 
 // The items of "編集(&E)"; the window connects each to its command.
 struct EditMenu {
@@ -18,6 +17,7 @@ struct EditMenu {
     // edit boxes' copy and delete-word keys.
     QAction* insertLine;    // an empty line above the current row
     QAction* deleteLine;    // the current row's line
+    QAction* calibrate;     // "タイミング補正…", its text showing the stamp offset in force
 };
 
 // The menus the window builds.

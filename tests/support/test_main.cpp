@@ -1,5 +1,8 @@
-// Shared main of every test binary: offscreen Qt, the dummy SDL audio driver.
+// Shared main of every test binary: offscreen Qt, the dummy SDL audio driver, settings
+// in a temporary folder.
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,9 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
+    // Settings the tests write go to a folder of their own, never to the user's.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -172,14 +172,9 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     std::memset(&info, 0, sizeof info);
     std::lock_guard lock(m_mutex);
     closeTrackLocked();
-    auto decoder = std::make_unique<Mp3Decoder>();
-    if (!decoder->open(path, m_settings.readBufferKb * 1024))
+    Mp3Decoder::Info stream;
+    if (!openTrackLocked(path, stream))
         return 0;
-    const Mp3Decoder::Info stream = decoder->info();
-    decoder->indexInBackground();
-    installSourceLocked(std::move(decoder));
-    m_trackPath = path;
-    m_trackInfo = stream;
     record_text::store(info.format, stream.formatName);
     record_text::store(info.mode, stream.modeName);
     info.sampleRate = stream.sampleRate;
@@ -189,6 +184,19 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     return 1;
 }
 
+bool Mp3Engine::openTrackLocked(const QString& path, Mp3Decoder::Info& stream)
+{
+    auto decoder = std::make_unique<Mp3Decoder>();
+    if (!decoder->open(path, m_settings.readBufferKb * 1024))
+        return false;
+    stream = decoder->info();
+    decoder->indexInBackground();
+    installSourceLocked(std::move(decoder));
+    m_trackPath = path;
+    m_trackInfo = stream;
+    return true;
+}
+
 std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
 {
     std::lock_guard lock(m_mutex);
@@ -196,6 +204,51 @@ std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
     if (!source || source->sampleRate() <= 0)
         return 0;
     return installSourceLocked(std::move(source));
+}
+
+bool Mp3Engine::startCue(std::unique_ptr<Decoder> sound)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        const TimePoint time = now();
+        settleLocked(time);
+        std::optional<SetAside> track = m_setAside;
+        if (!m_cueOpen && !m_trackPath.isEmpty())
+            track = SetAside{m_trackPath, m_state == EngineStopped ? EngineStopped : EnginePaused, positionLocked(time)};
+        closeTrackLocked();
+        m_setAside = track;
+        if (!sound || sound->sampleRate() <= 0)
+            return false;
+        installSourceLocked(std::move(sound));
+        m_cueOpen = true;
+    }
+    return vbmp3_play() == 1;
+}
+
+std::optional<double> Mp3Engine::cueHeardMs()
+{
+    std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    settleLocked(time);
+    if (!m_cueOpen || m_state != EnginePlaying)
+        return std::nullopt;
+    return double(positionLocked(time)) * 1000.0 / m_sourceRate;
+}
+
+void Mp3Engine::endCue()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_cueOpen && !m_setAside)
+        return;
+    const std::optional<SetAside> track = m_setAside;
+    closeTrackLocked();
+    Mp3Decoder::Info stream;
+    if (!track || !openTrackLocked(track->path, stream))
+        return;
+    if (track->state == EnginePaused)
+        pauseAtLocked(track->frame);
+    else if (track->frame > 0)
+        startGenerationLocked(track->frame, false);
 }
 
 std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& tags, TrackDetailRecord& detail,
@@ -443,6 +496,8 @@ void Mp3Engine::closeTrackLocked()
         m_pipeline->decodeAhead.setSource(nullptr);
         m_suspendPending = m_device != nullptr;
     }
+    m_cueOpen = false;
+    m_setAside.reset();
     m_trackPath.clear();
     m_trackInfo.reset();
     m_sourceRate = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio_engine.h"
+#include "cue_player.h"
 #include "decoder.h"
 #include "lyrics_timer.h"
 #include "mp3_decoder.h"
@@ -53,7 +54,10 @@
 // delay-locked loop. When the device or the server goes away while playing, the engine
 // pauses at the position heard and says so on standard error; the next play opens the
 // output again.
-class Mp3Engine final : public AudioEngine {
+//
+// A cue (CuePlayer) plays in the track's place; the track comes back when it ends, opened
+// again from its file (a source of openSource() cannot come back).
+class Mp3Engine final : public AudioEngine, public CuePlayer {
 public:
     enum class Output { Device, Manual, ManualRealTime };
     // Where a Device engine plays: a sound server when one answers (unless
@@ -96,6 +100,10 @@ public:
     // Opens a source of the program's own (a generated sound) as a track; 0 for nullptr.
     std::int32_t openSource(std::unique_ptr<Decoder> source);
 
+    bool startCue(std::unique_ptr<Decoder> sound) override;
+    std::optional<double> cueHeardMs() override;
+    void endCue() override;
+
     // Manual outputs: fills `frames` output frames, silence where the track gives none;
     // returns how many came from the track. Every frame rendered counts as heard at once.
     int render(float* stereo, int frames);
@@ -122,6 +130,7 @@ private:
     void ensurePipelineLocked();
     std::int32_t installSourceLocked(std::unique_ptr<Decoder> source);
     void closeTrackLocked();
+    bool openTrackLocked(const QString& path, Mp3Decoder::Info& stream);
     bool ensureOutputLocked(int rate, int bufferFrames);
     void startGenerationLocked(std::int64_t frame, bool running);
     std::int64_t positionLocked(TimePoint time);
@@ -153,6 +162,14 @@ private:
     std::int64_t m_position = 0;  // where playback starts, or stands while not playing
     std::int64_t m_reported = 0;  // the furthest position reported while playing
     bool m_suspendPending = false;
+    // The track a cue plays in place of, and how it stood.
+    struct SetAside {
+        QString path;
+        EngineState state;
+        std::int64_t frame;
+    };
+    std::optional<SetAside> m_setAside;
+    bool m_cueOpen = false;
     std::int32_t m_volumeLeft = 100;
     std::int32_t m_volumeRight = 100;
 };
