@@ -42,6 +42,8 @@ void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPat
     TrackOpenRecord info{};
     if (engine.vbmp3_open(SelectedPath, info) == 0) {
         prompts.showMessage(QStringLiteral("Open Error"));
+        if (const QString reason = engine.openErrorString(); !reason.isEmpty())
+            prompts.showMessage(reason);
         return;
     }
     ShowTrackCaption(engine, SelectedPath, controls.window);
