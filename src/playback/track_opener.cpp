@@ -6,6 +6,7 @@
 #include "prompts.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -31,6 +32,18 @@ QString totalTimeText(std::int32_t TrackSeconds)
 {
     return QStringLiteral("Time ") + atLeastTwoDigits(TrackSeconds / 60) + u':' +
            atLeastTwoDigits(TrackSeconds % 60) + QStringLiteral(":00");
+}
+
+// The extensions, after the last dot and compared case-sensitively as "mp3" is, of the
+// formats whose title and artist come in the tag record.
+bool hasTaggedExtension(const QString& path)
+{
+    static const QStringList extensions = {
+        QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
+        QStringLiteral("m4a"),  QStringLiteral("mp4"), QStringLiteral("wav"),
+    };
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot >= 0 && extensions.contains(path.mid(dot + 1));
 }
 
 }  // namespace
@@ -64,7 +77,7 @@ void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget&
 
     const QString ending = SelectedPath.right(3);
     QString caption;
-    if (ending == QStringLiteral("mp3"))
+    if (ending == QStringLiteral("mp3") || hasTaggedExtension(SelectedPath))
         caption = fieldText(tags.artist) + QStringLiteral(" // ") + fieldText(tags.title);
     else if (ending == QStringLiteral("rmp"))
         caption = fieldText(texts.texts[1]) + QStringLiteral(" // ") + fieldText(texts.texts[0]);
