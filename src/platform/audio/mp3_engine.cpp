@@ -204,6 +204,21 @@ QString Mp3Engine::openErrorString() const
     return m_openError;
 }
 
+std::int32_t Mp3Engine::setPlaybackSpeed(std::int32_t percent)
+{
+    if (percent < 50 || percent > 100)
+        return 0;
+    std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    settleLocked(time);
+    if (percent == m_speedPercent)
+        return 1;
+    m_speedPercent = percent;
+    if (m_pipeline && m_sourceRate > 0)
+        startGenerationLocked(positionLocked(time), m_state == EnginePlaying);
+    return 1;
+}
+
 std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
 {
     std::lock_guard lock(m_mutex);
@@ -496,7 +511,7 @@ void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
     ++m_generation;
     m_position = frame;
     m_reported = frame;
-    m_pipeline->decodeAhead.start(m_generation, frame, m_rate);
+    m_pipeline->decodeAhead.start(m_generation, frame, m_rate, m_speedPercent / 100.0);
     if (running)
         m_pipeline->decodeAhead.play();
     m_pipeline->voice.setTarget(m_generation, running);

@@ -94,6 +94,8 @@ public:
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
     QString openErrorString() const override;
+    // Takes effect at once, from the frame being heard, as a seek there would.
+    std::int32_t setPlaybackSpeed(std::int32_t percent) override;
 
     // Opens a source of the program's own (a generated sound) as a track; 0 for nullptr.
     std::int32_t openSource(std::unique_ptr<Decoder> source);
@@ -147,6 +149,7 @@ private:
     QString m_trackPath;
     std::optional<Mp3Decoder::Info> m_trackInfo;
     QString m_openError;
+    std::int32_t m_speedPercent = 100;
     int m_sourceRate = 0;
     std::int64_t m_lengthFrames = 0;
     PlaybackSettings m_settings;
