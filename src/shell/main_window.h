@@ -4,12 +4,14 @@
 #include "command_dispatcher.h"
 #include "file_commands.h"
 #include "lyrics_labels.h"
+#include "playback_speed.h"
 #include "position_bar.h"
 #include "program_state.h"
 #include "window_controls.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSettings>
 
 #include <memory>
 
@@ -40,6 +42,9 @@ private:
     void Command1_Click();
     // "情報": the About box, built afresh and shown modally.
     void showAboutBox();
+    // A "速度" menu item: a percent, or -1 / +1 for a step slower / faster.
+    void Speed_Click(QAction* item);
+    void showSpeed();
 
     AudioEngine& m_engine;
     Prompts& m_prompts;
@@ -50,6 +55,10 @@ private:
     std::unique_ptr<LyricsDisplay> m_lyricsDisplay;
     std::unique_ptr<PositionBar> m_positionBar;
     std::unique_ptr<CellEditing> m_cellEditing;
+    // The user's settings (the speed): ~/.config/Lyricue/Lyricue.conf on Linux.
+    QSettings m_settings{QStringLiteral("Lyricue"), QStringLiteral("Lyricue")};
+    std::unique_ptr<PlaybackSpeed> m_speed;
+    QMenu* m_speedMenu = nullptr;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     bool m_unloaded = false;
 };

@@ -1,5 +1,8 @@
-// Shared main of every test binary: offscreen Qt, the dummy SDL audio driver.
+// Shared main of every test binary: offscreen Qt, the dummy SDL audio driver, settings
+// in a temporary folder.
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,9 @@ int main(int argc, char** argv)
         if (!qEnvironmentVariableIsSet(name))
             qputenv(name, value);
     }
+    // The settings the program keeps go to a folder of this run's own, never the user's.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
     ::testing::InitGoogleTest(&argc, argv);
