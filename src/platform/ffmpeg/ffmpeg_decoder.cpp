@@ -284,15 +284,19 @@ bool FfmpegDecoder::land(std::int64_t frame)
 bool FfmpegDecoder::seek(std::int64_t frame)
 {
     frame = std::clamp<std::int64_t>(frame, 0, m_length);
+    m_cutShort = false;
     return land(frame);
 }
 
 int FfmpegDecoder::read(float* stereo, int frames)
 {
     int done = 0;
-    while (done < frames && m_position < m_length) {
-        if (pendingFrames() <= 0 && !decodeNext())
+    while (done < frames && m_position < m_length && !m_cutShort) {
+        // A stream damaged past repair ends there, as a cut file does, until a seek.
+        if (pendingFrames() <= 0 && !decodeNext()) {
+            m_cutShort = true;
             break;
+        }
         const std::int64_t take = std::min<std::int64_t>({pendingFrames(), frames - done, m_length - m_position});
         std::memcpy(stereo + std::size_t(done) * 2, &m_pending[m_pendingRead * 2], std::size_t(take) * 2 * sizeof(float));
         m_pendingRead += std::size_t(take);

@@ -33,6 +33,8 @@ public:
     // Lands on the frame asked for where the stream's timestamps are exact; see
     // docs/performance.md for what each format gives.
     bool seek(std::int64_t frame) override;
+    // Fewer frames than asked only at the end, or where a damaged stream stops decoding
+    // before it; after that, nothing until a seek.
     int read(float* stereo, int frames) override;
 
 private:
@@ -69,6 +71,7 @@ private:
     bool m_trustPts = false;  // frames are placed by their timestamps (from a seek to its landing)
     std::int64_t m_nextFrame = 0;  // where the next decoded frame starts
     bool m_demuxerDone = false;
+    bool m_cutShort = false;  // decoding stopped before the length: reads give nothing
     bool m_decoderDone = false;
     std::vector<float> m_converted;  // interleaved in the stream's channels
     std::vector<float> m_pending;    // decoded stereo frames not read yet
