@@ -258,12 +258,13 @@ bool FfmpegDecoder::decodeUpTo(std::int64_t frame)
         if (end > frame) {
             if (m_pendingStart < frame)
                 m_pendingRead = std::size_t(frame - m_pendingStart);
-            m_position = std::max(m_pendingStart, frame);
+            // A damaged stream's timestamps may place it past the end.
+            m_position = std::clamp<std::int64_t>(std::max(m_pendingStart, frame), 0, m_length);
             m_trustPts = false;
             return true;
         }
     }
-    m_position = std::min(m_nextFrame, m_length);
+    m_position = std::clamp<std::int64_t>(m_nextFrame, 0, m_length);
     return !first;
 }
 
