@@ -14,6 +14,7 @@
 #include "audio/sdl_output.h"
 #include "audio/stream_layout.h"
 #include "generated_sources.h"
+#include "format_bench.h"
 #include "server_bench.h"
 
 #include <QCoreApplication>
@@ -519,8 +520,9 @@ int main(int argc, char** argv)
                 "  200 seeks from 1 s after the open: median %.2f ms, largest %.2f ms  (largest < 20 ms: %s)\n\n",
                 tracks320.seconds / 60, seeks.first, seeks.median, seeks.largest, verdict(seeksMet));
 
+    const bool formatsMet = format_bench::run(noise, tracks.withXing, folder.path());
     const bool serversMet = server_bench::run();
     const bool allMet = xing.engineMs < 5 && plain.engineMs < 250 && decoder > 500 && clockMet && scriptedMet
-        && seeksMet && serversMet;
+        && seeksMet && formatsMet && serversMet;
     return allMet ? 0 : 2;
 }

@@ -12,12 +12,13 @@ lyricue_install_missing clang-14 libclang-rt-14-dev
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(text_codec_fuzz lyrics_lines_fuzz lrc_fuzz lyrics_timer_fuzz track_open_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(text_codec_fuzz lyrics_lines_fuzz lrc_fuzz lyrics_timer_fuzz track_open_fuzz ffmpeg_open_fuzz)
 
 # Seed files for a target, from the committed test fixtures.
 seeds_for() {
   case "$1" in
     track_open_fuzz) ls tests/data/*.mp3 tests/data/*.rmp ;;
+    ffmpeg_open_fuzz) ls tests/data/noise*.* ;;
     *) ls tests/data/*.txt ;;
   esac
 }

@@ -116,4 +116,15 @@ public:
     virtual std::int32_t vbmp3_getVersion() = 0;
     virtual std::int32_t vbmp3_stopCallback() = 0;
     virtual std::int32_t vbmp3_free() = 0;
+
+    // Why the last vbmp3_open refused its file, in Japanese, where the engine can say
+    // more than "Open Error" (a missing library); empty otherwise.
+    virtual QString openErrorString() const { return {}; }
+    // Plays at `percent` of the normal speed (50 to 100) with the pitch kept; positions
+    // stay in track time. 0 when the engine cannot, or for a percent out of range.
+    virtual std::int32_t setPlaybackSpeed(std::int32_t percent)
+    {
+        (void)percent;
+        return 0;
+    }
 };

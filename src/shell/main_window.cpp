@@ -81,6 +81,15 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     connect(m_calibrate, &QAction::triggered, this, &MainWindow::calibrateStamping);
     m_stampOffsetMs = stamp_offset::load();
     showStampOffset();
+    m_speed = std::make_unique<PlaybackSpeed>(m_engine, m_settings);
+    m_speedMenu = menus.speed;
+    connect(menus.speed, &QMenu::triggered, this, &MainWindow::Speed_Click);
+    // Whoever sets the caption (a track's tags), the speed stays shown after it.
+    connect(this, &QWidget::windowTitleChanged, this, [this](const QString& title) {
+        const QString shown = m_speed->captionWithSpeed(title);
+        if (shown != title)
+            setWindowTitle(shown);
+    });
 
     setAcceptDrops(true);
     Form_Load();
@@ -131,9 +140,32 @@ void MainWindow::Form_Load()
     ApplyEngineOptions(m_engine, m_prompts);
     ApplyDecodeOptions(m_engine, m_prompts);
     m_controls.Slider1->setUpFromEngine();
+    m_speed->restore();
+    showSpeed();
     // Room for 2 x 2 texts; the first lyrics load replaces it with its own lines.
     m_state.LyricLines = QStringList(4, QString());
     m_controls.Slider1->setFocus();  // the first control in tab order that takes the focus
+}
+
+void MainWindow::Speed_Click(QAction* item)
+{
+    const int value = item->data().toInt();
+    if (value == -1)
+        m_speed->slower();
+    else if (value == 1)
+        m_speed->faster();
+    else
+        m_speed->choose(value);
+    showSpeed();
+}
+
+void MainWindow::showSpeed()
+{
+    for (QAction* item : m_speedMenu->actions()) {
+        if (item->isCheckable())
+            item->setChecked(item->data().toInt() == m_speed->percent());
+    }
+    setWindowTitle(m_speed->captionWithSpeed(windowTitle()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -5,12 +5,14 @@
 #include "document/program_state.h"
 #include "file_commands.h"
 #include "lyrics_labels.h"
+#include "playback_speed.h"
 #include "position_bar.h"
 #include "shell/edit_commands.h"
 #include "window_controls.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSettings>
 
 #include <memory>
 
@@ -57,6 +59,9 @@ private:
     void calibrateStamping();
     // The offset in force, on the "Time Input" button's tooltip and the menu item.
     void showStampOffset();
+    // A "速度" menu item: a percent, or -1 / +1 for a step slower / faster.
+    void Speed_Click(QAction* item);
+    void showSpeed();
 
     AudioEngine& m_engine;
     Prompts& m_prompts;
@@ -69,6 +74,10 @@ private:
     std::unique_ptr<PositionBar> m_positionBar;
     std::unique_ptr<CellEditing> m_cellEditing;
     std::unique_ptr<EditCommands> m_editCommands;
+    // The user's settings (the speed): ~/.config/Lyricue/Lyricue.conf on Linux.
+    QSettings m_settings{QStringLiteral("Lyricue"), QStringLiteral("Lyricue")};
+    std::unique_ptr<PlaybackSpeed> m_speed;
+    QMenu* m_speedMenu = nullptr;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     CuePlayer* m_cuePlayer = nullptr;
     QAction* m_calibrate = nullptr;

@@ -3,6 +3,7 @@
 #include "command_keys.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -78,6 +79,24 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     addCommand(*lrc, "export_lrc", QStringLiteral("LRC 書出し(&E)..."), CommandKey::ExportLrc,
                QKeySequence(Qt::CTRL | Qt::Key_E));
 
+    QMenu* speed = menuBar.addMenu(QStringLiteral("速度(&S)"));
+    speed->setObjectName(QStringLiteral("speed"));
+    QAction* slower = addItem(*speed, "speed_slower", QStringLiteral("遅く(&D)"));
+    slower->setData(-1);
+    slower->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    QAction* faster = addItem(*speed, "speed_faster", QStringLiteral("速く(&U)"));
+    faster->setData(1);
+    faster->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    speed->addSeparator();
+    auto* percents = new QActionGroup(speed);
+    for (const int percent : {50, 60, 70, 80, 90, 100}) {
+        QAction* item = addItem(*speed, "speed_percent", QStringLiteral("%1 %").arg(percent));
+        item->setData(percent);
+        item->setCheckable(true);
+        item->setChecked(percent == 100);
+        percents->addAction(item);
+    }
+
     QMenu* about = menuBar.addMenu(QStringLiteral("about(&Q)"));
     about->setObjectName(QStringLiteral("about"));
 
@@ -85,5 +104,5 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     popup->setObjectName(QStringLiteral("Right_Click"));
     addItem(*popup, "add_line", QStringLiteral("行の追加"));
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
-    return {lrc, edit, popup};
+    return {lrc, edit, speed, popup};
 }

@@ -227,6 +227,7 @@ TEST_F(MainWindowTest, MenusHoldTheTreeAndDoNothing)
     for (QAction* menu : bar->actions())
         titles << menu->text();
     EXPECT_EQ(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("LRC(&L)"),
+                                   QStringLiteral("速度(&S)"),
                                    QStringLiteral("about(&Q)")}));
 
     const auto* file = window().findChild<QMenu*>(QStringLiteral("cmn_file"));

@@ -52,6 +52,24 @@ float ClickSource::sampleAt(std::int64_t frame) const
     return frame >= m_firstClick && (frame - m_firstClick) % m_every == 0 ? 0.8f : 0.0f;
 }
 
+BurstSource::BurstSource(int sampleRate, double seconds, std::int64_t firstBurst, std::int64_t every)
+    : GeneratedSource(sampleRate, seconds)
+    , m_firstBurst(firstBurst)
+    , m_every(every)
+    , m_rate(sampleRate)
+{
+}
+
+float BurstSource::sampleAt(std::int64_t frame) const
+{
+    if (frame < m_firstBurst)
+        return 0.0f;
+    const std::int64_t into = (frame - m_firstBurst) % m_every;
+    if (into >= m_rate / 100)
+        return 0.0f;
+    return 0.8f * float(std::sin(2 * M_PI * 1000.0 * double(into) / m_rate));
+}
+
 StallingSource::StallingSource(std::unique_ptr<Decoder> source, int stallAt, std::chrono::milliseconds stall)
     : m_source(std::move(source))
     , m_stallAt(stallAt)

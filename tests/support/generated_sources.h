@@ -45,6 +45,19 @@ private:
     std::int64_t m_every;
 };
 
+// Silence with bursts of a 1 kHz tone, 10 ms long and 0.8 at their loudest, that start
+// at known frames: onsets, as a drum or a sung syllable has, whose place a listener hears.
+class BurstSource final : public GeneratedSource {
+public:
+    BurstSource(int sampleRate, double seconds, std::int64_t firstBurst, std::int64_t every);
+    float sampleAt(std::int64_t frame) const override;
+
+private:
+    std::int64_t m_firstBurst;
+    std::int64_t m_every;
+    int m_rate;
+};
+
 // Another source that stops for a while on its `stallAt`-th read, as a cold disk or a
 // network folder would.
 class StallingSource final : public Decoder {

@@ -15,7 +15,7 @@ const char* const EngineFunctions[] = {
     "vbmp3_setVolume", "vbmp3_close", "vbmp3_open", "vbmp3_getFileInfo2",
     "vbmp3_getState", "vbmp3_play", "vbmp3_pause", "vbmp3_restart",
     "vbmp3_stop", "vbmp3_seek", "vbmp3_getWinampPlayMs", "vbmp3_setLyricsFile",
-    "vbmp3_getLyrics", "vbmp3_getVersion", "vbmp3_stopCallback", "vbmp3_free",
+    "vbmp3_getLyrics", "vbmp3_getVersion", "vbmp3_stopCallback", "vbmp3_free", "setPlaybackSpeed",
 };
 
 // These answer with the engine's state, not with a result.
@@ -283,4 +283,9 @@ std::int32_t RecordingEngine::vbmp3_stopCallback()
 std::int32_t RecordingEngine::vbmp3_free()
 {
     return record("vbmp3_free");
+}
+
+std::int32_t RecordingEngine::setPlaybackSpeed(std::int32_t percent)
+{
+    return record("setPlaybackSpeed", {percent});
 }

@@ -97,6 +97,7 @@ public:
     std::int32_t vbmp3_getVersion() override;
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
+    std::int32_t setPlaybackSpeed(std::int32_t percent) override;
 
 private:
     // Logs the call and returns its scripted result.

@@ -1,7 +1,7 @@
 // Shared main of every test binary: offscreen Qt, the dummy SDL audio driver, settings
 // in a temporary folder.
 #include <QApplication>
-#include <QSettings>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,11 +15,11 @@ int main(int argc, char** argv)
         if (!qEnvironmentVariableIsSet(name))
             qputenv(name, value);
     }
+    // The settings the program keeps go to a folder of this run's own, never the user's.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
-    // Settings the tests write go to a folder of their own, never to the user's.
-    const QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

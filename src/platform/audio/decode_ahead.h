@@ -3,6 +3,7 @@
 #include "decoder.h"
 #include "frame_ring.h"
 #include "rate_converter.h"
+#include "time_stretcher.h"
 
 #include <atomic>
 #include <chrono>
@@ -36,9 +37,11 @@ public:
     // The source to decode from the next start on (nullptr: none); the thread owns it.
     void setSource(std::unique_ptr<Decoder> source);
     // Fills the ring with the frames of `generation`: the source's frames from `frame` on
-    // at `outputRate`, then the end mark. Until play() only kPrefillSeconds of them, so
-    // that a pause, seek or stop leaves room for the next start.
-    void start(std::uint32_t generation, std::int64_t frame, int outputRate);
+    // at `outputRate`, played at `speed` (below 1: slower, the pitch kept, each frame in
+    // the ring tagged with the source frame it carries), then the end mark. Until play()
+    // only kPrefillSeconds of them, so that a pause, seek or stop leaves room for the
+    // next start.
+    void start(std::uint32_t generation, std::int64_t frame, int outputRate, double speed = 1.0);
     // The frames are being played: keep kAheadSeconds of them ready.
     void play();
     // Stops filling.
@@ -59,6 +62,7 @@ private:
         std::uint32_t generation;
         std::int64_t frame;
         int outputRate;
+        double speed;
         std::chrono::steady_clock::time_point askedAt;
     };
 
@@ -67,6 +71,8 @@ private:
     // Decodes one chunk into the ring; false once the source has ended.
     bool fillChunk();
     int fillTarget() const;
+    // The source's frames from the start on, through the stretcher when there is one.
+    int readStretched(float* stereo, int frames);
     bool wantsMore();
 
     FrameRing& m_ring;
@@ -97,6 +103,13 @@ private:
     bool m_inputDone = false;
     std::vector<float> m_chunk;
     std::vector<float> m_input;
+    std::unique_ptr<TimeStretcher> m_stretcher;  // only while a speed below 1 plays
+    int m_stretcherRate = 0;
+    double m_speed = 1.0;
+    std::int64_t m_streamFrom = 0;  // the source frame the generation starts at
+    std::int64_t m_streamOut = 0;   // frames readStretched() has given since
+    bool m_stretchInputDone = false;
+    std::vector<float> m_stretchInput;
 
     std::thread m_thread;  // last, so that it starts after everything above exists
 };

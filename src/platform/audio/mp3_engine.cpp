@@ -1,6 +1,7 @@
 #include "mp3_engine.h"
 
 #include "decode_ahead.h"
+#include "decoder_factory.h"
 #include "frame_ring.h"
 #include "pulse_output.h"
 #include "record_text.h"
@@ -172,29 +173,59 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     std::memset(&info, 0, sizeof info);
     std::lock_guard lock(m_mutex);
     closeTrackLocked();
-    Mp3Decoder::Info stream;
-    if (!openTrackLocked(path, stream))
-        return 0;
-    record_text::store(info.format, stream.formatName);
-    record_text::store(info.mode, stream.modeName);
-    info.sampleRate = stream.sampleRate;
-    info.channels = stream.channels;
-    info.bitRateKbps = stream.bitRateKbps;
-    info.lengthSeconds = clampToInt32(stream.lengthFrames / stream.sampleRate);
-    return 1;
+    m_openError.clear();
+    return openTrackLocked(path, &info) ? 1 : 0;
 }
 
-bool Mp3Engine::openTrackLocked(const QString& path, Mp3Decoder::Info& stream)
+bool Mp3Engine::openTrackLocked(const QString& path, TrackOpenRecord* info)
 {
-    auto decoder = std::make_unique<Mp3Decoder>();
-    if (!decoder->open(path, m_settings.readBufferKb * 1024))
+    ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, m_settings.readBufferKb * 1024);
+    if (!opened.ok()) {
+        // mpg123's refusal says no more than "Open Error" does.
+        if (isFfmpegContainer(path))
+            m_openError = opened.errorString();
         return false;
-    stream = decoder->info();
-    decoder->indexInBackground();
+    }
+    std::unique_ptr<Decoder> decoder = std::move(opened).value();
+    std::optional<Mp3Decoder::Info> stream;
+    if (auto* mp3 = dynamic_cast<Mp3Decoder*>(decoder.get())) {
+        stream = mp3->info();
+        mp3->indexInBackground();
+        if (info) {
+            record_text::store(info->format, stream->formatName);
+            record_text::store(info->mode, stream->modeName);
+            info->channels = stream->channels;
+            info->bitRateKbps = stream->bitRateKbps;
+        }
+    }
+    if (info) {
+        info->sampleRate = decoder->sampleRate();
+        info->lengthSeconds = clampToInt32(decoder->lengthFrames() / decoder->sampleRate());
+    }
     installSourceLocked(std::move(decoder));
     m_trackPath = path;
     m_trackInfo = stream;
     return true;
+}
+
+QString Mp3Engine::openErrorString() const
+{
+    return m_openError;
+}
+
+std::int32_t Mp3Engine::setPlaybackSpeed(std::int32_t percent)
+{
+    if (percent < 50 || percent > 100)
+        return 0;
+    std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    settleLocked(time);
+    if (percent == m_speedPercent)
+        return 1;
+    m_speedPercent = percent;
+    if (m_pipeline && m_sourceRate > 0)
+        startGenerationLocked(positionLocked(time), m_state == EnginePlaying);
+    return 1;
 }
 
 std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
@@ -242,8 +273,7 @@ void Mp3Engine::endCue()
         return;
     const std::optional<SetAside> track = m_setAside;
     closeTrackLocked();
-    Mp3Decoder::Info stream;
-    if (!track || !openTrackLocked(track->path, stream))
+    if (!track || !openTrackLocked(track->path, nullptr))
         return;
     if (track->state == EnginePaused)
         pauseAtLocked(track->frame);
@@ -263,6 +293,8 @@ std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& 
             return 1;
         }
     }
+    if (isFfmpegContainer(path))
+        return tagsRead ? 1 : 0;
     Mp3Decoder probe;
     if (probe.open(path, 64 * 1024)) {
         fillDetail(probe.info(), detail);
@@ -534,7 +566,7 @@ void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
     ++m_generation;
     m_position = frame;
     m_reported = frame;
-    m_pipeline->decodeAhead.start(m_generation, frame, m_rate);
+    m_pipeline->decodeAhead.start(m_generation, frame, m_rate, m_speedPercent / 100.0);
     if (running)
         m_pipeline->decodeAhead.play();
     m_pipeline->voice.setTarget(m_generation, running);

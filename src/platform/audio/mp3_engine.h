@@ -19,7 +19,8 @@
 #include <mutex>
 #include <optional>
 
-// The real audio engine: MP3 and RMP tracks decoded with mpg123, or any other Decoder,
+// The real audio engine: MP3 and RMP tracks decoded with mpg123, FLAC, Ogg Vorbis and Opus,
+// AAC in MP4 and WAV with the FFmpeg module (openDecoderFor), or any other Decoder,
 // played through a sound server (PulseAudio, or PipeWire's server of the same protocol)
 // or SDL2.
 //
@@ -96,6 +97,9 @@ public:
     std::int32_t vbmp3_getVersion() override;
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
+    QString openErrorString() const override;
+    // Takes effect at once, from the frame being heard, as a seek there would.
+    std::int32_t setPlaybackSpeed(std::int32_t percent) override;
 
     // Opens a source of the program's own (a generated sound) as a track; 0 for nullptr.
     std::int32_t openSource(std::unique_ptr<Decoder> source);
@@ -130,7 +134,7 @@ private:
     void ensurePipelineLocked();
     std::int32_t installSourceLocked(std::unique_ptr<Decoder> source);
     void closeTrackLocked();
-    bool openTrackLocked(const QString& path, Mp3Decoder::Info& stream);
+    bool openTrackLocked(const QString& path, TrackOpenRecord* info);
     bool ensureOutputLocked(int rate, int bufferFrames);
     void startGenerationLocked(std::int64_t frame, bool running);
     std::int64_t positionLocked(TimePoint time);
@@ -153,6 +157,8 @@ private:
     bool m_deviceIsServer = false;
     QString m_trackPath;
     std::optional<Mp3Decoder::Info> m_trackInfo;
+    QString m_openError;
+    std::int32_t m_speedPercent = 100;
     int m_sourceRate = 0;
     std::int64_t m_lengthFrames = 0;
     PlaybackSettings m_settings;

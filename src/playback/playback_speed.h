@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class AudioEngine;
+class QSettings;
+
+// The playing speed the user chose (50 to 100 %, the pitch kept): sent to the engine,
+// kept in the settings between runs, and shown after the window caption.
+class PlaybackSpeed {
+public:
+    static constexpr std::array<int, 6> kPercents = {50, 60, 70, 80, 90, 100};
+
+    PlaybackSpeed(AudioEngine& engine, QSettings& settings);
+
+    int percent() const { return m_percent; }
+    // Sends the kept speed to the engine at start-up; nothing for 100 %, the engine's own.
+    void restore();
+    // One of kPercents; false, with nothing changed, when the engine refuses it.
+    bool choose(int percent);
+    // The next step down or up, staying at the ends.
+    void slower();
+    void faster();
+
+    // `caption` with what follows it for this speed ("  [速度 80%]"; nothing at 100 %),
+    // in place of any such ending it already has.
+    QString captionWithSpeed(const QString& caption) const;
+
+private:
+    AudioEngine& m_engine;
+    QSettings& m_settings;
+    int m_percent = 100;
+};
