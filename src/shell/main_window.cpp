@@ -234,7 +234,9 @@ void MainWindow::Play_timer_Timer()
 
 void MainWindow::Cmd_TimeIn_Click()
 {
-    const std::int32_t ms = stamp_offset::stampMs(m_engine.vbmp3_getWinampPlayMs(), m_stampOffsetMs);
+    // The offset is the user's delay in wall time; slowed down, the track moves on less meanwhile.
+    const int offsetInTrackMs = m_stampOffsetMs * m_speed->percent() / 100;
+    const std::int32_t ms = stamp_offset::stampMs(m_engine.vbmp3_getWinampPlayMs(), offsetInTrackMs);
     stampStep(*m_controls.FlxGrid, m_state, m_prompts, u'[' + playTimeTextForMs(ms) + u']');
 }
 

@@ -159,6 +159,19 @@ INSTANTIATE_TEST_SUITE_P(
         OffsetCase{-20, "タイミング補正… (-20 ms)", "タイミング補正 -20 ms：聞こえた位置より 20 ms 遅い時刻を打刻します", 1000, "[00:01:02]"},
         OffsetCase{5000, "タイミング補正… (+1000 ms)", "タイミング補正 +1000 ms：聞こえた位置より 1000 ms 早い時刻を打刻します", 1500, "[00:00:50]"}));
 
+// The offset is the user's delay in wall time: at half speed the track moves on half as far.
+TEST_F(CalibrationTest, SlowedDownAStampTakesOffTheTrackTimeTheOffsetSpans)
+{
+    stamp_offset::save(100);
+    engine.setPlayMs(10000);
+    for (QAction* item : control<QMenu>("speed")->actions()) {
+        if (item->data().toInt() == 50)
+            item->trigger();
+    }
+    QTest::mouseClick(control<QPushButton>("Cmd_TimeIn"), Qt::LeftButton);
+    EXPECT_EQ(sheet().cellAt(LineTagIndex(sheet(), 0)), QStringLiteral("[00:09:95]"));
+}
+
 TEST_F(CalibrationTest, ATypedOffsetIsKeptOnOkForgottenOnCancelAndResetToZero)
 {
     Mp3Engine cues(Mp3Engine::Output::Manual);

@@ -250,8 +250,8 @@ bool Mp3Engine::startCue(std::unique_ptr<Decoder> sound)
         m_setAside = track;
         if (!sound || sound->sampleRate() <= 0)
             return false;
-        installSourceLocked(std::move(sound));
         m_cueOpen = true;
+        installSourceLocked(std::move(sound));
     }
     return vbmp3_play() == 1;
 }
@@ -566,7 +566,8 @@ void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
     ++m_generation;
     m_position = frame;
     m_reported = frame;
-    m_pipeline->decodeAhead.start(m_generation, frame, m_rate, m_speedPercent / 100.0);
+    // The calibration click is always heard at its own speed: its taps measure wall time.
+    m_pipeline->decodeAhead.start(m_generation, frame, m_rate, m_cueOpen ? 1.0 : m_speedPercent / 100.0);
     if (running)
         m_pipeline->decodeAhead.play();
     m_pipeline->voice.setTarget(m_generation, running);
