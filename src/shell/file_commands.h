@@ -3,11 +3,14 @@
 #include "lyrics_files.h"
 #include "track_opener.h"
 
+#include <functional>
+
 // The toolbar commands that work on files. Each is run by the dispatch with the
 // engine state already read and the busy rule already applied.
 class FileCommands {
 public:
-    FileCommands(LyricsFiles files, TrackControls track);
+    // `trackOpened` is told of each music file "読込" hands to the engine.
+    FileCommands(LyricsFiles files, TrackControls track, std::function<void(const QString&)> trackOpened);
 
     void openMusicFile();        // "読込": open a music file, then offer its lyrics
     void loadLyricsFile();       // "歌詞読込": load a lyrics file
@@ -19,5 +22,6 @@ public:
 private:
     LyricsFiles m_files;
     TrackControls m_track;
+    std::function<void(const QString&)> m_trackOpened;
     FileDialogSettings m_lrcDialog;  // the LRC dialogs' own, so the lyrics dialogs keep their settings
 };

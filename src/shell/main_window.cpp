@@ -8,7 +8,9 @@
 #include "lyrics_sheet.h"
 #include "menu_tree.h"
 #include "play_time_text.h"
+#include "audio/peak_decoder.h"
 #include "prompts.h"
+#include "sheet_tag_mover.h"
 #include "sheet_shaping.h"
 #include "stamping.h"
 #include "toolbar.h"
@@ -54,7 +56,8 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_controls = createControls(*client, m_engine);
     m_fileCommands = std::make_unique<FileCommands>(
         LyricsFiles{m_engine, m_prompts, m_state, *m_controls.FlxGrid, m_controls.CommonDialog1},
-        TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2});
+        TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2},
+        [this](const QString& path) { m_timeline->trackOpened(path); });
     m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
         m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer, *m_controls.Cmd_TimeIn,
         *m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
@@ -62,11 +65,18 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
     m_cellEditing = std::make_unique<CellEditing>(
         CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
+    LyricsSheet& sheet = *m_controls.FlxGrid;
+    m_timeline = std::make_unique<TimelineToggle>(
+        *this, TimelineToggle::Actions{*menus.timeline, *menus.timelineZoomIn, *menus.timelineZoomOut},
+        TimelineLinks{m_engine, sheet, *m_controls.Play_timer,
+                      [&sheet](int line, qint64 hundredths) { moveTagInSheet(sheet, line, hundredths); },
+                      openPeakDecoder});
     connectHandlers();
     connect(menus.lrc, &QMenu::triggered, this,
             [this](QAction* item) { m_dispatcher->LrcMenu_Click(item->data().toString()); });
 
     Form_Load();
+    m_timeline->restoreSetting();
     m_controls.Timer2->start();
 }
 
@@ -83,6 +93,7 @@ void MainWindow::connectHandlers()
     connect(m_controls.Grid_Txt, &QLineEdit::textChanged, this, [this] { m_cellEditing->Grid_Txt_Change(); });
     connect(m_controls.Play_timer, &QTimer::timeout, this, &MainWindow::Play_timer_Timer);
     connect(m_controls.Timer2, &QTimer::timeout, m_positionBar.get(), &PositionBar::Timer2_Timer);
+    connect(m_controls.Timer2, &QTimer::timeout, m_timeline.get(), &TimelineToggle::stateTick);
 }
 
 void MainWindow::Form_Load()
@@ -130,6 +141,7 @@ void MainWindow::Play_timer_Timer()
 {
     m_lyricsDisplay->RefreshLyricsLabels();
     m_controls.lblTime->setText(QStringLiteral("Now ") + PlayTimeText(m_engine));
+    m_timeline->playTick();
 }
 
 void MainWindow::Cmd_TimeIn_Click()

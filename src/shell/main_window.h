@@ -6,6 +6,7 @@
 #include "lyrics_labels.h"
 #include "position_bar.h"
 #include "program_state.h"
+#include "timeline_toggle.h"
 #include "window_controls.h"
 
 #include <QMainWindow>
@@ -26,6 +27,8 @@ public:
 
     // The state shared by the handlers; the file commands and the tests read it.
     ProgramState& programState() { return m_state; }
+    // The timeline panel; none until it is first shown.
+    TimelinePanel* timelinePanel() const { return m_timeline->panel(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +53,7 @@ private:
     std::unique_ptr<LyricsDisplay> m_lyricsDisplay;
     std::unique_ptr<PositionBar> m_positionBar;
     std::unique_ptr<CellEditing> m_cellEditing;
+    std::unique_ptr<TimelineToggle> m_timeline;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     bool m_unloaded = false;
 };

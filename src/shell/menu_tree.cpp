@@ -40,6 +40,16 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     addCommand(*lrc, "export_lrc", QStringLiteral("LRC 書出し(&E)..."), CommandKey::ExportLrc,
                QKeySequence(Qt::CTRL | Qt::Key_E));
 
+    QMenu* view = menuBar.addMenu(QStringLiteral("表示(&V)"));
+    view->setObjectName(QStringLiteral("view"));
+    QAction* timeline = addItem(*view, "timeline_shown", QStringLiteral("タイムライン(&T)"));
+    timeline->setCheckable(true);
+    timeline->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    QAction* zoomIn = addItem(*view, "timeline_zoom_in", QStringLiteral("タイムライン拡大(&I)"));
+    zoomIn->setShortcut(QKeySequence::ZoomIn);
+    QAction* zoomOut = addItem(*view, "timeline_zoom_out", QStringLiteral("タイムライン縮小(&O)"));
+    zoomOut->setShortcut(QKeySequence::ZoomOut);
+
     QMenu* about = menuBar.addMenu(QStringLiteral("about(&Q)"));
     about->setObjectName(QStringLiteral("about"));
 
@@ -47,5 +57,5 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     popup->setObjectName(QStringLiteral("Right_Click"));
     addItem(*popup, "add_line", QStringLiteral("行の追加"));
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
-    return {lrc, popup};
+    return {lrc, popup, timeline, zoomIn, zoomOut};
 }

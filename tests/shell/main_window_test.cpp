@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, MenusHoldTheTreeAndDoNothing)
     QStringList titles;
     for (QAction* menu : bar->actions())
         titles << menu->text();
-    EXPECT_EQ(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("LRC(&L)"), QStringLiteral("about(&Q)")}));
+    EXPECT_EQ(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("LRC(&L)"), QStringLiteral("表示(&V)"), QStringLiteral("about(&Q)")}));
 
     const auto* file = window().findChild<QMenu*>(QStringLiteral("cmn_file"));
     const auto* popup = window().findChild<QMenu*>(QStringLiteral("Right_Click"));
