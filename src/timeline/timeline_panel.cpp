@@ -209,25 +209,32 @@ void TimelinePanel::paintEvent(QPaintEvent*)
 void TimelinePanel::paintMarkers(QPainter& painter)
 {
     const int currentLine = m_links.sheet.row() - 1;
-    const auto draw = [&](int line, qint64 ms, const QString& text) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    // Each text ends where the next marker begins.
+    const auto draw = [&](int line, qint64 ms, const QString& text, int nextX) {
         const int x = xOf(ms);
         const bool current = line == currentLine;
         painter.setPen(QPen(current ? CurrentMarkerColour : MarkerColour, current ? 2 : 1));
         painter.drawLine(x, 0, x, height());
-        const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, MarkerTextWidth);
-        painter.drawText(x + 3, painter.fontMetrics().ascent() + 2, shown);
+        const int room = std::min(MarkerTextWidth, nextX - x - 5);
+        if (room > metrics.horizontalAdvance(u'…'))
+            painter.drawText(x + 3, metrics.ascent() + 2, metrics.elidedText(text, Qt::ElideRight, room));
     };
     const std::vector<TagMarker>& all = markers();
     // Markers that start just left of the page still show their text.
     const qint64 from = m_window.startMs - m_window.widthMs * MarkerTextWidth / std::max(width(), 1);
     auto it = std::lower_bound(all.begin(), all.end(), from, [](const TagMarker& m, qint64 ms) { return m.ms < ms; });
     for (; it != all.end() && it->ms <= m_window.endMs(); ++it) {
-        if (it->line != m_dragLine)
-            draw(it->line, it->ms, it->text);
+        if (it->line == m_dragLine)
+            continue;
+        auto next = std::next(it);
+        while (next != all.end() && next->line == m_dragLine)
+            ++next;
+        draw(it->line, it->ms, it->text, next != all.end() ? xOf(next->ms) : width() + MarkerTextWidth);
     }
     if (m_dragLine >= 0) {
         const auto held = std::find_if(all.begin(), all.end(), [&](const TagMarker& m) { return m.line == m_dragLine; });
-        draw(m_dragLine, m_dragMs, held != all.end() ? held->text : QString());
+        draw(m_dragLine, m_dragMs, held != all.end() ? held->text : QString(), width() + MarkerTextWidth);
     }
 }
 
