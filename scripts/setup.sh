@@ -2,7 +2,8 @@
 # Installs the Debian packages Lyricue needs to build, test and run, if any is missing.
 # Sourced by run.sh and test.sh.
 lyricue_packages=(build-essential cmake pkgconf qt6-base-dev libsdl2-dev libmpg123-dev libpulse-dev
-  libtag1-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  libtag1-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-ipafont-mincho
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth desktop-file-utils appstream groff-base
   # Private sound servers with a null sink, for the engine's tests on a real server.

@@ -1,7 +1,11 @@
 #include "file_dialogs.h"
 
-const QString FileDialogFilter =
-    QStringLiteral("MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*");
+// The first three entries and their order are fixed (commands pick them by index); the
+// fourth lists every file the engine plays.
+const QString FileDialogFilter = QStringLiteral(
+    "MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*"
+    "|音楽 File(*.mp3,*.rmp,*.flac,*.ogg,*.oga,*.opus,*.m4a,*.mp4,*.wav)"
+    "|*.mp3;*.rmp;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.wav");
 
 void ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state)
 {

@@ -116,4 +116,8 @@ public:
     virtual std::int32_t vbmp3_getVersion() = 0;
     virtual std::int32_t vbmp3_stopCallback() = 0;
     virtual std::int32_t vbmp3_free() = 0;
+
+    // Why the last vbmp3_open refused its file, in Japanese, where the engine can say
+    // more than "Open Error" (a missing library); empty otherwise.
+    virtual QString openErrorString() const { return {}; }
 };

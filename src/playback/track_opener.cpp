@@ -6,6 +6,7 @@
 #include "prompts.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -33,6 +34,18 @@ QString totalTimeText(std::int32_t TrackSeconds)
            atLeastTwoDigits(TrackSeconds % 60) + QStringLiteral(":00");
 }
 
+// The extensions, after the last dot and compared case-sensitively as "mp3" is, of the
+// formats whose title and artist come in the tag record.
+bool hasTaggedExtension(const QString& path)
+{
+    static const QStringList extensions = {
+        QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
+        QStringLiteral("m4a"),  QStringLiteral("mp4"), QStringLiteral("wav"),
+    };
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot >= 0 && extensions.contains(path.mid(dot + 1));
+}
+
 }  // namespace
 
 void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPath,
@@ -42,6 +55,8 @@ void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPat
     TrackOpenRecord info{};
     if (engine.vbmp3_open(SelectedPath, info) == 0) {
         prompts.showMessage(QStringLiteral("Open Error"));
+        if (const QString reason = engine.openErrorString(); !reason.isEmpty())
+            prompts.showMessage(reason);
         return;
     }
     ShowTrackCaption(engine, SelectedPath, controls.window);
@@ -62,7 +77,7 @@ void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget&
 
     const QString ending = SelectedPath.right(3);
     QString caption;
-    if (ending == QStringLiteral("mp3"))
+    if (ending == QStringLiteral("mp3") || hasTaggedExtension(SelectedPath))
         caption = fieldText(tags.artist) + QStringLiteral(" // ") + fieldText(tags.title);
     else if (ending == QStringLiteral("rmp"))
         caption = fieldText(texts.texts[1]) + QStringLiteral(" // ") + fieldText(texts.texts[0]);

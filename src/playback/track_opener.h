@@ -22,5 +22,7 @@ void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPat
                const TrackControls& controls);
 
 // Puts "second text // first text" of the track's tags into the window caption, for
-// paths ending in "mp3" (ID3 tags) or "rmp" (RIFF texts), compared case-sensitively.
+// paths ending in "mp3" (ID3 tags) or "rmp" (RIFF texts), compared case-sensitively;
+// and, from the tag record as for "mp3", for the extensions flac, ogg, oga, opus, m4a,
+// mp4 and wav, also lower-case only.
 void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget& window);

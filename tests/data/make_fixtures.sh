@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Remakes the committed test fixtures in this folder. Needs sox, lame and python3;
+# Remakes the committed test fixtures in this folder. Needs sox, lame, flac, vorbis-tools,
+# opus-tools, ffmpeg and python3;
 # the test suite itself never runs it. Output is reproducible (sox -R, fixed lame options).
 # damaged_huge_info_count.mp3 is not made here: a fuzz target found it, and it is kept as found.
 set -euo pipefail
@@ -21,7 +22,22 @@ lame --quiet -m s -b 64 --resample 44.1 --noreplaygain "$work/stereo.wav" tone_s
 # VBR without a header: the unscanned length estimate is wrong, a scan is needed.
 lame --quiet -m m -V 6 -t --noreplaygain "$work/tone.wav" tone_vbr_noxing.mp3
 
-python3 - <<'PY'
+
+# The formats FFmpeg decodes: 3 s of low-passed noise, mono, so that a seek's landing
+# shows as the one lag at which its frames match a decoding from the start. Each carries
+# title, artist and album in its own kind of tag; *_cut.* are the same cut after 60 %
+# of their bytes. FLAC, Vorbis, AAC and WAV at 22.05 kHz; Opus always decodes at 48 kHz.
+sox -R -n -r 22050 -c 1 -b 16 "$work/noise.wav" synth 3 whitenoise vol 0.1 lowpass 4000
+sox -R -n -r 48000 -c 1 -b 16 "$work/noise48.wav" synth 3 whitenoise vol 0.4 lowpass 4000
+title="海の歌" artist="中村" album="夏の記録"
+flac --silent --force -5 -T "TITLE=$title" -T "ARTIST=$artist" -T "ALBUM=$album" -o noise.flac "$work/noise.wav"
+oggenc --quiet --serial 1 -q 0 -t "$title" -a "$artist" -l "$album" -o noise.ogg "$work/noise.wav"
+opusenc --quiet --serial 1 --bitrate 16 --title "$title" --artist "$artist" --album "$album" \
+  "$work/noise48.wav" noise.opus
+ffmpeg -loglevel error -y -i "$work/noise.wav" -c:a aac -b:a 32k -fflags +bitexact -flags:a +bitexact -movflags +faststart \
+  -metadata title="$title" -metadata artist="$artist" -metadata album="$album" noise.m4a
+
+FIXTURE_WORK="$work" python3 - <<'PY'
 import struct
 
 def riff_rmp(mp3: bytes, info: dict) -> bytes:
@@ -94,6 +110,26 @@ open("tagged_id3v2_cp932.mp3", "wb").write(id3v23([
     (b"TIT2", b"\x00" + "冬の朝".encode("cp932")),
     (b"TPE1", b"\x00" + "高橋".encode("cp932")),
 ]) + plain)
+
+# WAV with its texts in a LIST/INFO chunk in CP932 and an "id3 " chunk, as taggers write.
+def riff_wav(wav: bytes, chunks: list) -> bytes:
+    body = wav[12:] + b"".join(cid + struct.pack("<I", len(p)) + p + (b"\0" if len(p) % 2 else b"")
+                               for cid, p in chunks)
+    return b"RIFF" + struct.pack("<I", len(body) + 4) + b"WAVE" + body
+
+import os
+work = os.environ["FIXTURE_WORK"]
+wav = open(f"{work}/noise.wav", "rb").read()
+info_texts = b"".join(k + struct.pack("<I", len(v) + 1) + v + b"\0" + (b"\0" if (len(v) + 1) % 2 else b"")
+                      for k, v in [(b"INAM", "海の歌".encode("cp932")), (b"IART", "中村".encode("cp932")),
+                                   (b"IPRD", "夏の記録".encode("cp932"))])
+open("noise.wav", "wb").write(riff_wav(wav, [(b"LIST", b"INFO" + info_texts)]))
+open("noise_id3.wav", "wb").write(riff_wav(wav, [(b"id3 ", id3v23([
+    (b"TIT2", utf16("海の歌")), (b"TPE1", utf16("中村")), (b"TALB", utf16("夏の記録"))]))]))
+for name in ["noise.flac", "noise.ogg", "noise.opus", "noise.m4a", "noise.wav"]:
+    data = open(name, "rb").read()
+    stem, ext = name.split(".")
+    open(f"{stem}_cut.{ext}", "wb").write(data[: len(data) * 6 // 10])
 
 # Lyrics files.
 lines = ["[00:00:50]はじめの行", "[00:01:00]二行目", "", "[00:02:00]三行目 end"]

@@ -9,10 +9,12 @@ namespace {
 const QString kMusic = QStringLiteral("/music/song.mp3");
 const QString kLyrics = QStringLiteral("/music/song.txt");
 
-TEST(FileDialogFilterText, ListsMusicLyricsAndAllFilesInThatOrder)
+TEST(FileDialogFilterText, ListsMusicLyricsAllFilesThenEveryPlayableFileInThatOrder)
 {
     EXPECT_EQ(FileDialogFilter,
-              QStringLiteral("MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*"));
+              QStringLiteral("MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*"
+                             "|音楽 File(*.mp3,*.rmp,*.flac,*.ogg,*.oga,*.opus,*.m4a,*.mp4,*.wav)"
+                             "|*.mp3;*.rmp;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.wav"));
 }
 
 TEST(ShowOpenDialog, ShowsExistingFilesOnlyWithTheFilterListAndNoName)

@@ -7,6 +7,9 @@
 #include "scripted_prompts.h"
 #include "test_data.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -91,8 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{u"/music/a.rmp", u"山田太郎 // 春の歌"},
                       CaptionCase{u"/music/no_dot_mp3", u"佐藤一郎 // 秋の空"},
                       CaptionCase{u"/music/a.MP3", u"Lyricue"}, CaptionCase{u"/music/a.Rmp", u"Lyricue"},
-                      CaptionCase{u"/music/a.mp3 ", u"Lyricue"}, CaptionCase{u"/music/a.wav", u"Lyricue"},
-                      CaptionCase{u"p3", u"Lyricue"}));
+                      CaptionCase{u"/music/a.mp3 ", u"Lyricue"}, CaptionCase{u"/music/a.wav", u"佐藤一郎 // 秋の空"},
+                      CaptionCase{u"p3", u"Lyricue"}, CaptionCase{u"/music/a.flac", u"佐藤一郎 // 秋の空"},
+                      CaptionCase{u"/music/a.b.opus", u"佐藤一郎 // 秋の空"},
+                      CaptionCase{u"/music/a.m4a", u"佐藤一郎 // 秋の空"}, CaptionCase{u"/music/a.FLAC", u"Lyricue"},
+                      CaptionCase{u"/music/a.flac.bak", u"Lyricue"}, CaptionCase{u"/music/flac", u"Lyricue"},
+                      CaptionCase{u"/music/a.aac", u"Lyricue"}));
 
 TEST_F(TrackOpenerTest, ZeroFilledRecordsGiveOnlyTheSeparator)
 {
@@ -198,7 +205,33 @@ INSTANTIATE_TEST_SUITE_P(
                       RealFileCase{"tagged_id3v2_cp932.mp3", u"高橋 // 冬の朝", "Time 00:03:00", nullptr},
                       RealFileCase{"tagged_id3v1.mp3", u"鈴木花子 // 夏の夜", "Time 00:03:00", nullptr},
                       RealFileCase{"tone_noinfo.rmp", u" // ", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise.flac", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise.ogg", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise.opus", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise.m4a", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise.wav", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise_id3.wav", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"noise_cut.flac", u"中村 // 海の歌", "Time 00:01:00", nullptr},
                       RealFileCase{"missing.mp3", u"Lyricue", "Time 00:00:00", "Open Error"},
                       RealFileCase{"lyrics_cp932_crlf.txt", u"Lyricue", "Time 00:00:00", "Open Error"}));
+
+// A file the FFmpeg path refuses: "Open Error", then why.
+TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("broken.flac"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("fLaC and nothing a decoder can use");
+    file.close();
+    Mp3Engine real(Mp3Engine::Output::Manual);
+    open(real, path);
+    ASSERT_EQ(prompts.shown().size(), 2);
+    EXPECT_EQ(prompts.shown()[0], QStringLiteral("message: Open Error"));
+    EXPECT_TRUE(prompts.shown()[1].startsWith(QStringLiteral("message: ") + path + QStringLiteral(" を開けません")))
+        << prompts.shown()[1].toStdString();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Lyricue"));
+}
 
 }  // namespace

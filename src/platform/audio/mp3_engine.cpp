@@ -1,6 +1,7 @@
 #include "mp3_engine.h"
 
 #include "decode_ahead.h"
+#include "decoder_factory.h"
 #include "frame_ring.h"
 #include "pulse_output.h"
 #include "record_text.h"
@@ -172,21 +173,35 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     std::memset(&info, 0, sizeof info);
     std::lock_guard lock(m_mutex);
     closeTrackLocked();
-    auto decoder = std::make_unique<Mp3Decoder>();
-    if (!decoder->open(path, m_settings.readBufferKb * 1024))
+    m_openError.clear();
+    ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, m_settings.readBufferKb * 1024);
+    if (!opened.ok()) {
+        // mpg123's refusal says no more than "Open Error" does.
+        if (isFfmpegContainer(path))
+            m_openError = opened.errorString();
         return 0;
-    const Mp3Decoder::Info stream = decoder->info();
-    decoder->indexInBackground();
+    }
+    std::unique_ptr<Decoder> decoder = std::move(opened).value();
+    std::optional<Mp3Decoder::Info> stream;
+    if (auto* mp3 = dynamic_cast<Mp3Decoder*>(decoder.get())) {
+        stream = mp3->info();
+        mp3->indexInBackground();
+        record_text::store(info.format, stream->formatName);
+        record_text::store(info.mode, stream->modeName);
+        info.channels = stream->channels;
+        info.bitRateKbps = stream->bitRateKbps;
+    }
+    info.sampleRate = decoder->sampleRate();
+    info.lengthSeconds = clampToInt32(decoder->lengthFrames() / decoder->sampleRate());
     installSourceLocked(std::move(decoder));
     m_trackPath = path;
     m_trackInfo = stream;
-    record_text::store(info.format, stream.formatName);
-    record_text::store(info.mode, stream.modeName);
-    info.sampleRate = stream.sampleRate;
-    info.channels = stream.channels;
-    info.bitRateKbps = stream.bitRateKbps;
-    info.lengthSeconds = clampToInt32(stream.lengthFrames / stream.sampleRate);
     return 1;
+}
+
+QString Mp3Engine::openErrorString() const
+{
+    return m_openError;
 }
 
 std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
@@ -210,6 +225,8 @@ std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& 
             return 1;
         }
     }
+    if (isFfmpegContainer(path))
+        return tagsRead ? 1 : 0;
     Mp3Decoder probe;
     if (probe.open(path, 64 * 1024)) {
         fillDetail(probe.info(), detail);

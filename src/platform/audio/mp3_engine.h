@@ -18,7 +18,8 @@
 #include <mutex>
 #include <optional>
 
-// The real audio engine: MP3 and RMP tracks decoded with mpg123, or any other Decoder,
+// The real audio engine: MP3 and RMP tracks decoded with mpg123, FLAC, Ogg Vorbis and Opus,
+// AAC in MP4 and WAV with the FFmpeg module (openDecoderFor), or any other Decoder,
 // played through a sound server (PulseAudio, or PipeWire's server of the same protocol)
 // or SDL2.
 //
@@ -92,6 +93,7 @@ public:
     std::int32_t vbmp3_getVersion() override;
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
+    QString openErrorString() const override;
 
     // Opens a source of the program's own (a generated sound) as a track; 0 for nullptr.
     std::int32_t openSource(std::unique_ptr<Decoder> source);
@@ -144,6 +146,7 @@ private:
     bool m_deviceIsServer = false;
     QString m_trackPath;
     std::optional<Mp3Decoder::Info> m_trackInfo;
+    QString m_openError;
     int m_sourceRate = 0;
     std::int64_t m_lengthFrames = 0;
     PlaybackSettings m_settings;

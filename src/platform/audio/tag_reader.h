@@ -17,6 +17,10 @@ inline constexpr const char* trackTextInfoIds[14] = {
 // text record from a RIFF file's LIST/INFO chunk. Both records are zero-filled
 // first. False when the file cannot be read at all.
 //
+// Files of other formats fill title, artist and album only: WAVE files from their
+// "id3 " chunk, else from their INFO texts (as raw CP932, which also fill the text
+// record); FLAC, Ogg and MP4 files from their Vorbis comments or atoms, encoded to CP932.
+//
 // - Each tag field falls back to ID3v1 on its own: an ID3v2 field that is absent
 //   or empty is taken from the ID3v1 tag, if there is one.
 // - ID3v1 fields, Latin-1 ID3v2 frames and RIFF INFO texts are raw CP932 bytes

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <taglib/commentsframe.h>
+#include <taglib/fileref.h>
 #include <taglib/id3v1genres.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
@@ -234,10 +235,51 @@ void readId3Tags(const QByteArray& fileName, TrackTagRecord& tags)
     record_text::store(tags.genreName, genre.name);
 }
 
-bool startsWithRiff(const QString& path)
+enum class Container { Mpeg, Riff, Wave, Other };
+
+// What the file holds, from its first bytes: an MP3 stream (perhaps behind an ID3v2
+// tag), a RIFF file (an RMP, or a WAVE), or another container TagLib reads by name.
+Container containerOf(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(4) == "RIFF";
+    if (!file.open(QIODevice::ReadOnly))
+        return Container::Mpeg;
+    const QByteArray head = file.read(12);
+    if (head.startsWith("RIFF"))
+        return head.mid(8, 4) == "WAVE" ? Container::Wave : Container::Riff;
+    if (head.startsWith("fLaC") || head.startsWith("OggS") || head.mid(4, 4) == "ftyp")
+        return Container::Other;
+    return Container::Mpeg;
+}
+
+// Title, artist and album of a WAVE file: its "id3 " chunk, else its INFO texts (raw
+// CP932 bytes, as in an RMP file).
+void readWaveTags(const QByteArray& fileName, TrackTagRecord& tags)
+{
+    TagLib::RIFF::WAV::File file(fileName.constData(), false);
+    if (!file.isOpen())
+        return;
+    TagLib::ID3v2::Tag* id3 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
+    TagLib::RIFF::Info::Tag* info = file.hasInfoTag() ? file.InfoTag() : nullptr;
+    auto id3Text = [id3](const char* frameId) { return id3 ? textFrameBytes(*id3, frameId) : QByteArray(); };
+    auto infoText = [info](const char* chunkId) {
+        return info ? rawBytes(info->fieldText(TagLib::ByteVector(chunkId, 4))) : QByteArray();
+    };
+    storeWithFallback(tags.title, id3Text("TIT2"), infoText("INAM"));
+    storeWithFallback(tags.artist, id3Text("TPE1"), infoText("IART"));
+    storeWithFallback(tags.album, id3Text("TALB"), infoText("IPRD"));
+}
+
+// Title, artist and album of FLAC, Ogg and MP4 files (Vorbis comments, MP4 atoms),
+// which are Unicode.
+void readUnicodeTags(const QByteArray& fileName, TrackTagRecord& tags)
+{
+    const TagLib::FileRef file(fileName.constData(), false);
+    if (file.isNull() || file.tag() == nullptr)
+        return;
+    record_text::store(tags.title, displayCp932(toQString(file.tag()->title())));
+    record_text::store(tags.artist, displayCp932(toQString(file.tag()->artist())));
+    record_text::store(tags.album, displayCp932(toQString(file.tag()->album())));
 }
 
 void readRiffInfo(const QByteArray& fileName, TrackTextRecord& texts)
@@ -273,9 +315,22 @@ extern "C" Q_DECL_EXPORT bool lyricue_read_track_tags(const QString* pathPointer
 
     installRawStringHandlers();
     const QByteArray fileName = QFile::encodeName(path);
-    readId3Tags(fileName, tags);
-    if (startsWithRiff(path))
+    switch (containerOf(path)) {
+    case Container::Mpeg:
+        readId3Tags(fileName, tags);
+        break;
+    case Container::Riff:
+        readId3Tags(fileName, tags);
         readRiffInfo(fileName, texts);
+        break;
+    case Container::Wave:
+        readWaveTags(fileName, tags);
+        readRiffInfo(fileName, texts);
+        break;
+    case Container::Other:
+        readUnicodeTags(fileName, tags);
+        break;
+    }
     return true;
 }
 
