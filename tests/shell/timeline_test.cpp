@@ -187,7 +187,7 @@ TEST_F(TimelineTest, OpeningAnotherTrackCancelsTheOldPeaksAndComputesTheNew)
     EXPECT_EQ(first->path(), longTrack);
     ASSERT_TRUE(waitFor([&] { return first->peaks() && first->peaks()->readyBlocks() > 0; }));
 
-    const QString shortTrack = testDataPath(QStringLiteral("tone_stereo.mp3"));
+    const QString shortTrack = testDataPath(QStringLiteral("noise.flac"));  // through the FFmpeg module
     openTrack(shortTrack);
     ASSERT_TRUE(waitFor([&] { return first->finished(); }));
     EXPECT_EQ(first->state(), PeakScan::State::Cancelled);

@@ -1,6 +1,6 @@
 #include "peak_decoder.h"
 
-#include "mp3_decoder.h"
+#include "decoder_factory.h"
 
 namespace {
 
@@ -10,8 +10,8 @@ constexpr int ReadBufferBytes = 128 * 1024;
 
 std::unique_ptr<Decoder> openPeakDecoder(const QString& path)
 {
-    auto decoder = std::make_unique<Mp3Decoder>();
-    if (!decoder->open(path, ReadBufferBytes))
+    ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, ReadBufferBytes);
+    if (!opened.ok())
         return nullptr;
-    return decoder;
+    return std::move(opened).value();
 }

@@ -6,6 +6,6 @@
 
 #include <memory>
 
-// A decoder of its own for a playable file, for work beside playback (the waveform's
-// peaks); none when the file does not open.
+// A decoder of its own for any file the engine plays (openDecoderFor), for work beside
+// playback (the waveform's peaks); none when the file does not open.
 std::unique_ptr<Decoder> openPeakDecoder(const QString& path);
