@@ -184,8 +184,9 @@ int main(int argc, char** argv)
     YesPrompts prompts;
     ProgramState state;
     LyricsSheet sheet;
+    LyricsDocument& document = sheet.document();
     FileDialogSettings dialog;
-    LyricsFiles files{engine, prompts, state, sheet, dialog};
+    LyricsFiles files{engine, prompts, state, document, dialog};
     sheet.resize(7455 / 15, 4155 / 15);
     shapeSheetAtStartUp(sheet, state);
     sheet.show();
@@ -197,8 +198,8 @@ int main(int argc, char** argv)
             LoadLyrics(files);
         },
         decodeBaseline);
-    if (state.LineCount != kLines || !prompts.messages().isEmpty()) {
-        std::fprintf(stderr, "load went wrong: %d lines, %lld messages\n", state.LineCount,
+    if (document.lineCount() != kLines || !prompts.messages().isEmpty()) {
+        std::fprintf(stderr, "load went wrong: %d lines, %lld messages\n", document.lineCount(),
                      static_cast<long long>(prompts.messages().size()));
         return 1;
     }
@@ -206,7 +207,7 @@ int main(int argc, char** argv)
     const double engineMs = medianMs([&] { realEngine.vbmp3_setLyricsFile(lyricsPath); });
 
     Result written;
-    const Pair save = medianPair([&] { written = WriteLyricsFile(sheet, state); }, encodeBaseline);
+    const Pair save = medianPair([&] { written = WriteLyricsFile(document, state.LyricsPath); }, encodeBaseline);
     if (!written.ok()) {
         std::fprintf(stderr, "save went wrong: %s\n", qPrintable(written.errorString()));
         return 1;
@@ -241,13 +242,13 @@ int main(int argc, char** argv)
     prompts.openPath = lrcPath;
     const Pair lrcImport = medianPair([&] { ImportLrc(files, lrcDialog); },
                                       [&] { iconvBulk(utf8ToUtf16, lrcBytes, lrcDecoded); });
-    if (state.LineCount != kLines || !prompts.messages().isEmpty()) {
-        std::fprintf(stderr, "LRC import went wrong: %d lines, %lld messages\n", state.LineCount,
+    if (document.lineCount() != kLines || !prompts.messages().isEmpty()) {
+        std::fprintf(stderr, "LRC import went wrong: %d lines, %lld messages\n", document.lineCount(),
                      static_cast<long long>(prompts.messages().size()));
         return 1;
     }
     const QString exportPath = dir.filePath(QStringLiteral("export.lrc"));
-    const Pair lrcExport = medianPair([&] { written = WriteLrcFile(exportPath, state.LrcHeaders, sheet, state); },
+    const Pair lrcExport = medianPair([&] { written = WriteLrcFile(exportPath, document.lrcHeaders(), document); },
                                       [&] { iconvBulk(utf16ToUtf8, lrcUtf16, lrcEncoded); });
     QFile exported(exportPath);
     if (!written.ok() || !exported.open(QIODevice::ReadOnly) || exported.readAll() != lrcBytes) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "program_state.h"
-#include "prompts.h"
+#include "document/program_state.h"
+#include "platform/prompts.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
-#include "lrc_files.h"
+#include "lyricsfile/lrc_files.h"
 
-#include "ansi_text.h"
-#include "byte_escape.h"
-#include "encode_error.h"
-#include "lrc_format.h"
-#include "record_text.h"
-#include "sheet_filling.h"
-#include "shell_paths.h"
+#include "lyricsfile/lrc_format.h"
+#include "lyricsfile/sheet_filling.h"
+#include "platform/ansi_text.h"
+#include "platform/byte_escape.h"
+#include "platform/encode_error.h"
+#include "platform/record_text.h"
+#include "platform/shell_paths.h"
 
 #include <QDir>
 
@@ -84,13 +84,12 @@ void ImportLrc(LyricsFiles& files, FileDialogSettings& dialog)
     }
     ProgramState& state = files.state;
     LrcLyrics& lyrics = content->lyrics;
-    showLyricLines(files.sheet, state, std::move(lyrics.tags), std::move(lyrics.texts));
-    state.LrcHeaders = std::move(lyrics.headers);
-    state.LyricsEncoding = content->encoding;
-    state.LyricsPath = ChangeExtension(lrcPath, QStringLiteral(".txt"));
+    LyricsContent imported = lyricsContentOf(std::move(lyrics.tags), lyrics.texts);
+    imported.lrcHeaders = std::move(lyrics.headers);
+    imported.encoding = content->encoding;
+    replaceLyrics(files.document, state, std::move(imported), ChangeExtension(lrcPath, QStringLiteral(".txt")),
+                  QStringLiteral("LRC 読込"));
     state.SelectedPath = lrcPath;
-    state.SheetSourcePath.clear();
-    state.SheetSavedPath.clear();
 }
 
 void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog)
@@ -105,20 +104,19 @@ void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog)
     if (!files.prompts.showSaveDialog(dialog))
         return;
     const QStringList headers =
-        state.LrcHeaders.isEmpty() ? trackHeaders(files.engine, state.TrackPath) : state.LrcHeaders;
-    const Result written = WriteLrcFile(dialog.fileName, headers, files.sheet, state);
+        files.document.lrcHeaders().isEmpty() ? trackHeaders(files.engine, state.TrackPath) : files.document.lrcHeaders();
+    const Result written = WriteLrcFile(dialog.fileName, headers, files.document);
     files.prompts.showMessage(written.ok() ? dialog.fileName + QStringLiteral("を書き出しました")
                                            : written.errorString());
 }
 
-Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsSheet& sheet,
-                    const ProgramState& state)
+Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document)
 {
-    const int lineCount = std::max(std::min<int>(state.LineCount, sheet.rows() - 1), 0);
-    if (state.LyricsEncoding != TextEncoding::Utf8 && state.LyricsEncoding != TextEncoding::Utf8WithBom) {
+    const int lineCount = std::max(std::min<int>(document.lineCount(), document.lineRows()), 0);
+    if (document.encoding() != TextEncoding::Utf8 && document.encoding() != TextEncoding::Utf8WithBom) {
         for (int row = 1; row <= lineCount; ++row) {
             for (const int column : {0, 1}) {
-                const QString cell = CellText(sheet, row, column);
+                const QString cell = CellText(document, row, column);
                 if (const qsizetype at = byte_escape::firstIn(cell); at >= 0)
                     return Result::failure(QStringLiteral("「%1」に書き出せません: %2 行目: %3")
                                                .arg(shownPath(path), QString::number(row),
@@ -131,7 +129,7 @@ Result WriteLrcFile(const QString& path, const QStringList& headers, const Lyric
         if (index < headerCount)
             return QStringView(headers[index]);
         const int row = static_cast<int>(index - headerCount) + 1;
-        lrcLineOf(CellText(sheet, row, 0), CellText(sheet, row, 1), scratch);
+        lrcLineOf(CellText(document, row, 0), CellText(document, row, 1), scratch);
         return QStringView(scratch);
     };
     return writeTextLines(path, headerCount + lineCount, lineAt, TextEncoding::Utf8);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lyrics_files.h"
-#include "result.h"
+#include "lyricsfile/lyrics_files.h"
+#include "platform/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,9 +25,8 @@ void ImportLrc(LyricsFiles& files, FileDialogSettings& dialog);
 // the track's tags and length as the engine reports them.
 void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog);
 
-// Writes `headers`, then lines 0 to LineCount - 1 of the sheet as LRC lines
+// Writes `headers`, then lines 0 to LineCount - 1 of the document as LRC lines
 // (lrcLineOf), as UTF-8 without a mark, each line ended by CR LF, replacing the file
-// only once all is written. Bytes the sheet carries from a file that was not UTF-8
+// only once all is written. Bytes the lines carry from a file that was not UTF-8
 // mean nothing in UTF-8: a line holding one is refused with its sheet line number.
-Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsSheet& sheet,
-                    const ProgramState& state);
+Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document);

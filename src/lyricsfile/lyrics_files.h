@@ -1,16 +1,16 @@
 #pragma once
 
-#include "audio_engine.h"
-#include "lyrics_sheet.h"
-#include "program_state.h"
-#include "prompts.h"
+#include "document/lyrics_document.h"
+#include "document/program_state.h"
+#include "platform/audio_engine.h"
+#include "platform/prompts.h"
 
 // What the lyrics loader and the savers work on: the engine that is handed the
-// file, the prompts, the shared state, the sheet and the one file dialog object.
+// file, the prompts, the shared state, the lyrics document and the one file dialog object.
 struct LyricsFiles {
     AudioEngine& engine;
     Prompts& prompts;
     ProgramState& state;
-    LyricsSheet& sheet;
+    LyricsDocument& document;
     FileDialogSettings& CommonDialog1;
 };

@@ -1,10 +1,10 @@
-#include "lyrics_loader.h"
+#include "lyricsfile/lyrics_loader.h"
 
-#include "ansi_text.h"
-#include "file_dialogs.h"
-#include "lyrics_format.h"
-#include "sheet_filling.h"
-#include "shell_paths.h"
+#include "lyricsfile/file_dialogs.h"
+#include "lyricsfile/lyrics_format.h"
+#include "lyricsfile/sheet_filling.h"
+#include "platform/ansi_text.h"
+#include "platform/shell_paths.h"
 
 #include <QFileInfo>
 
@@ -71,17 +71,8 @@ void LoadLyrics(LyricsFiles& files)
         return;
     }
     files.engine.vbmp3_setLyricsFile(state.LyricsPath);
-    state.LyricsEncoding = content->encoding;
-    state.SheetSourcePath = state.LyricsPath;
-    state.SheetSavedPath.clear();
-    state.LrcHeaders.clear();
 
     QStringList& lines = content->lines;
-    if (lines.isEmpty()) {
-        resetLyricsSheet(files.sheet, state);
-        files.prompts.showMessage(QStringLiteral("File内容が存在しません"));
-        return;
-    }
     QStringList tags;
     tags.reserve(lines.size());
     for (qsizetype line = 0; line < lines.size(); ++line) {
@@ -91,5 +82,14 @@ void LoadLyrics(LyricsFiles& files)
         tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
         lines[line].remove(0, tagLength);
     }
-    showLyricLines(files.sheet, state, std::move(tags), std::move(lines));
+    LyricsContent loaded = lyricsContentOf(std::move(tags), lines);
+    loaded.encoding = content->encoding;
+    loaded.sourcePath = state.LyricsPath;
+    // The step starts from the path before the question, so undoing the load also
+    // takes "再読込" back to the file the earlier lines came from.
+    const QString loadedPath = state.LyricsPath;
+    state.LyricsPath = pathBefore;
+    replaceLyrics(files.document, state, std::move(loaded), loadedPath, QStringLiteral("歌詞の読込"));
+    if (lines.isEmpty())
+        files.prompts.showMessage(QStringLiteral("File内容が存在しません"));
 }

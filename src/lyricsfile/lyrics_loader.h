@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lyrics_files.h"
+#include "lyricsfile/lyrics_files.h"
 
 // Chooses the lyrics file (the same-named ".txt" of SelectedPath after a Yes, or
 // the open dialog), hands it to the engine and fills the sheet with its lines,

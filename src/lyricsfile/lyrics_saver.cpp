@@ -1,8 +1,8 @@
-#include "lyrics_saver.h"
+#include "lyricsfile/lyrics_saver.h"
 
-#include "ansi_text.h"
-#include "file_dialogs.h"
-#include "lyrics_format.h"
+#include "lyricsfile/file_dialogs.h"
+#include "lyricsfile/lyrics_format.h"
+#include "platform/ansi_text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,8 +21,8 @@ bool samePath(const QString& a, const QString& b)
 // file holds some other lyrics, so the user is asked first.
 bool mayReplace(LyricsFiles& files, const QString& path)
 {
-    const ProgramState& state = files.state;
-    if (!QFileInfo(path).isFile() || samePath(path, state.SheetSourcePath) || samePath(path, state.SheetSavedPath))
+    const LyricsDocument& document = files.document;
+    if (!QFileInfo(path).isFile() || samePath(path, document.sourcePath()) || samePath(path, document.savedPath()))
         return true;
     return files.prompts.askYesNo(QStringLiteral("「%1」は読み込んだ歌詞のファイルではありません。上書きしますか？")
                                       .arg(QDir::toNativeSeparators(path)))
@@ -31,16 +31,16 @@ bool mayReplace(LyricsFiles& files, const QString& path)
 
 }  // namespace
 
-Result WriteLyricsFile(const LyricsSheet& sheet, const ProgramState& state)
+Result WriteLyricsFile(const LyricsDocument& document, const QString& path)
 {
-    const int lineCount = std::max(std::min<int>(state.LineCount, sheet.rows() - 1), 0);
+    const int lineCount = std::max(std::min<int>(document.lineCount(), document.lineRows()), 0);
     // Each line is joined and encoded straight into the file's bytes; no list of all lines.
-    const auto lineAt = [&sheet](qsizetype line, QString& scratch) {
-        const int row = static_cast<int>(line) + 1;
-        joinLyricTag(CellText(sheet, row, 0), CellText(sheet, row, 1), scratch);
+    const auto lineAt = [&document](qsizetype line, QString& scratch) {
+        const LyricLine& cells = document.line(static_cast<int>(line));
+        joinLyricTag(cells.tag, cells.text, scratch);
         return QStringView(scratch);
     };
-    return writeTextLines(state.LyricsPath, lineCount, lineAt, state.LyricsEncoding);
+    return writeTextLines(path, lineCount, lineAt, document.encoding());
 }
 
 void SaveLyrics(LyricsFiles& files)
@@ -55,13 +55,13 @@ void SaveLyrics(LyricsFiles& files)
     // does not write to a place the user never saw saved.
     const QString previousPath = state.LyricsPath;
     state.LyricsPath = files.CommonDialog1.fileName;
-    const Result written = WriteLyricsFile(files.sheet, state);
+    const Result written = WriteLyricsFile(files.document, state.LyricsPath);
     if (!written.ok()) {
         state.LyricsPath = previousPath;
         files.prompts.showMessage(written.errorString());
         return;
     }
-    state.SheetSavedPath = state.LyricsPath;
+    files.document.setSavedPath(state.LyricsPath);
     files.prompts.showMessage(state.LyricsPath + QStringLiteral("を保存しました"));
 }
 
@@ -72,12 +72,12 @@ void SaveAndLoadLyrics(LyricsFiles& files)
         return;
     if (!mayReplace(files, state.LyricsPath))
         return;
-    const Result written = WriteLyricsFile(files.sheet, state);
+    const Result written = WriteLyricsFile(files.document, state.LyricsPath);
     if (!written.ok()) {
         files.prompts.showMessage(written.errorString());
         return;
     }
-    state.SheetSavedPath = state.LyricsPath;
+    files.document.setSavedPath(state.LyricsPath);
     files.engine.vbmp3_setLyricsFile(state.LyricsPath);
     files.prompts.showMessage(state.LyricsPath + QStringLiteral("を Save & Load しました"));
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "lyrics_files.h"
+#include "lyricsfile/lyrics_files.h"
+#include "platform/result.h"
 
-#include "result.h"
-
-// Writes lines 0 to LineCount - 1 of the sheet, tag directly followed by text, to
-// LyricsPath in the encoding of the loaded file (LyricsEncoding), each line ended
+// Writes lines 0 to LineCount - 1 of the document, tag directly followed by text, to
+// `path` in the encoding of the loaded file, each line ended
 // by CR LF. The file is replaced only when everything could be written. A failure
 // names the file and the reason, or the line and the character the encoding
 // cannot hold.
-Result WriteLyricsFile(const LyricsSheet& sheet, const ProgramState& state);
+Result WriteLyricsFile(const LyricsDocument& document, const QString& path);
 
 // "歌詞保存": the save dialog (which asks before replacing an existing file), then
 // the write to the chosen file. A failed write shows its message and leaves

@@ -1,6 +1,43 @@
-#include "sheet_filling.h"
+#include "lyricsfile/sheet_filling.h"
 
 #include <QDir>
+#include <QUndoCommand>
+
+namespace {
+
+// The part of a load's step that lives in the program state. Undone after the
+// lines, it puts the current row back in step with the StampRow it restores.
+class LoadStateStep : public QUndoCommand {
+public:
+    LoadStateStep(LyricsDocument& document, ProgramState& state, QString lyricsPath, QStringList lyricLines,
+                  QUndoCommand* parent)
+        : QUndoCommand(parent), m_document(document), m_state(state), m_lyricsPath(std::move(lyricsPath)),
+          m_lyricLines(std::move(lyricLines))
+    {
+    }
+    void redo() override { swap(); }
+    void undo() override
+    {
+        swap();
+        emit m_document.cursorRestored(m_state.StampRow, m_state.StampRow + 1);
+    }
+
+private:
+    void swap()
+    {
+        std::swap(m_state.LyricsPath, m_lyricsPath);
+        std::swap(m_state.LyricLines, m_lyricLines);
+        std::swap(m_state.StampRow, m_stampRow);
+    }
+
+    LyricsDocument& m_document;
+    ProgramState& m_state;
+    QString m_lyricsPath;
+    QStringList m_lyricLines;
+    std::int16_t m_stampRow = 0;
+};
+
+}  // namespace
 
 Result checkLineCount(const QString& path, qsizetype lineCount)
 {
@@ -11,35 +48,30 @@ Result checkLineCount(const QString& path, qsizetype lineCount)
                                     QString::number(MaxLyricLines)));
 }
 
-void resetLyricsSheet(LyricsSheet& sheet, ProgramState& state)
+LyricsContent lyricsContentOf(QStringList tags, const QStringList& texts)
 {
-    state.StampRow = 0;
-    // Rows first: emptying the cells of a long sheet that go next is wasted work.
-    sheet.setRows(2);
-    sheet.clear();
-    sheet.setCols(2);
-    sheet.setHeaderFormat(QStringLiteral("<Time Tag|<歌詞"));
-    sheet.setColWidth(0, 1100);
-    sheet.setColWidth(1, 6250);
-    sheet.setCellAt(LineTagIndex(sheet, state.StampRow), StartTag);
-    state.LyricLines = QStringList{QString()};
-    state.LineCount = 0;
+    LyricsContent content;
+    if (texts.isEmpty()) {
+        content.lines.push_back({StartTag, QString()});
+        return content;
+    }
+    content.lineCount = static_cast<std::int16_t>(texts.size());
+    content.lines.reserve(static_cast<std::size_t>(texts.size()));
+    for (qsizetype line = 0; line < texts.size(); ++line)
+        content.lines.push_back({std::move(tags[line]), texts[line]});
+    return content;
 }
 
-void showLyricLines(LyricsSheet& sheet, ProgramState& state, QStringList tags, QStringList texts)
+void replaceLyrics(LyricsDocument& document, ProgramState& state, LyricsContent content, const QString& lyricsPath,
+                   const QString& actionText)
 {
-    resetLyricsSheet(sheet, state);
-    const int lineCount = static_cast<int>(texts.size());
-    state.LineCount = static_cast<std::int16_t>(lineCount);
-    sheet.setRows(lineCount + 1);
-    // Tag and text cells of every line, in linear order, filled in one go.
-    QStringList cells;
-    cells.reserve(2 * lineCount);
-    for (int line = 0; line < lineCount; ++line)
-        cells << std::move(tags[line]) << texts[line];
-    sheet.setCellsAt(LineTagIndex(sheet, 0), std::move(cells));
-    state.LyricLines = std::move(texts);
-    state.LyricLines.append(QString());
-    sheet.setRow(1);
-    sheet.setTopRow(1);
+    QStringList lyricLines;
+    lyricLines.reserve(static_cast<qsizetype>(content.lines.size()) + 1);
+    for (int line = 0; line < content.lineCount; ++line)
+        lyricLines.append(content.lines[static_cast<std::size_t>(line)].text);
+    lyricLines.append(QString());
+    auto* step = new QUndoCommand(actionText);
+    new LoadStateStep(document, state, lyricsPath, std::move(lyricLines), step);
+    document.addReplaceStep(std::move(content), step);
+    document.undoStack().push(step);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "lyrics_sheet.h"
-#include "program_state.h"
-#include "result.h"
+#include "document/lyrics_document.h"
+#include "document/program_state.h"
+#include "platform/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,18 +10,16 @@
 // The tag line 0 gets when a load gives it none: stamping starts there.
 inline const QString StartTag = QStringLiteral("[00:00:00]");
 
-// The most lines a sheet holds: line counts and the row count (lines + 1) are 16-bit signed.
-constexpr qsizetype MaxLyricLines = 32766;
-
 // Refuses more lines than a sheet holds, with a message naming the file.
 Result checkLineCount(const QString& path, qsizetype lineCount);
 
-// The sheet of a load before any line is in: header, column widths, one line row
-// with StartTag and an empty text; StampRow and LineCount 0.
-void resetLyricsSheet(LyricsSheet& sheet, ProgramState& state);
+// The content of a load: one line per text with its tag (as many tags, an empty
+// one for a line without), LineCount the number of texts. No text gives the sheet
+// of an empty load: one line row with StartTag and an empty text, LineCount 0.
+LyricsContent lyricsContentOf(QStringList tags, const QStringList& texts);
 
-// Replaces the sheet's lines with `texts` and their `tags` (as many, an empty tag for
-// a line without one): the reset above, then one row per line. LineCount and
-// LyricLines (the texts and one empty text after them) follow; StampRow is 0, the
-// current row 1, and the sheet is shown from its top.
-void showLyricLines(LyricsSheet& sheet, ProgramState& state, QStringList tags, QStringList texts);
+// Puts `content` in the document as one undoable step named `actionText`: StampRow
+// becomes 0, LyricsPath `lyricsPath` and LyricLines the texts and one empty text
+// after them; undoing the step brings back the lines, StampRow and LyricsPath before it.
+void replaceLyrics(LyricsDocument& document, ProgramState& state, LyricsContent content, const QString& lyricsPath,
+                   const QString& actionText);

@@ -1,7 +1,8 @@
-#include "cell_editing.h"
+#include "sheet/cell_editing.h"
 
-#include "lyrics_sheet.h"
-#include "program_state.h"
+#include "document/lyrics_document.h"
+#include "document/program_state.h"
+#include "sheet/lyrics_sheet.h"
 
 #include <QLineEdit>
 
@@ -9,6 +10,8 @@ void CellEditing::FlxGrid_Click()
 {
     if (sheet.rowSel() < 1)
         return;  // no line row is selected: the header is never a target
+    // What is typed from here on is one edit, undone in one step.
+    sheet.document().beginCellEdit();
     const int column = sheet.colSel();
     if (column == 0) {
         Time_Txt.setFocus();
@@ -24,12 +27,12 @@ void CellEditing::Time_Txt_Change()
 {
     if (sheet.rowSel() < 1)
         return;
-    sheet.setCellAt(sheet.rowSel() * sheet.cols(), Time_Txt.text());
+    sheet.document().editCell(sheet.rowSel() - 1, 0, Time_Txt.text());
 }
 
 void CellEditing::Grid_Txt_Change()
 {
     if (sheet.rowSel() < 1)
         return;
-    sheet.setCellAt(sheet.rowSel() * sheet.cols() + 1, Grid_Txt.text());
+    sheet.document().editCell(sheet.rowSel() - 1, 1, Grid_Txt.text());
 }

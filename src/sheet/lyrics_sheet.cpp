@@ -1,6 +1,7 @@
-#include "lyrics_sheet.h"
+#include "sheet/lyrics_sheet.h"
 
-#include "lyrics_sheet_model.h"
+#include "document/lyrics_document.h"
+#include "sheet/lyrics_sheet_model.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -36,13 +37,21 @@ private:
 
 }  // namespace
 
-LyricsSheet::LyricsSheet(QWidget* parent) : QTableView(parent), m_model(new LyricsSheetModel(this))
+LyricsSheet::LyricsSheet(QWidget* parent)
+    : QTableView(parent), m_document(new LyricsDocument(this)), m_model(new LyricsSheetModel(*m_document, this))
 {
     setUp();
 }
 
 LyricsSheet::LyricsSheet(const QFont& font, QWidget* parent)
-    : QTableView(parent), m_model(new LyricsSheetModel(this))
+    : QTableView(parent), m_document(new LyricsDocument(this)), m_model(new LyricsSheetModel(*m_document, this))
+{
+    setFont(font);
+    setUp();
+}
+
+LyricsSheet::LyricsSheet(LyricsDocument& document, const QFont& font, QWidget* parent)
+    : QTableView(parent), m_document(&document), m_model(new LyricsSheetModel(document, this))
 {
     setFont(font);
     setUp();
@@ -67,31 +76,40 @@ void LyricsSheet::setUp()
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->viewport()->installEventFilter(this);
     connect(this, &QAbstractItemView::clicked, this, &LyricsSheet::sheetClicked);
+    connect(m_document, &LyricsDocument::contentReplaced, this, &LyricsSheet::showReplacedContent);
     fitRowHeightToFont();
+}
+
+void LyricsSheet::showReplacedContent()
+{
+    setHeaderFormat(QStringLiteral("<Time Tag|<歌詞"));
+    setColWidth(0, 1100);
+    setColWidth(1, 6250);
+    setRow(1);
+    setTopRow(1);
 }
 
 LyricsSheet::~LyricsSheet() = default;
 
 int LyricsSheet::rows() const
 {
-    return m_model->sheetRows();
+    return m_document->rows();
 }
 
 void LyricsSheet::setRows(int rows)
 {
-    m_model->setSheetRows(rows);
+    m_document->setRows(rows);
     if (m_model->rowCount() > 0 && !currentIndex().isValid())
         setRow(1);
 }
 
 int LyricsSheet::cols() const
 {
-    return m_model->sheetCols();
+    return m_document->cols();
 }
 
-void LyricsSheet::setCols(int cols)
+void LyricsSheet::setCols(int /*cols*/)
 {
-    m_model->setSheetCols(cols);
     if (m_model->rowCount() > 0)
         setRow(1);
 }
@@ -135,17 +153,17 @@ void LyricsSheet::setTopRow(int row)
 
 QString LyricsSheet::cellAt(int index) const
 {
-    return m_model->cell(index);
+    return m_document->cellAt(index);
 }
 
 void LyricsSheet::setCellAt(int index, const QString& text)
 {
-    m_model->setCell(index, text);
+    m_document->setCellAt(index, text);
 }
 
 void LyricsSheet::setCellsAt(int firstIndex, QStringList texts)
 {
-    m_model->setCells(firstIndex, std::move(texts));
+    m_document->setCellsAt(firstIndex, std::move(texts));
 }
 
 void LyricsSheet::setColWidth(int column, int twips)
@@ -157,7 +175,7 @@ void LyricsSheet::setHeaderFormat(const QString& format)
 {
     const QStringList columns = format.split(u'|');
     setCols(static_cast<int>(columns.size()));
-    for (int column = 0; column < columns.size(); ++column) {
+    for (int column = 0; column < std::min<int>(static_cast<int>(columns.size()), cols()); ++column) {
         QString text = columns[column];
         Qt::Alignment alignment = Qt::AlignLeft;
         if (text.startsWith(u'<')) {
@@ -170,13 +188,13 @@ void LyricsSheet::setHeaderFormat(const QString& format)
             text.remove(0, 1);
         }
         m_model->setAlignment(column, alignment);
-        m_model->setCell(column, text);
+        m_document->setCellAt(column, text);
     }
 }
 
 void LyricsSheet::clear()
 {
-    m_model->clearCells();
+    m_document->clear();
 }
 
 void LyricsSheet::setFocusRect(int style)
@@ -233,10 +251,10 @@ bool LyricsSheet::eventFilter(QObject* watched, QEvent* event)
 
 QString CellText(const LyricsSheet& sheet, int row, int column)
 {
-    return sheet.cellAt(row * sheet.cols() + column);
+    return CellText(sheet.document(), row, column);
 }
 
 int LineTagIndex(const LyricsSheet& sheet, int line)
 {
-    return (line + 1) * sheet.cols();
+    return LineTagIndex(sheet.document(), line);
 }

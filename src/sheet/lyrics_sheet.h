@@ -1,26 +1,34 @@
 #pragma once
 
+#include "document/lyrics_document.h"
+
 #include <QStringList>
 #include <QTableView>
 
 class LyricsSheetModel;
 
-// The two-column sheet of time tags and lyric texts. Row 0 is the fixed header
-// (shown as the table's header); line n lives in row n + 1. Every cell, the header
-// included, is also reachable through one linear index: row * cols() + column.
+// The two-column sheet that shows a lyrics document: time tags and lyric texts.
+// Row 0 is the fixed header (shown as the table's header); line n lives in row
+// n + 1. Every cell, the header included, is also reachable through one linear
+// index: row * cols() + column. Every change goes to the document; a replaced
+// document content (a load) is shown from its first line.
 class LyricsSheet : public QTableView {
     Q_OBJECT
 public:
+    // Over a document of its own.
     explicit LyricsSheet(QWidget* parent = nullptr);
     // With its own font from the start: the header and rows are sized once, in that
     // font, instead of first in the parent's and again when the font is set.
     LyricsSheet(const QFont& font, QWidget* parent);
+    LyricsSheet(LyricsDocument& document, const QFont& font, QWidget* parent);
     ~LyricsSheet() override;
+
+    LyricsDocument& document() const { return *m_document; }
 
     int rows() const;          // the header row included
     void setRows(int rows);    // at least 1; new rows are empty
     int cols() const;
-    void setCols(int cols);
+    void setCols(int cols);    // the document has 2; moves the current cell to row 1
 
     int row() const;           // the current row, never 0 while there are line rows
     void setRow(int row);      // moves the current cell there and collapses the selection
@@ -57,7 +65,9 @@ protected:
 private:
     void setUp();
     void fitRowHeightToFont();
+    void showReplacedContent();
 
+    LyricsDocument* m_document;
     LyricsSheetModel* m_model;
 };
 

@@ -1,110 +1,44 @@
-#include "lyrics_sheet_model.h"
+#include "sheet/lyrics_sheet_model.h"
 
-#include <algorithm>
+#include "document/lyrics_document.h"
 
-LyricsSheetModel::LyricsSheetModel(QObject* parent)
+LyricsSheetModel::LyricsSheetModel(LyricsDocument& document, QObject* parent)
     : QAbstractTableModel(parent),
-      m_cells(static_cast<std::size_t>(m_rows * m_cols)),
-      m_alignments(static_cast<std::size_t>(m_cols), Qt::AlignLeft | Qt::AlignVCenter)
+      m_document(document),
+      m_alignments(static_cast<std::size_t>(LyricsDocument::cols()), Qt::AlignLeft | Qt::AlignVCenter)
 {
-}
-
-void LyricsSheetModel::setSheetRows(int rows)
-{
-    rows = std::max(rows, 1);
-    if (rows == m_rows)
-        return;
-    // Line rows are model rows: sheet row r is model row r - 1.
-    if (rows > m_rows) {
-        beginInsertRows({}, m_rows - 1, rows - 2);
-        m_cells.resize(static_cast<std::size_t>(rows * m_cols));
-        m_rows = rows;
-        endInsertRows();
-    } else {
-        beginRemoveRows({}, rows - 1, m_rows - 2);
-        m_cells.resize(static_cast<std::size_t>(rows * m_cols));
-        m_rows = rows;
-        endRemoveRows();
-    }
-}
-
-void LyricsSheetModel::setSheetCols(int cols)
-{
-    cols = std::max(cols, 1);
-    if (cols == m_cols)
-        return;
-    beginResetModel();
-    std::vector<QString> cells(static_cast<std::size_t>(m_rows * cols));
-    for (int row = 0; row < m_rows; ++row) {
-        for (int column = 0; column < std::min(cols, m_cols); ++column)
-            cells[static_cast<std::size_t>(row * cols + column)] =
-                std::move(m_cells[static_cast<std::size_t>(row * m_cols + column)]);
-    }
-    m_cells = std::move(cells);
-    m_cols = cols;
-    m_alignments.resize(static_cast<std::size_t>(cols), Qt::AlignLeft | Qt::AlignVCenter);
-    endResetModel();
-}
-
-void LyricsSheetModel::setCell(int index, const QString& text)
-{
-    m_cells[static_cast<std::size_t>(index)] = text;
-    const int row = index / m_cols;
-    const int column = index % m_cols;
-    if (row == 0) {
-        emit headerDataChanged(Qt::Horizontal, column, column);
-    } else {
-        const QModelIndex changed = this->index(row - 1, column);
-        emit dataChanged(changed, changed, {Qt::DisplayRole});
-    }
-}
-
-void LyricsSheetModel::setCells(int first, QStringList texts)
-{
-    // Texts that would run past the last cell are dropped, never written outside the sheet.
-    const qsizetype room = std::max<qsizetype>(0, static_cast<qsizetype>(m_cells.size()) - first);
-    if (first < 0 || room == 0 || texts.isEmpty())
-        return;
-    if (texts.size() > room)
-        texts.resize(room);
-    const int last = first + static_cast<int>(texts.size()) - 1;
-    for (int index = first; index <= last; ++index)
-        m_cells[static_cast<std::size_t>(index)] = std::move(texts[index - first]);
-    const int firstRow = first / m_cols;
-    const int lastRow = last / m_cols;
-    if (firstRow == 0)
-        emit headerDataChanged(Qt::Horizontal, first, std::min(last, m_cols - 1));
-    if (lastRow > 0) {
-        // Whole rows: a cell range is a rectangle, and the rows in between change whole.
-        const int topRow = std::max(firstRow, 1);
-        emit dataChanged(index(topRow - 1, 0), index(lastRow - 1, m_cols - 1), {Qt::DisplayRole});
-    }
+    const int lastColumn = LyricsDocument::cols() - 1;
+    connect(&document, &LyricsDocument::headerChanged, this,
+            [this, lastColumn] { emit headerDataChanged(Qt::Horizontal, 0, lastColumn); });
+    connect(&document, &LyricsDocument::linesChanged, this, [this, lastColumn](int first, int last) {
+        emit dataChanged(index(first, 0), index(last, lastColumn), {Qt::DisplayRole});
+    });
+    connect(&document, &LyricsDocument::linesAboutToBeInserted, this,
+            [this](int first, int last) { beginInsertRows({}, first, last); });
+    connect(&document, &LyricsDocument::linesInserted, this, [this] { endInsertRows(); });
+    connect(&document, &LyricsDocument::linesAboutToBeRemoved, this,
+            [this](int first, int last) { beginRemoveRows({}, first, last); });
+    connect(&document, &LyricsDocument::linesRemoved, this, [this] { endRemoveRows(); });
+    connect(&document, &LyricsDocument::contentAboutToBeReplaced, this, [this] { beginResetModel(); });
+    connect(&document, &LyricsDocument::contentReplaced, this, [this] { endResetModel(); });
 }
 
 void LyricsSheetModel::setAlignment(int column, Qt::Alignment alignment)
 {
     m_alignments[static_cast<std::size_t>(column)] = alignment | Qt::AlignVCenter;
     emit headerDataChanged(Qt::Horizontal, column, column);
-    if (m_rows > 1)
-        emit dataChanged(index(0, column), index(m_rows - 2, column), {Qt::TextAlignmentRole});
-}
-
-void LyricsSheetModel::clearCells()
-{
-    std::fill(m_cells.begin(), m_cells.end(), QString());
-    emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
-    if (m_rows > 1)
-        emit dataChanged(index(0, 0), index(m_rows - 2, m_cols - 1), {Qt::DisplayRole});
+    if (rowCount() > 0)
+        emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::TextAlignmentRole});
 }
 
 int LyricsSheetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_rows - 1;
+    return parent.isValid() ? 0 : m_document.lineRows();
 }
 
 int LyricsSheetModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_cols;
+    return parent.isValid() ? 0 : LyricsDocument::cols();
 }
 
 QVariant LyricsSheetModel::data(const QModelIndex& index, int role) const
@@ -112,7 +46,7 @@ QVariant LyricsSheetModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole)
-        return cell((index.row() + 1) * m_cols + index.column());
+        return m_document.cellAt((index.row() + 1) * LyricsDocument::cols() + index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_alignments[static_cast<std::size_t>(index.column())]);
     return {};
@@ -120,10 +54,10 @@ QVariant LyricsSheetModel::data(const QModelIndex& index, int role) const
 
 QVariant LyricsSheetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_cols)
+    if (orientation != Qt::Horizontal || section < 0 || section >= LyricsDocument::cols())
         return {};
     if (role == Qt::DisplayRole)
-        return cell(section);
+        return m_document.cellAt(section);
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_alignments[static_cast<std::size_t>(section)]);
     return {};

@@ -1,28 +1,21 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QString>
-#include <QStringList>
 
 #include <vector>
 
-// The cells of the sheet, row-major, header row included, behind a table model
-// that shows the header row as the table's header.
+class LyricsDocument;
+
+// The table model through which the sheet shows a lyrics document: the header
+// cells as the table's header, line n as model row n. It holds no cell of its
+// own, only the columns' alignment.
 class LyricsSheetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit LyricsSheetModel(QObject* parent = nullptr);
+    explicit LyricsSheetModel(LyricsDocument& document, QObject* parent = nullptr);
 
-    int sheetRows() const { return m_rows; }
-    int sheetCols() const { return m_cols; }
-    void setSheetRows(int rows);
-    void setSheetCols(int cols);
-    const QString& cell(int index) const { return m_cells[static_cast<std::size_t>(index)]; }
-    void setCell(int index, const QString& text);
-    // Cells first, first + 1, ... take the texts, with one change notification.
-    void setCells(int first, QStringList texts);
+    LyricsDocument& document() const { return m_document; }
     void setAlignment(int column, Qt::Alignment alignment);
-    void clearCells();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,8 +24,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    int m_rows = 1;
-    int m_cols = 2;
-    std::vector<QString> m_cells;  // m_rows * m_cols
+    LyricsDocument& m_document;
     std::vector<Qt::Alignment> m_alignments;
 };

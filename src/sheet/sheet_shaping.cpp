@@ -1,9 +1,9 @@
-#include "sheet_shaping.h"
+#include "sheet/sheet_shaping.h"
 
-#include "lyrics_sheet.h"
-#include "program_state.h"
+#include "document/lyrics_document.h"
+#include "sheet/lyrics_sheet.h"
 
-void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& state)
+void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& /*state*/)
 {
     sheet.setCols(2);
     sheet.setRows(15);
@@ -12,5 +12,5 @@ void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& state)
     sheet.setColWidth(1, 6150);
     sheet.setFocusRect(0);
     sheet.setHighLight(1);
-    state.LineCount = 14;
+    sheet.document().setLineCount(14);
 }

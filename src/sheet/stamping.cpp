@@ -1,8 +1,9 @@
-#include "stamping.h"
+#include "sheet/stamping.h"
 
-#include "lyrics_sheet.h"
-#include "program_state.h"
-#include "prompts.h"
+#include "document/lyrics_document.h"
+#include "document/program_state.h"
+#include "platform/prompts.h"
+#include "sheet/lyrics_sheet.h"
 
 void stampStep(LyricsSheet& sheet, ProgramState& state, Prompts& prompts, const QString& value)
 {
@@ -15,8 +16,14 @@ void stampStep(LyricsSheet& sheet, ProgramState& state, Prompts& prompts, const 
         prompts.showMessage(QStringLiteral("Error Rows!!"));
         return;
     }
-    sheet.setCellAt(LineTagIndex(sheet, state.StampRow), value);
-    if (current + 1 == rowCount)
+    const bool advances = current + 1 < rowCount;
+    const StampCursor before{state.StampRow, current};
+    const StampCursor after = advances ? StampCursor{state.StampRow + 1, current + 1} : before;
+    // One step: undoing it puts the tag, StampRow and the current row back.
+    sheet.document().setTag(state.StampRow, value,
+                            value.isEmpty() ? QStringLiteral("Space") : QStringLiteral("Time Input"),
+                            CursorMove{before, after});
+    if (!advances)
         return;
     sheet.setRow(current + 1);
     ++state.StampRow;

@@ -1,18 +1,19 @@
 #include "main_window.h"
 
 #include "about_box.h"
+#include "audio/peak_decoder.h"
 #include "audio_engine.h"
 #include "control_fonts.h"
+#include "document/lyrics_document.h"
 #include "engine_options.h"
 #include "icon_resources.h"
 #include "lyrics_sheet.h"
 #include "menu_tree.h"
 #include "play_time_text.h"
-#include "audio/peak_decoder.h"
 #include "prompts.h"
-#include "sheet_tag_mover.h"
 #include "sheet_shaping.h"
 #include "stamping.h"
+#include "tag_mover.h"
 #include "toolbar.h"
 #include "volume_slider.h"
 
@@ -53,9 +54,10 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_controls = createControls(*client, m_engine);
+    m_document = new LyricsDocument(this);
+    m_controls = createControls(*client, m_engine, *m_document);
     m_fileCommands = std::make_unique<FileCommands>(
-        LyricsFiles{m_engine, m_prompts, m_state, *m_controls.FlxGrid, m_controls.CommonDialog1},
+        LyricsFiles{m_engine, m_prompts, m_state, *m_document, m_controls.CommonDialog1},
         TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2},
         [this](const QString& path) { m_timeline->trackOpened(path); });
     m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
@@ -65,13 +67,16 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
     m_cellEditing = std::make_unique<CellEditing>(
         CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
-    LyricsSheet& sheet = *m_controls.FlxGrid;
+    m_editCommands = std::make_unique<EditCommands>(
+        EditCommands::Targets{m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer});
+    LyricsDocument& document = *m_document;
     m_timeline = std::make_unique<TimelineToggle>(
         *this, TimelineToggle::Actions{*menus.timeline, *menus.timelineZoomIn, *menus.timelineZoomOut},
-        TimelineLinks{m_engine, sheet, *m_controls.Play_timer,
-                      [&sheet](int line, qint64 hundredths) { moveTagInSheet(sheet, line, hundredths); },
+        TimelineLinks{m_engine, *m_controls.FlxGrid, *m_controls.Play_timer,
+                      [&document](int line, qint64 hundredths) { moveTag(document, line, hundredths); },
                       openPeakDecoder});
     connectHandlers();
+    connectEditMenu(menus);
     connect(menus.lrc, &QMenu::triggered, this,
             [this](QAction* item) { m_dispatcher->LrcMenu_Click(item->data().toString()); });
 
@@ -94,6 +99,27 @@ void MainWindow::connectHandlers()
     connect(m_controls.Play_timer, &QTimer::timeout, this, &MainWindow::Play_timer_Timer);
     connect(m_controls.Timer2, &QTimer::timeout, m_positionBar.get(), &PositionBar::Timer2_Timer);
     connect(m_controls.Timer2, &QTimer::timeout, m_timeline.get(), &TimelineToggle::stateTick);
+}
+
+void MainWindow::connectEditMenu(const MenuTree& menus)
+{
+    const EditMenu& edit = menus.edit;
+    QUndoStack& history = m_document->undoStack();
+    connect(edit.undo, &QAction::triggered, &history, &QUndoStack::undo);
+    connect(edit.redo, &QAction::triggered, &history, &QUndoStack::redo);
+    edit.undo->setEnabled(false);
+    edit.redo->setEnabled(false);
+    connect(&history, &QUndoStack::canUndoChanged, edit.undo, &QAction::setEnabled);
+    connect(&history, &QUndoStack::canRedoChanged, edit.redo, &QAction::setEnabled);
+    connect(m_document, &LyricsDocument::cursorRestored, this,
+            [this](int stampRow, int row) { m_editCommands->restoreCursor(stampRow, row); });
+    const std::pair<QAction*, int> nudges[] = {
+        {edit.earlier, -10}, {edit.later, 10}, {edit.muchEarlier, -100}, {edit.muchLater, 100}};
+    for (const auto& [item, ms] : nudges)
+        connect(item, &QAction::triggered, this, [this, ms = ms] { m_editCommands->nudgeTag(ms); });
+    connect(edit.replayLine, &QAction::triggered, this, [this] { m_editCommands->replayLine(); });
+    connect(edit.insertLine, &QAction::triggered, this, [this] { m_editCommands->insertLine(); });
+    connect(edit.deleteLine, &QAction::triggered, this, [this] { m_editCommands->deleteLine(); });
 }
 
 void MainWindow::Form_Load()

@@ -2,10 +2,11 @@
 
 #include "cell_editing.h"
 #include "command_dispatcher.h"
+#include "document/program_state.h"
 #include "file_commands.h"
 #include "lyrics_labels.h"
 #include "position_bar.h"
-#include "program_state.h"
+#include "shell/edit_commands.h"
 #include "timeline_toggle.h"
 #include "window_controls.h"
 
@@ -15,7 +16,9 @@
 #include <memory>
 
 class AudioEngine;
+class LyricsDocument;
 class Prompts;
+struct MenuTree;
 
 // The program's one working window: builds its controls, starts and shuts down the
 // engine in a fixed order, and routes each control event to its handler.
@@ -37,6 +40,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void connectHandlers();
+    void connectEditMenu(const MenuTree& menus);
 
     void Play_timer_Timer();
     void Cmd_TimeIn_Click();
@@ -47,12 +51,14 @@ private:
     AudioEngine& m_engine;
     Prompts& m_prompts;
     ProgramState m_state;
+    LyricsDocument* m_document = nullptr;  // a child made after the controls' parent, so it outlives the sheet
     WindowControls m_controls;
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
     std::unique_ptr<LyricsDisplay> m_lyricsDisplay;
     std::unique_ptr<PositionBar> m_positionBar;
     std::unique_ptr<CellEditing> m_cellEditing;
+    std::unique_ptr<EditCommands> m_editCommands;
     std::unique_ptr<TimelineToggle> m_timeline;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     bool m_unloaded = false;

@@ -22,6 +22,40 @@ void addCommand(QMenu& menu, const char* name, const QString& text, const QStrin
     item->setShortcut(shortcut);
 }
 
+QAction* addShortcutItem(QMenu& menu, const char* name, const QString& text, QList<QKeySequence> shortcuts)
+{
+    QAction* item = addItem(menu, name, text);
+    item->setShortcuts(shortcuts);
+    return item;
+}
+
+EditMenu buildEditMenu(QMenuBar& menuBar)
+{
+    QMenu* edit = menuBar.addMenu(QStringLiteral("編集(&E)"));
+    edit->setObjectName(QStringLiteral("edit"));
+    EditMenu items{};
+    items.undo = addShortcutItem(*edit, "undo", QStringLiteral("元に戻す(&U)"), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    items.redo = addShortcutItem(*edit, "redo", QStringLiteral("やり直し(&R)"),
+                                 {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
+    items.earlier = addShortcutItem(*edit, "tag_earlier", QStringLiteral("タグを 10 ms 早く"),
+                                    {QKeySequence(Qt::ALT | Qt::Key_Left)});
+    items.later = addShortcutItem(*edit, "tag_later", QStringLiteral("タグを 10 ms 遅く"),
+                                  {QKeySequence(Qt::ALT | Qt::Key_Right)});
+    items.muchEarlier = addShortcutItem(*edit, "tag_much_earlier", QStringLiteral("タグを 100 ms 早く"),
+                                        {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Left)});
+    items.muchLater = addShortcutItem(*edit, "tag_much_later", QStringLiteral("タグを 100 ms 遅く"),
+                                      {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Right)});
+    items.replayLine = addShortcutItem(*edit, "replay_line", QStringLiteral("この行をもう一度再生(&P)"),
+                                       {QKeySequence(Qt::CTRL | Qt::Key_R)});
+    edit->addSeparator();
+    items.insertLine = addShortcutItem(*edit, "insert_line", QStringLiteral("上に空行を挿入(&I)"),
+                                       {QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    items.deleteLine = addShortcutItem(*edit, "delete_line", QStringLiteral("この行を削除(&D)"),
+                                       {QKeySequence(Qt::CTRL | Qt::Key_Delete)});
+    return items;
+}
+
 }  // namespace
 
 MenuTree buildMenuTree(QMenuBar& menuBar)
@@ -32,6 +66,8 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     addItem(*file, "open_txt", QStringLiteral("開く[TXT](&T)"));
     addItem(*file, "save_txt", QStringLiteral("保存[TXT](&S)"));
     addItem(*file, "end", QStringLiteral("終了(&X)"));
+
+    const EditMenu edit = buildEditMenu(menuBar);
 
     QMenu* lrc = menuBar.addMenu(QStringLiteral("LRC(&L)"));
     lrc->setObjectName(QStringLiteral("lrc"));
@@ -57,5 +93,5 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     popup->setObjectName(QStringLiteral("Right_Click"));
     addItem(*popup, "add_line", QStringLiteral("行の追加"));
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
-    return {lrc, popup, timeline, zoomIn, zoomOut};
+    return {lrc, edit, popup, timeline, zoomIn, zoomOut};
 }

@@ -4,16 +4,32 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
+class QAction;
+
+// The items of "編集(&E)"; the window connects each to its command.
+struct EditMenu {
+    QAction* undo;          // Ctrl+Z
+    QAction* redo;          // Ctrl+Y, Ctrl+Shift+Z
+    QAction* earlier;       // Alt+Left: the current line's tag 10 ms earlier
+    QAction* later;         // Alt+Right: 10 ms later
+    QAction* muchEarlier;   // Alt+Shift+Left: 100 ms earlier
+    QAction* muchLater;     // Alt+Shift+Right: 100 ms later
+    QAction* replayLine;    // Ctrl+R: play from 2 s before the current line's tag
+    QAction* insertLine;    // Ctrl+Insert: an empty line above the current row
+    QAction* deleteLine;    // Ctrl+Delete: the current row's line
+};
+
 // The menus the window builds.
 struct MenuTree {
     QMenu* lrc;    // "LRC(&L)": its items carry their command key as data()
+    EditMenu edit;
     QMenu* popup;  // Right_Click, owned by the menu bar
     QAction* timeline;         // "タイムライン", checkable (Ctrl+T)
     QAction* timelineZoomIn;   // the standard zoom keys
     QAction* timelineZoomOut;
 };
 
-// Builds the window's menu tree: "ファイル(&F)", "LRC(&L)", "表示(&V)" and "about(&Q)" on the menu
+// Builds the window's menu tree: "ファイル(&F)", "編集(&E)", "LRC(&L)", "表示(&V)" and "about(&Q)" on the menu
 // bar, and the popup menu Right_Click. The items of "ファイル(&F)" and of the popup
 // have no action and nothing opens the popup; the LRC items run the LRC commands
 // (import Ctrl+I, export Ctrl+E) once the window connects the menu.

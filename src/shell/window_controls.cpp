@@ -55,7 +55,7 @@ QPushButton* colouredButton(QWidget& client, const QString& text, const QColor& 
 
 }  // namespace
 
-WindowControls createControls(QWidget& client, AudioEngine& engine)
+WindowControls createControls(QWidget& client, AudioEngine& engine, LyricsDocument& document)
 {
     WindowControls c{};
 
@@ -113,7 +113,7 @@ WindowControls createControls(QWidget& client, AudioEngine& engine)
 
     // A size smaller than the window's, so that a whole 10-character tag fits the
     // tag column's 1100 twips after a load.
-    c.FlxGrid = new LyricsSheet(gothicFont(9.75), &client);
+    c.FlxGrid = new LyricsSheet(document, gothicFont(9.75), &client);
     place(*c.FlxGrid, "FlxGrid", 15, 3150, 7455, 4155);
 
     c.Play_timer = new QTimer(&client);

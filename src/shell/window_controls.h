@@ -5,6 +5,7 @@
 #include <array>
 
 class AudioEngine;
+class LyricsDocument;
 class LyricsSheet;
 class QLabel;
 class QLineEdit;
@@ -36,5 +37,5 @@ struct WindowControls {
 
 // Creates every control inside the client area at its place (positions in twips,
 // 15 to a pixel) with its design-time settings and tab order. Timers are created
-// stopped; the toolbar is empty until BuildToolbar fills it.
-WindowControls createControls(QWidget& client, AudioEngine& engine);
+// stopped; the toolbar is empty until BuildToolbar fills it. The sheet shows `document`.
+WindowControls createControls(QWidget& client, AudioEngine& engine, LyricsDocument& document);

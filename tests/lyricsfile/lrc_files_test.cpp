@@ -37,7 +37,7 @@ protected:
     QStringList sheetLines() const
     {
         QStringList lines;
-        for (int row = 1; row <= state.LineCount; ++row)
+        for (int row = 1; row <= document.lineCount(); ++row)
             lines << CellText(sheet, row, 0) + u'|' + CellText(sheet, row, 1);
         return lines;
     }
@@ -65,7 +65,7 @@ TEST_P(LrcImport, GivesTheSheetItsTimesAndKeepsTheHeaders)
 
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'\n').toStdString();
     EXPECT_EQ(sheetLines(), GetParam().lines);
-    EXPECT_EQ(state.LrcHeaders, GetParam().headers);
+    EXPECT_EQ(document.lrcHeaders(), GetParam().headers);
     EXPECT_EQ(state.LyricsPath, path(QStringLiteral("song.txt")));
     EXPECT_EQ(state.SelectedPath, file);
     EXPECT_EQ(state.StampRow, 0);
@@ -114,12 +114,12 @@ TEST_F(LrcFiles, ImportedAndExportedGivesTheSameTimesTextsAndHeaders)
 
     importBytes("[00:12.00][01:30.00]chorus\n[00:20.00]verse\n[offset:100]\n[al:A]\n");
     const QStringList lines = sheetLines();
-    const QStringList headers = state.LrcHeaders;
+    const QStringList headers = document.lrcHeaders();
     exportTo(QStringLiteral("again.lrc"));
     prompts.queueOpenAccept(path(QStringLiteral("again.lrc")));
     ImportLrc(files, lrcDialog);
     EXPECT_EQ(sheetLines(), lines);
-    EXPECT_EQ(state.LrcHeaders, headers);
+    EXPECT_EQ(document.lrcHeaders(), headers);
     EXPECT_TRUE(prompts.messages().endsWith(path(QStringLiteral("again.lrc")) + str(u"を書き出しました")));
 }
 

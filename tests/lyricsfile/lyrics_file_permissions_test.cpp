@@ -42,7 +42,7 @@ protected:
     {
         writeBytes(lyrics, kContent);
         loadThroughDialog(lyrics);
-        EXPECT_EQ(state.LineCount, 2);
+        EXPECT_EQ(document.lineCount(), 2);
         sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[00:04:00]"));
         prompts.clearShown();
         engine.clearLog();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ansi_text.h"
+#include "document/lyrics_document.h"
 #include "lyrics_files.h"
 #include "lyrics_loader.h"
 #include "lyrics_sheet.h"
@@ -88,7 +89,7 @@ protected:
 
     SheetSnapshot snapshot() const
     {
-        SheetSnapshot shot{sheet.rows(), sheet.row(), {}, state.LineCount, state.StampRow,
+        SheetSnapshot shot{sheet.rows(), sheet.row(), {}, document.lineCount(), state.StampRow,
                            state.LyricsPath, state.SelectedPath};
         for (int index = 0; index < sheet.rows() * sheet.cols(); ++index)
             shot.cells << sheet.cellAt(index);
@@ -100,6 +101,7 @@ protected:
     ScriptedPrompts prompts;
     ProgramState state;
     LyricsSheet sheet;
+    LyricsDocument& document = sheet.document();
     FileDialogSettings dialog;
-    LyricsFiles files{engine, prompts, state, sheet, dialog};
+    LyricsFiles files{engine, prompts, state, document, dialog};
 };

@@ -199,7 +199,7 @@ TEST_P(LoadedContent, FillsOneRowPerLineTagThenText)
     loadBytes(GetParam().bytes);
 
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'\n').toStdString();
-    EXPECT_EQ(state.LineCount, GetParam().texts.size());
+    EXPECT_EQ(document.lineCount(), GetParam().texts.size());
     EXPECT_EQ(sheet.rows(), GetParam().texts.size() + 1);
     EXPECT_EQ(column(0), GetParam().tags);
     EXPECT_EQ(column(1), GetParam().texts);
@@ -276,8 +276,8 @@ TEST_F(LoadLyricsTest, RemembersTheFileEncoding)
                  {"lyrics_invalid_bytes.txt", TextEncoding::Cp932}};
     for (const auto& c : cases) {
         loadThroughDialog(testDataPath(QString::fromLatin1(c.fixture)));
-        EXPECT_EQ(state.LyricsEncoding, c.encoding) << c.fixture;
-        EXPECT_EQ(state.LineCount, 4) << c.fixture;
+        EXPECT_EQ(document.encoding(), c.encoding) << c.fixture;
+        EXPECT_EQ(document.lineCount(), 4) << c.fixture;
     }
     EXPECT_TRUE(prompts.messages().isEmpty());
 }
@@ -300,7 +300,7 @@ TEST_F(LoadLyricsTest, SecondShorterLoadLeavesNoRowsOfTheFirst)
     loadBytes("x\r\ny\r\n", QStringLiteral("short.txt"));
 
     EXPECT_EQ(sheet.rows(), 3);
-    EXPECT_EQ(state.LineCount, 2);
+    EXPECT_EQ(document.lineCount(), 2);
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("[00:00:00]"), QString()}));
     EXPECT_EQ(column(1), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
     EXPECT_EQ(state.LyricLines.size(), 3);
@@ -319,7 +319,7 @@ TEST_F(LoadLyricsTest, LargestFileLoadsCompletely)
     loadBytes(numberedLines(32766));
 
     EXPECT_TRUE(prompts.messages().isEmpty());
-    EXPECT_EQ(state.LineCount, 32766);
+    EXPECT_EQ(document.lineCount(), 32766);
     EXPECT_EQ(sheet.rows(), 32767);
     EXPECT_EQ(CellText(sheet, 32766, 0), QStringLiteral("[00:00:00]"));
     EXPECT_EQ(CellText(sheet, 32766, 1), QStringLiteral("32765"));
@@ -336,7 +336,7 @@ TEST_F(LoadLyricsTest, EmptyFileShowsItsMessageAndKeepsTheResetSheet)
     EXPECT_EQ(sheet.rows(), 2);
     EXPECT_EQ(sheet.cellAt(2), QStringLiteral("[00:00:00]"));
     EXPECT_EQ(sheet.cellAt(3), QString());
-    EXPECT_EQ(state.LineCount, 0);
+    EXPECT_EQ(document.lineCount(), 0);
     EXPECT_EQ(state.StampRow, 0);
     // Saving an empty sheet over an empty file loses nothing.
     EXPECT_EQ(state.LyricsPath, file);

@@ -15,14 +15,14 @@ QString str(const char16_t* text)
 using SaveLyricsTest = LyricsFilesFixture;
 
 // A sheet of the given lines, as a load would leave it, with LyricsPath in the folder.
-void fillSheet(LyricsSheet& sheet, ProgramState& state, const QList<QStringList>& lines)
+void fillSheet(LyricsSheet& sheet, ProgramState& /*state*/, const QList<QStringList>& lines)
 {
     sheet.setRows(static_cast<int>(lines.size()) + 1);
     for (int line = 0; line < lines.size(); ++line) {
         sheet.setCellAt(LineTagIndex(sheet, line), lines[line][0]);
         sheet.setCellAt(LineTagIndex(sheet, line) + 1, lines[line][1]);
     }
-    state.LineCount = static_cast<std::int16_t>(lines.size());
+    sheet.document().setLineCount(static_cast<std::int16_t>(lines.size()));
 }
 
 // --- what is written ------------------------------------------------------
@@ -35,10 +35,10 @@ TEST_F(SaveLyricsTest, WritesTagThenTextForRowsOneToLineCount)
                {QString(), QString()},
                {QStringLiteral("[00:00:01]"), QString()},
                {QStringLiteral("[09:09:09]"), QStringLiteral("beyond LineCount")}});
-    state.LineCount = 4;
+    document.setLineCount(4);
     state.LyricsPath = path(QStringLiteral("out.txt"));
 
-    EXPECT_TRUE(WriteLyricsFile(sheet, state).ok());
+    EXPECT_TRUE(WriteLyricsFile(document, state.LyricsPath).ok());
 
     EXPECT_EQ(readBytes(state.LyricsPath), cp932(str(u"[01:23:45]Hello\r\nタグなし\r\n\r\n[00:00:01]\r\n")));
 }
@@ -64,7 +64,7 @@ TEST_F(SaveLyricsTest, WrittenLinesLoadBackIntoTheSameCells)
                                       {QStringLiteral("[00:00:02]"), QStringLiteral("[Chorus]")}};
     fillSheet(sheet, state, lines);
     state.LyricsPath = path(QStringLiteral("round.txt"));
-    ASSERT_TRUE(WriteLyricsFile(sheet, state).ok());
+    ASSERT_TRUE(WriteLyricsFile(document, state.LyricsPath).ok());
 
     loadThroughDialog(state.LyricsPath);
 
@@ -207,7 +207,7 @@ TEST_P(ForeignFilesByteForByte, ComeBackUnchangedButForTheStamp)
 {
     const QString file = loadBytes(GetParam().bytes);
     state.SelectedPath = file;
-    ASSERT_EQ(state.LineCount, 2);
+    ASSERT_EQ(document.lineCount(), 2);
 
     SaveAndLoadLyrics(files);
     EXPECT_EQ(readBytes(file).toHex(), GetParam().bytes.toHex());

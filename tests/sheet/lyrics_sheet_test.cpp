@@ -20,7 +20,7 @@ TEST_F(LyricsSheetTest, StartUpShapeHasHeaderAnd14EmptyLines)
 {
     EXPECT_EQ(sheet.rows(), 15);
     EXPECT_EQ(sheet.cols(), 2);
-    EXPECT_EQ(state.LineCount, 14);
+    EXPECT_EQ(sheet.document().lineCount(), 14);
     EXPECT_EQ(sheet.row(), 1);
     EXPECT_EQ(sheet.topRow(), 1);
     EXPECT_EQ(sheet.cellAt(0), QStringLiteral("Time Tag"));

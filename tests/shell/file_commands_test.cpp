@@ -98,7 +98,7 @@ TEST_F(FileCommandsTest, OpenThenYesOpensTheTrackAndLoadsTheSameNamedLyrics)
     EXPECT_EQ(state.SelectedPath, music);
     EXPECT_EQ(state.LyricsPath, lyrics);
     EXPECT_EQ(state.StampRow, 0);
-    EXPECT_EQ(state.LineCount, 3);
+    EXPECT_EQ(sheet().document().lineCount(), 3);
 }
 
 TEST_F(FileCommandsTest, CancelledOpenLeavesTrackSheetAndLabelsAsTheyWere)

@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, StartsWithEmptyDisplaysAndTheStartUpSheet)
     EXPECT_EQ(sheet().rows(), 15);
     EXPECT_EQ(sheet().row(), 1);
     const ProgramState& state = window().programState();
-    EXPECT_EQ(state.LineCount, 14);
+    EXPECT_EQ(sheet().document().lineCount(), 14);
     EXPECT_EQ(state.StampRow, 0);
     EXPECT_TRUE(state.SelectedPath.isEmpty());
     EXPECT_TRUE(state.LyricsPath.isEmpty());
@@ -226,7 +226,8 @@ TEST_F(MainWindowTest, MenusHoldTheTreeAndDoNothing)
     QStringList titles;
     for (QAction* menu : bar->actions())
         titles << menu->text();
-    EXPECT_EQ(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("LRC(&L)"), QStringLiteral("表示(&V)"), QStringLiteral("about(&Q)")}));
+    EXPECT_EQ(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("LRC(&L)"),
+                                   QStringLiteral("表示(&V)"), QStringLiteral("about(&Q)")}));
 
     const auto* file = window().findChild<QMenu*>(QStringLiteral("cmn_file"));
     const auto* popup = window().findChild<QMenu*>(QStringLiteral("Right_Click"));

@@ -1,0 +1,136 @@
+#include "document/document_steps.h"
+
+CursorStep::CursorStep(LyricsDocument& document, const QString& text, std::optional<CursorMove> cursor,
+                       QUndoCommand* parent)
+    : QUndoCommand(text, parent), m_document(document), m_cursor(cursor)
+{
+}
+
+void CursorStep::undo()
+{
+    revert();
+    m_document.beginCellEdit();
+    if (m_cursor)
+        emit m_document.cursorRestored(m_cursor->before.stampRow, m_cursor->before.row);
+}
+
+void CursorStep::redo()
+{
+    apply();
+    m_document.beginCellEdit();
+    if (m_cursor && m_done)
+        emit m_document.cursorRestored(m_cursor->after.stampRow, m_cursor->after.row);
+    m_done = true;
+}
+
+SetTagStep::SetTagStep(LyricsDocument& document, int line, QString tag, const QString& text,
+                       std::optional<CursorMove> cursor)
+    : CursorStep(document, text, cursor), m_line(line), m_before(document.line(line).tag), m_after(std::move(tag))
+{
+}
+
+void SetTagStep::apply()
+{
+    m_document.writeCell(m_line, 0, m_after);
+}
+
+void SetTagStep::revert()
+{
+    m_document.writeCell(m_line, 0, m_before);
+}
+
+namespace {
+
+const QString& cellOf(const LyricsDocument& document, int line, int column)
+{
+    return column == 0 ? document.line(line).tag : document.line(line).text;
+}
+
+}  // namespace
+
+EditCellStep::EditCellStep(LyricsDocument& document, int line, int column, QString text)
+    : QUndoCommand(QStringLiteral("セルの修正")), m_document(document), m_line(line), m_column(column),
+      m_session(document.editSession()), m_before(cellOf(document, line, column)), m_after(std::move(text))
+{
+}
+
+bool EditCellStep::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const EditCellStep*>(other);
+    if (next->m_line != m_line || next->m_column != m_column || next->m_session != m_session)
+        return false;
+    m_after = next->m_after;
+    // An edit that ends where it began is no step at all.
+    setObsolete(m_after == m_before);
+    return true;
+}
+
+void EditCellStep::undo()
+{
+    m_document.writeCell(m_line, m_column, m_before);
+    // Typing after an undo starts a new edit, never one merged into an older step.
+    m_document.beginCellEdit();
+}
+
+void EditCellStep::redo()
+{
+    m_document.writeCell(m_line, m_column, m_after);
+    if (m_done)
+        m_document.beginCellEdit();
+    m_done = true;
+}
+
+InsertLineStep::InsertLineStep(LyricsDocument& document, int line, const CursorMove& cursor)
+    : CursorStep(document, QStringLiteral("行の挿入"), cursor), m_line(line), m_countsLine(line <= document.lineCount())
+{
+}
+
+void InsertLineStep::apply()
+{
+    m_document.insertEmptyLine(m_line);
+    if (m_countsLine)
+        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() + 1));
+}
+
+void InsertLineStep::revert()
+{
+    m_document.takeLine(m_line);
+    if (m_countsLine)
+        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() - 1));
+}
+
+RemoveLineStep::RemoveLineStep(LyricsDocument& document, int line, const CursorMove& cursor)
+    : CursorStep(document, QStringLiteral("行の削除"), cursor), m_line(line), m_countsLine(line < document.lineCount())
+{
+}
+
+void RemoveLineStep::apply()
+{
+    m_removed = m_document.takeLine(m_line);
+    if (m_countsLine)
+        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() - 1));
+}
+
+void RemoveLineStep::revert()
+{
+    m_document.putLine(m_line, std::move(m_removed));
+    if (m_countsLine)
+        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() + 1));
+}
+
+ReplaceContentStep::ReplaceContentStep(LyricsDocument& document, LyricsContent content, QUndoCommand* parent)
+    : QUndoCommand(parent), m_document(document), m_other(std::move(content))
+{
+}
+
+void ReplaceContentStep::undo()
+{
+    m_document.swapContent(m_other);
+    m_document.beginCellEdit();
+}
+
+void ReplaceContentStep::redo()
+{
+    m_document.swapContent(m_other);
+    m_document.beginCellEdit();
+}

@@ -1,0 +1,273 @@
+#include "command_keys.h"
+#include "document/lyrics_document.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace {
+
+// What undo and redo must take back and forth: the cells, LineCount, the cursor and the file.
+struct Snapshot {
+    QStringList cells;
+    int lineCount = 0;
+    int row = 0;
+    int stampRow = 0;
+    QString lyricsPath;
+    bool operator==(const Snapshot&) const = default;
+};
+
+void PrintTo(const Snapshot& shot, std::ostream* out)
+{
+    *out << shot.cells.join(u'|').toStdString() << " lines " << shot.lineCount << " row " << shot.row << " stamp "
+         << shot.stampRow << ' ' << shot.lyricsPath.toStdString();
+}
+
+// The "編集" menu through the real window, with the music stopped unless a test plays it.
+class EditMenuTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+        showActive();
+        for (int line = 0; line < 4; ++line)
+            sheet().setCellAt(LineTagIndex(sheet(), line), QStringLiteral("[00:0%1:00]").arg(line + 1));
+    }
+
+    // A shortcut as the user presses it, with the keyboard focus on the sheet.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        sheet().setFocus();
+        QTest::keyClick(window().windowHandle(), key, modifiers);
+    }
+    void undo() { press(Qt::Key_Z, Qt::ControlModifier); }
+    void redo() { press(Qt::Key_Y, Qt::ControlModifier); }
+
+    QString tag(int line) { return sheet().cellAt(LineTagIndex(sheet(), line)); }
+
+    Snapshot snapshot()
+    {
+        Snapshot shot{{}, sheet().document().lineCount(), sheet().row(), window().programState().StampRow,
+                      window().programState().LyricsPath};
+        for (int index = 0; index < sheet().rows() * sheet().cols(); ++index)
+            shot.cells << sheet().cellAt(index);
+        return shot;
+    }
+
+    void clickCell(int row, int column)
+    {
+        const QModelIndex index = sheet().model()->index(row - 1, column);
+        QTest::mouseClick(sheet().viewport(), Qt::LeftButton, {}, sheet().visualRect(index).center());
+    }
+
+    QTemporaryDir dir;
+};
+
+struct ChangeCase {
+    const char* name;
+    std::function<void(EditMenuTest&)> change;
+};
+
+class UndoRedo : public EditMenuTest, public ::testing::WithParamInterface<ChangeCase> {
+public:
+    // Helpers the cases reach through the fixture.
+    using EditMenuTest::clickCell;
+    using EditMenuTest::press;
+    void play() { clickToolbar(CommandKey::Play); }
+    void pause() { clickToolbar(CommandKey::Pause); }
+    void pressButton(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+    void typeInto(const char* box, const QString& text) { QTest::keyClicks(control<QLineEdit>(box), text); }
+    void loadLyrics(const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("other.txt"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        prompts.queueOpenAccept(path);
+        clickToolbar(CommandKey::LoadLyrics);
+    }
+    RecordingEngine& recording() { return engine; }
+};
+
+TEST_P(UndoRedo, UndoBringsBackWhatWasBeforeAndRedoWhatWasAfter)
+{
+    sheet().setRow(2);
+    window().programState().StampRow = 1;
+    const Snapshot before = snapshot();
+    GetParam().change(*this);
+    const Snapshot after = snapshot();
+    ASSERT_NE(after, before);
+    const std::int32_t engineState = engine.state();
+
+    undo();
+    EXPECT_EQ(snapshot(), before);
+    redo();
+    EXPECT_EQ(snapshot(), after);
+    undo();
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(snapshot(), after);
+    // Undo and redo leave the music as it was.
+    EXPECT_EQ(engine.state(), engineState);
+    EXPECT_EQ(playTimer().isActive(), engineState == EnginePlaying);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachChange, UndoRedo,
+    ::testing::Values(
+        ChangeCase{"StampWhilePlaying",
+                   [](EditMenuTest& t) {
+                       auto& u = static_cast<UndoRedo&>(t);
+                       u.play();
+                       u.recording().setPlayMs(12340);
+                       u.pressButton("Cmd_TimeIn");
+                   }},
+        ChangeCase{"SpaceWhilePaused",
+                   [](EditMenuTest& t) {
+                       auto& u = static_cast<UndoRedo&>(t);
+                       u.play();
+                       u.pause();
+                       u.pressButton("Command1");
+                   }},
+        ChangeCase{"TypedCorrection",
+                   [](EditMenuTest& t) { static_cast<UndoRedo&>(t).typeInto("Grid_Txt", QStringLiteral("abc")); }},
+        ChangeCase{"NudgeLater", [](EditMenuTest& t) { static_cast<UndoRedo&>(t).press(Qt::Key_Right, Qt::AltModifier); }},
+        ChangeCase{"InsertLine",
+                   [](EditMenuTest& t) { static_cast<UndoRedo&>(t).press(Qt::Key_Insert, Qt::ControlModifier); }},
+        ChangeCase{"DeleteLineWhilePlaying",
+                   [](EditMenuTest& t) {
+                       auto& u = static_cast<UndoRedo&>(t);
+                       u.play();
+                       u.press(Qt::Key_Delete, Qt::ControlModifier);
+                   }},
+        ChangeCase{"LoadLyrics",
+                   [](EditMenuTest& t) { static_cast<UndoRedo&>(t).loadLyrics("[00:09:00]other\r\nsecond\r\n"); }}),
+    [](const ::testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.name); });
+
+TEST_F(EditMenuTest, TypingMergesIntoOneStepPerEdit)
+{
+    clickCell(3, 1);
+    QTest::keyClicks(control<QLineEdit>("Grid_Txt"), QStringLiteral("abc"));
+    clickCell(4, 0);
+    QTest::keyClicks(control<QLineEdit>("Time_Txt"), QStringLiteral("x"));
+    undo();
+    EXPECT_EQ(tag(3), QStringLiteral("[00:04:00]"));
+    EXPECT_EQ(CellText(sheet(), 3, 1), QStringLiteral("abc"));
+    undo();
+    EXPECT_EQ(CellText(sheet(), 3, 1), QString());
+}
+
+struct NudgeCase {
+    const char* tag;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* moved;
+};
+
+class Nudge : public EditMenuTest, public ::testing::WithParamInterface<NudgeCase> {};
+
+TEST_P(Nudge, MovesTheCurrentRowsTagAndStopsAtZero)
+{
+    sheet().setCellAt(LineTagIndex(sheet(), 2), QLatin1String(GetParam().tag));
+    sheet().setRow(3);
+    press(GetParam().key, GetParam().modifiers);
+    EXPECT_EQ(tag(2), QLatin1String(GetParam().moved));
+    EXPECT_EQ(tag(1), QStringLiteral("[00:02:00]"));
+    EXPECT_EQ(window().programState().StampRow, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, Nudge,
+    ::testing::Values(NudgeCase{"[00:05:00]", Qt::Key_Right, Qt::AltModifier, "[00:05:01]"},
+                      NudgeCase{"[00:05:00]", Qt::Key_Left, Qt::AltModifier, "[00:04:99]"},
+                      NudgeCase{"[00:05:00]", Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier, "[00:05:10]"},
+                      NudgeCase{"[00:59:95]", Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier, "[01:00:05]"},
+                      NudgeCase{"[00:00:05]", Qt::Key_Left, Qt::AltModifier | Qt::ShiftModifier, "[00:00:00]"},
+                      NudgeCase{"[00:00:00]", Qt::Key_Left, Qt::AltModifier, "[00:00:00]"},
+                      NudgeCase{"[01:02.345]", Qt::Key_Left, Qt::AltModifier, "[01:02:33]"},
+                      NudgeCase{"", Qt::Key_Right, Qt::AltModifier, ""},
+                      NudgeCase{"[Intro]", Qt::Key_Right, Qt::AltModifier, "[Intro]"}));
+
+struct ReplayCase {
+    std::int32_t engineState;
+    const char* tag;
+    std::vector<std::string> calls;
+    bool startsPlayClock;
+};
+
+class Replay : public EditMenuTest, public ::testing::WithParamInterface<ReplayCase> {};
+
+TEST_P(Replay, PlaysFromTwoSecondsBeforeTheTagAndLeavesStampRow)
+{
+    engine.setState(GetParam().engineState);
+    sheet().setCellAt(LineTagIndex(sheet(), 4), QLatin1String(GetParam().tag));
+    sheet().setRow(5);
+    window().programState().StampRow = 2;
+    engine.clearLog();
+    press(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(engine.callTexts(), GetParam().calls);
+    EXPECT_EQ(window().programState().StampRow, 2);
+    EXPECT_EQ(sheet().row(), 5);
+    EXPECT_EQ(playTimer().isActive(), GetParam().startsPlayClock);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FromEachState, Replay,
+    ::testing::Values(
+        ReplayCase{EngineStopped, "[00:12:50]", {"vbmp3_getState()", "vbmp3_seek(10)", "vbmp3_play()"}, true},
+        ReplayCase{EnginePaused, "[01:00:00]", {"vbmp3_getState()", "vbmp3_seek(58)", "vbmp3_restart()"}, true},
+        ReplayCase{EnginePlaying, "[00:01:50]", {"vbmp3_getState()", "vbmp3_seek(0)"}, false},
+        ReplayCase{EngineStopped, "", {}, false}));
+
+// Insert and delete keep StampRow on its lyric line; both stop at the limits.
+TEST_F(EditMenuTest, InsertAndDeleteAtTheFirstAndLastLinesKeepStampRowOnItsLine)
+{
+    ProgramState& state = window().programState();
+    sheet().setRow(1);
+    state.StampRow = 2;
+    press(Qt::Key_Insert, Qt::ControlModifier);  // above the first line
+    EXPECT_EQ(sheet().rows(), 16);
+    EXPECT_EQ(sheet().document().lineCount(), 15);
+    EXPECT_EQ(tag(0), QString());
+    EXPECT_EQ(sheet().row(), 1);
+    EXPECT_EQ(state.StampRow, 3);
+    EXPECT_EQ(tag(state.StampRow), QStringLiteral("[00:03:00]"));
+
+    press(Qt::Key_Delete, Qt::ControlModifier);  // the first line again
+    EXPECT_EQ(sheet().rows(), 15);
+    EXPECT_EQ(tag(0), QStringLiteral("[00:01:00]"));
+    EXPECT_EQ(state.StampRow, 2);
+
+    sheet().setCellAt(LineTagIndex(sheet(), 13), QStringLiteral("[00:14:00]"));
+    sheet().setRow(14);
+    state.StampRow = 13;
+    press(Qt::Key_Delete, Qt::ControlModifier);  // the last line
+    EXPECT_EQ(sheet().rows(), 14);
+    EXPECT_EQ(sheet().document().lineCount(), 13);
+    EXPECT_EQ(sheet().row(), 13);
+    EXPECT_EQ(state.StampRow, 12);
+    undo();
+    EXPECT_EQ(tag(13), QStringLiteral("[00:14:00]"));
+    EXPECT_EQ(sheet().row(), 14);
+    EXPECT_EQ(state.StampRow, 13);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+}
+
+TEST_F(EditMenuTest, InsertIsRefusedAtTheLineLimitAndDeleteKeepsTheLastLine)
+{
+    sheet().setRows(MaxLyricLines + 1);
+    press(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(sheet().rows(), MaxLyricLines + 1);
+    EXPECT_EQ(prompts.messages(), QStringList{QStringLiteral("行を挿入できません: 歌詞は 32766 行までです")});
+
+    sheet().setRows(2);
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(sheet().rows(), 2);
+    EXPECT_EQ(prompts.messages().size(), 2);
+    EXPECT_FALSE(window().findChild<QAction*>(QStringLiteral("undo"))->isEnabled());
+}
+
+}  // namespace
