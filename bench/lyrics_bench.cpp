@@ -13,6 +13,7 @@
 #include "lyrics_loader.h"
 #include "lyrics_saver.h"
 #include "quiet_engine.h"
+#include "sheet/lyrics_sheet.h"
 #include "sheet_shaping.h"
 
 #include <QApplication>
