@@ -14,8 +14,8 @@ constexpr int MusicFilter = 1;  // "MP File(*.mp3,*.rmp)"
 
 }  // namespace
 
-FileCommands::FileCommands(LyricsFiles files, TrackControls track)
-    : m_files(std::move(files)), m_track(std::move(track))
+FileCommands::FileCommands(LyricsFiles files, TrackControls track, std::function<void(const QString&)> trackOpened)
+    : m_files(std::move(files)), m_track(std::move(track)), m_trackOpened(std::move(trackOpened))
 {
 }
 
@@ -46,6 +46,7 @@ void FileCommands::openTrackAndOfferLyrics()
     ProgramState& state = m_files.state;
     state.TrackPath = state.SelectedPath;
     OpenTrack(m_files.engine, m_files.prompts, state.SelectedPath, m_track);
+    m_trackOpened(state.SelectedPath);
     // Also after "Open Error": the lyrics are offered all the same.
     ::LoadLyrics(m_files);
 }

@@ -3,11 +3,14 @@
 #include "lyrics_files.h"
 #include "track_opener.h"
 
+#include <functional>
+
 // The toolbar commands that work on files. Each is run by the dispatch with the
 // engine state already read and the busy rule already applied.
 class FileCommands {
 public:
-    FileCommands(LyricsFiles files, TrackControls track);
+    // `trackOpened` is told of each music file "読込" hands to the engine.
+    FileCommands(LyricsFiles files, TrackControls track, std::function<void(const QString&)> trackOpened);
 
     void openMusicFile();        // "読込": open a music file, then offer its lyrics
     // A file given on the command line or dropped on the window: a track as "読込"
@@ -23,5 +26,6 @@ private:
     void openTrackAndOfferLyrics();
     LyricsFiles m_files;
     TrackControls m_track;
+    std::function<void(const QString&)> m_trackOpened;
     FileDialogSettings m_lrcDialog;  // the LRC dialogs' own, so the lyrics dialogs keep their settings
 };

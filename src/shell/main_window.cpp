@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "about_box.h"
+#include "audio/peak_decoder.h"
 #include "audio_engine.h"
 #include "calibration_dialog.h"
 #include "control_fonts.h"
@@ -14,6 +15,7 @@
 #include "sheet_shaping.h"
 #include "stamp_offset.h"
 #include "stamping.h"
+#include "tag_mover.h"
 #include "toolbar.h"
 #include "volume_slider.h"
 
@@ -63,7 +65,8 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_controls = createControls(*client, m_engine, *m_document);
     m_fileCommands = std::make_unique<FileCommands>(
         LyricsFiles{m_engine, m_prompts, m_state, *m_document, m_controls.CommonDialog1},
-        TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2});
+        TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2},
+        [this](const QString& path) { m_timeline->trackOpened(path); });
     m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
         m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer, *m_controls.Cmd_TimeIn,
         *m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
@@ -73,6 +76,12 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
         CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
     m_editCommands = std::make_unique<EditCommands>(
         EditCommands::Targets{m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer});
+    LyricsDocument& document = *m_document;
+    m_timeline = std::make_unique<TimelineToggle>(
+        *this, TimelineToggle::Actions{*menus.timeline, *menus.timelineZoomIn, *menus.timelineZoomOut},
+        TimelineLinks{m_engine, *m_controls.FlxGrid, *m_controls.Play_timer,
+                      [&document](int line, qint64 hundredths) { moveTag(document, line, hundredths); },
+                      openPeakDecoder});
     connectHandlers();
     connectEditMenu(menus);
     connect(menus.lrc, &QMenu::triggered, this,
@@ -93,6 +102,7 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
 
     setAcceptDrops(true);
     Form_Load();
+    m_timeline->restoreSetting();
     m_controls.Timer2->start();
 }
 
@@ -109,6 +119,7 @@ void MainWindow::connectHandlers()
     connect(m_controls.Grid_Txt, &QLineEdit::textChanged, this, [this] { m_cellEditing->Grid_Txt_Change(); });
     connect(m_controls.Play_timer, &QTimer::timeout, this, &MainWindow::Play_timer_Timer);
     connect(m_controls.Timer2, &QTimer::timeout, m_positionBar.get(), &PositionBar::Timer2_Timer);
+    connect(m_controls.Timer2, &QTimer::timeout, m_timeline.get(), &TimelineToggle::stateTick);
 }
 
 void MainWindow::connectEditMenu(const MenuTree& menus)
@@ -230,6 +241,7 @@ void MainWindow::Play_timer_Timer()
 {
     m_lyricsDisplay->RefreshLyricsLabels();
     m_controls.lblTime->setText(QStringLiteral("Now ") + PlayTimeText(m_engine));
+    m_timeline->playTick();
 }
 
 void MainWindow::Cmd_TimeIn_Click()

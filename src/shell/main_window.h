@@ -8,6 +8,7 @@
 #include "playback_speed.h"
 #include "position_bar.h"
 #include "shell/edit_commands.h"
+#include "timeline_toggle.h"
 #include "window_controls.h"
 
 #include <QMainWindow>
@@ -38,6 +39,9 @@ public:
 
     // A track named on the command line, or a file dropped on the window.
     void openGivenFile(const QString& path);
+
+    // The timeline panel; none until it is first shown.
+    TimelinePanel* timelinePanel() const { return m_timeline->panel(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,6 +82,7 @@ private:
     QSettings m_settings{QStringLiteral("Lyricue"), QStringLiteral("Lyricue")};
     std::unique_ptr<PlaybackSpeed> m_speed;
     QMenu* m_speedMenu = nullptr;
+    std::unique_ptr<TimelineToggle> m_timeline;
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     CuePlayer* m_cuePlayer = nullptr;
     QAction* m_calibrate = nullptr;

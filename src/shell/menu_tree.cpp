@@ -97,6 +97,17 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
         percents->addAction(item);
     }
 
+    QMenu* view = menuBar.addMenu(QStringLiteral("表示(&V)"));
+    view->setObjectName(QStringLiteral("view"));
+    QAction* timeline = addItem(*view, "timeline_shown", QStringLiteral("タイムライン(&T)"));
+    timeline->setCheckable(true);
+    timeline->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    QAction* zoomIn = addItem(*view, "timeline_zoom_in", QStringLiteral("タイムライン拡大(&I)"));
+    // Ctrl++ and Ctrl+- step the speed; Alt with up and down zooms, beside the nudge keys.
+    zoomIn->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    QAction* zoomOut = addItem(*view, "timeline_zoom_out", QStringLiteral("タイムライン縮小(&O)"));
+    zoomOut->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
+
     QMenu* about = menuBar.addMenu(QStringLiteral("about(&Q)"));
     about->setObjectName(QStringLiteral("about"));
 
@@ -104,5 +115,5 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     popup->setObjectName(QStringLiteral("Right_Click"));
     addItem(*popup, "add_line", QStringLiteral("行の追加"));
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
-    return {lrc, edit, speed, popup};
+    return {lrc, edit, speed, popup, timeline, zoomIn, zoomOut};
 }

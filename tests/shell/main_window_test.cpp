@@ -227,8 +227,7 @@ TEST_F(MainWindowTest, MenusHoldTheTreeAndDoNothing)
     for (QAction* menu : bar->actions())
         titles << menu->text();
     EXPECT_EQ(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E)"), QStringLiteral("LRC(&L)"),
-                                   QStringLiteral("速度(&S)"),
-                                   QStringLiteral("about(&Q)")}));
+                                   QStringLiteral("速度(&S)"), QStringLiteral("表示(&V)"), QStringLiteral("about(&Q)")}));
 
     const auto* file = window().findChild<QMenu*>(QStringLiteral("cmn_file"));
     const auto* popup = window().findChild<QMenu*>(QStringLiteral("Right_Click"));

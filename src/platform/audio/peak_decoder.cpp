@@ -1,0 +1,17 @@
+#include "peak_decoder.h"
+
+#include "decoder_factory.h"
+
+namespace {
+
+constexpr int ReadBufferBytes = 128 * 1024;
+
+}  // namespace
+
+std::unique_ptr<Decoder> openPeakDecoder(const QString& path)
+{
+    ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, ReadBufferBytes);
+    if (!opened.ok())
+        return nullptr;
+    return std::move(opened).value();
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "decoder.h"
+
+#include <QString>
+
+#include <memory>
+
+// A decoder of its own for any file the engine plays (openDecoderFor), for work beside
+// playback (the waveform's peaks); none when the file does not open.
+std::unique_ptr<Decoder> openPeakDecoder(const QString& path);
