@@ -13,10 +13,13 @@ for file in bin/lyricue share/applications/$app_id.desktop share/metainfo/$app_i
             share/man/man1/lyricue.1.gz share/doc/lyricue/copyright share/doc/lyricue/changelog.gz; do
   [ -f "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
 done
-# The tag reader module, in the library folder beside the program's.
-compgen -G "$prefix/lib/lyricue/liblyricue_tags.so" >/dev/null ||
-  compgen -G "$prefix/lib/*/lyricue/liblyricue_tags.so" >/dev/null ||
-  { echo "not installed: the tag reader module liblyricue_tags.so"; exit 1; }
+# The modules loaded on first use (tags, FFmpeg formats, time stretching), in the
+# library folder beside the program's.
+for module in tags ffmpeg stretch; do
+  compgen -G "$prefix/lib/lyricue/liblyricue_$module.so" >/dev/null ||
+    compgen -G "$prefix/lib/*/lyricue/liblyricue_$module.so" >/dev/null ||
+    { echo "not installed: the module liblyricue_$module.so"; exit 1; }
+done
 desktop-file-validate "$prefix/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml"
 # Every type the entry opens with is one the MIME database knows, or one this package defines.

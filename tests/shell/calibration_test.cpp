@@ -24,7 +24,7 @@ protected:
 
     static QAction& calibrateItem(MainWindow& window)
     {
-        return *window.findChild<QMenu*>(QStringLiteral("edit"))->actions().value(0);
+        return *window.findChild<QAction*>(QStringLiteral("calibrate"));
     }
     QAction& calibrateItem() { return calibrateItem(window()); }
 
