@@ -1,19 +1,6 @@
 #!/usr/bin/env bash
-# CPU while playing with the timeline panel open: makes 2 x SECONDS + 10 s of a 128 kbit/s
-# stereo MP3 with sox and lame (installed when missing); the real window plays it for
-# SECONDS (default 20) as it starts, then as long again with the panel open, on SDL's
-# dummy driver, and prints both CPU shares (target with the panel < 5 % of one core).
+# CPU while playing with the timeline panel open: bench_play_cpu.sh's run, then as long
+# again with the panel shown (target < 5 % of one core).
 # Usage: scripts/bench_timeline_cpu.sh [seconds]; benchmarks built in BUILD_DIR (default
 # build/bench-release).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-seconds=${1:-20}
-source scripts/setup.sh
-source scripts/bench_build.sh
-lyricue_install_missing sox lame
-lyricue_bench_build play_cpu_bench
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-sox -R -n -r 44100 -c 2 -b 16 "$work/noise.wav" synth $((2 * seconds + 10)) pinknoise vol 0.3
-lame --quiet -b 128 --resample 44.1 "$work/noise.wav" "$work/track.mp3"
-QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$build/bench/play_cpu_bench" "$work/track.mp3" "$seconds" --timeline
+exec "$(dirname "$0")/bench_play_cpu.sh" "${1:-20}" --timeline

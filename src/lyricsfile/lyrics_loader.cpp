@@ -58,35 +58,26 @@ void loadChosenLyrics(LyricsFiles& files, const QString& pathBefore)
     ProgramState& state = files.state;
     // The file is read and checked before anything changes: a load that cannot be
     // done keeps the sheet, its file and the engine's lyrics as they were.
-    ResultOf<TextFileContent> content = readTextLines(state.LyricsPath);
-    const Result fits = content.ok() ? checkLineCount(state.LyricsPath, content->lines.size())
-                                     : Result::failure(content.errorString());
-    if (!fits.ok()) {
+    const ResultOf<QByteArray> bytes = readFileBytes(state.LyricsPath);
+    ResultOf<LyricsContent> content =
+        bytes.ok() ? lyricsContentOfBytes(bytes.value(), state.LyricsPath)
+                   : ResultOf<LyricsContent>(Result::failure(bytes.errorString()));
+    if (!content.ok()) {
         state.LyricsPath = pathBefore;
-        files.prompts.showMessage(fits.errorString());
+        files.prompts.showMessage(content.errorString());
         return;
     }
     files.engine.vbmp3_setLyricsFile(state.LyricsPath);
 
-    QStringList& lines = content->lines;
-    QStringList tags;
-    tags.reserve(lines.size());
-    for (qsizetype line = 0; line < lines.size(); ++line) {
-        // A line that only looks like a tag ("[Chorus]") is treated as any line
-        // without one.
-        const qsizetype tagLength = lyricTagLength(lines[line]);
-        tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
-        lines[line].remove(0, tagLength);
-    }
-    LyricsContent loaded = lyricsContentOf(std::move(tags), lines);
-    loaded.encoding = content->encoding;
+    LyricsContent loaded = std::move(content).value();
+    const bool empty = loaded.lineCount == 0;
     loaded.sourcePath = state.LyricsPath;
     // The step starts from the path before the question, so undoing the load also
     // takes "再読込" back to the file the earlier lines came from.
     const QString loadedPath = state.LyricsPath;
     state.LyricsPath = pathBefore;
     replaceLyrics(files.document, state, std::move(loaded), loadedPath, QStringLiteral("歌詞の読込"));
-    if (lines.isEmpty())
+    if (empty)
         files.prompts.showMessage(QStringLiteral("File内容が存在しません"));
 }
 
@@ -110,4 +101,24 @@ void LoadLyricsFrom(LyricsFiles& files, const QString& path)
     state.SelectedPath = path;
     state.LyricsPath = path;
     loadChosenLyrics(files, pathBefore);
+}
+
+ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString& path)
+{
+    const DecodedText decoded = decodeDetected(bytes);
+    QStringList lines = splitLines(decoded.text);
+    if (const Result fits = checkLineCount(path, lines.size()); !fits.ok())
+        return fits;
+    QStringList tags;
+    tags.reserve(lines.size());
+    for (qsizetype line = 0; line < lines.size(); ++line) {
+        // A line that only looks like a tag ("[Chorus]") is treated as any line
+        // without one.
+        const qsizetype tagLength = lyricTagLength(lines[line]);
+        tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
+        lines[line].remove(0, tagLength);
+    }
+    LyricsContent content = lyricsContentOf(std::move(tags), lines);
+    content.encoding = decoded.encoding;
+    return content;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "lyricsfile/lyrics_files.h"
+#include "platform/result.h"
+
+#include <QByteArrayView>
 
 // Chooses the lyrics file (the same-named ".txt" of SelectedPath after a Yes, or
 // the open dialog), hands it to the engine and fills the sheet with its lines,
@@ -11,6 +14,11 @@
 // the sheet, StampRow, the current row, LyricsPath and the engine's lyrics stay
 // as they were before the load.
 void LoadLyrics(LyricsFiles& files);
+
+// The content of a lyrics file's bytes, with no file: the encoding detected, each line's
+// time tag split from its text. More lines than the sheet holds fails with a message
+// naming `path`.
+ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString& path);
 
 // The same load for a file chosen elsewhere (dropped on the window): as if the open
 // dialog of "歌詞読込" had given `path`.

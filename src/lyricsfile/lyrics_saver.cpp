@@ -29,18 +29,32 @@ bool mayReplace(LyricsFiles& files, const QString& path)
            == AnswerYes;
 }
 
-}  // namespace
-
-Result WriteLyricsFile(const LyricsDocument& document, const QString& path)
+// The lines a save writes: 0 to LineCount - 1, as far as the document holds rows.
+int savedLineCount(const LyricsDocument& document)
 {
-    const int lineCount = std::max(std::min<int>(document.lineCount(), document.lineRows()), 0);
-    // Each line is joined and encoded straight into the file's bytes; no list of all lines.
-    const auto lineAt = [&document](qsizetype line, QString& scratch) {
+    return std::max(std::min<int>(document.lineCount(), document.lineRows()), 0);
+}
+
+// Each line joined and encoded straight into the file's bytes; no list of all lines.
+TextLineSource savedLines(const LyricsDocument& document)
+{
+    return [&document](qsizetype line, QString& scratch) {
         const LyricLine& cells = document.line(static_cast<int>(line));
         joinLyricTag(cells.tag, cells.text, scratch);
         return QStringView(scratch);
     };
-    return writeTextLines(path, lineCount, lineAt, document.encoding());
+}
+
+}  // namespace
+
+Result WriteLyricsFile(const LyricsDocument& document, const QString& path)
+{
+    return writeTextLines(path, savedLineCount(document), savedLines(document), document.encoding());
+}
+
+ResultOf<QByteArray> lyricsFileBytes(const LyricsDocument& document)
+{
+    return encodeTextLines(savedLineCount(document), savedLines(document), document.encoding());
 }
 
 void SaveLyrics(LyricsFiles& files)

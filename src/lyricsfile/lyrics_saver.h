@@ -9,6 +9,9 @@
 // names the file and the reason, or the line and the character the encoding
 // cannot hold.
 Result WriteLyricsFile(const LyricsDocument& document, const QString& path);
+// The bytes WriteLyricsFile writes for the document, with no file: a failure names the
+// line and the character the encoding cannot hold.
+ResultOf<QByteArray> lyricsFileBytes(const LyricsDocument& document);
 
 // "歌詞保存": the save dialog (which asks before replacing an existing file), then
 // the write to the chosen file. A failed write shows its message and leaves

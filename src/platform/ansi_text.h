@@ -94,6 +94,8 @@ struct TextFileContent {
     TextEncoding encoding = TextEncoding::Cp932;
 };
 
+// Reads a whole file's bytes. On failure the message names the file and the reason.
+ResultOf<QByteArray> readFileBytes(const QString& path);
 // Reads a whole text file into lines. On failure the message names the file and the reason.
 ResultOf<TextFileContent> readTextLines(const QString& path);
 // Reads a whole text file, decoded. On failure the message names the file and the reason.
@@ -109,3 +111,6 @@ Result writeTextLines(const QString& path, const QStringList& lines, TextEncodin
 // built in `scratch` when it is not held anywhere, so no list of all lines is needed.
 using TextLineSource = std::function<QStringView(qsizetype index, QString& scratch)>;
 Result writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding);
+// The bytes writeTextLines writes, without a file: the mark, then each line and CR LF.
+// A character the encoding cannot hold fails with its 1-based line number and the character.
+ResultOf<QByteArray> encodeTextLines(qsizetype count, const TextLineSource& lineAt, TextEncoding encoding);

@@ -19,17 +19,25 @@ QString shownPath(const QString& path)
 
 }  // namespace
 
-ResultOf<DecodedText> readText(const QString& path)
+ResultOf<QByteArray> readFileBytes(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Result::failure(
             QStringLiteral("「%1」を開けません: %2").arg(shownPath(path), fileErrorReason(file.errorString())));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Result::failure(QStringLiteral("「%1」を読み込めません: %2")
                                    .arg(shownPath(path), fileErrorReason(file.errorString())));
-    return decodeDetected(bytes);
+    return bytes;
+}
+
+ResultOf<DecodedText> readText(const QString& path)
+{
+    const ResultOf<QByteArray> bytes = readFileBytes(path);
+    if (!bytes.ok())
+        return Result::failure(bytes.errorString());
+    return decodeDetected(bytes.value());
 }
 
 ResultOf<TextFileContent> readTextLines(const QString& path)
@@ -46,18 +54,13 @@ Result writeTextLines(const QString& path, const QStringList& lines, TextEncodin
                           encoding);
 }
 
-Result writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding)
+ResultOf<QByteArray> encodeTextLines(qsizetype count, const TextLineSource& lineAt, TextEncoding encoding)
 {
-    const auto failure = [&path](const QString& reason) {
-        return Result::failure(QStringLiteral("「%1」に保存できません: %2").arg(shownPath(path), reason));
-    };
     const auto unencodable = [&](qsizetype line, QStringView text, qsizetype at) {
-        return failure(QStringLiteral("%1 行目: %2")
-                           .arg(QString::number(line + 1), unencodableMessage(text, at, encodingName(encoding))));
+        return Result::failure(QStringLiteral("%1 行目: %2")
+                                   .arg(QString::number(line + 1), unencodableMessage(text, at, encodingName(encoding))));
     };
-    // Encode everything before the file is touched, so an unencodable character
-    // leaves the old file as it was. All lines go into one buffer: a buffer per
-    // line costs more than the encoding itself.
+    // All lines go into one buffer: a buffer per line costs more than the encoding itself.
     QByteArray bytes = byteOrderMark(encoding);
     QByteArray lineEnd;
     static_cast<void>(appendEncodedText(lineEnd, u"\r\n", encoding));
@@ -75,6 +78,20 @@ Result writeTextLines(const QString& path, qsizetype count, const TextLineSource
         }
         bytes.append(lineEnd.constData(), lineEnd.size());
     }
+    return bytes;
+}
+
+Result writeTextLines(const QString& path, qsizetype count, const TextLineSource& lineAt, TextEncoding encoding)
+{
+    const auto failure = [&path](const QString& reason) {
+        return Result::failure(QStringLiteral("「%1」に保存できません: %2").arg(shownPath(path), reason));
+    };
+    // Encode everything before the file is touched, so an unencodable character
+    // leaves the old file as it was.
+    const ResultOf<QByteArray> encoded = encodeTextLines(count, lineAt, encoding);
+    if (!encoded.ok())
+        return failure(encoded.errorString());
+    const QByteArray& bytes = encoded.value();
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

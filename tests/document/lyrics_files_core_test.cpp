@@ -2,6 +2,7 @@
 #include "document/program_state.h"
 #include "lyricsfile/lyrics_loader.h"
 #include "lyricsfile/lyrics_saver.h"
+#include "lyricsfile/sheet_filling.h"
 #include "recording_engine.h"
 #include "scripted_prompts.h"
 
@@ -77,6 +78,52 @@ TEST_F(LyricsFilesOverDocument, AFailedLoadLeavesNoStep)
     load(dir.filePath(QStringLiteral("missing.txt")));
     EXPECT_EQ(document.undoStack().count(), 0);
     EXPECT_EQ(prompts.messages().size(), 1);
+}
+
+// The UTF-16 bytes of `units`, mark first.
+QByteArray utf16(std::initializer_list<char16_t> units, bool bigEndian)
+{
+    QByteArray bytes;
+    const auto append = [&](char16_t unit) {
+        const char high = char(unit >> 8);
+        const char low = char(unit & 0xff);
+        bytes += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1} : QByteArray{&low, 1} + QByteArray{&high, 1};
+    };
+    append(u'\xfeff');
+    for (const char16_t unit : units)
+        append(unit);
+    return bytes;
+}
+
+// Bytes in, document, bytes out: a file saved with nothing changed comes back byte for byte.
+TEST(LyricsBytesOverDocument, SaveWhatALoadGaveAndTheBytesComeBackUnchanged)
+{
+    const std::initializer_list<char16_t> tagged = {u'[', u'0', u'0', u':', u'0', u'1', u':', u'0', u'0', u']',
+                                                    u'\x3042', u'\r', u'\n', 0xd800, u'\r', u'\n'};
+    const QByteArray files[] = {
+        QByteArray("[00:01:00]\x82\xa0\x82\xa2\r\n\xff\x81\r\nplain\r\n"),          // CP932, a broken pair
+        QByteArray("\xef\xbb\xbf[00:09:00]caf\xc3\xa9\r\n\xe3\x81\x82\x80\r\n"),  // UTF-8 with mark, a stray byte
+        utf16(tagged, false),                                                              // a lone surrogate
+        utf16(tagged, true),
+    };
+    for (const QByteArray& bytes : files) {
+        ResultOf<LyricsContent> content = lyricsContentOfBytes(bytes, QStringLiteral("song.txt"));
+        ASSERT_TRUE(content.ok()) << content.errorString().toStdString();
+        LyricsDocument document;
+        ProgramState state;
+        replaceLyrics(document, state, std::move(content).value(), QStringLiteral("song.txt"), QStringLiteral("load"));
+        const ResultOf<QByteArray> saved = lyricsFileBytes(document);
+        ASSERT_TRUE(saved.ok()) << saved.errorString().toStdString();
+        EXPECT_EQ(saved.value(), bytes) << bytes.toHex(' ').toStdString();
+    }
+}
+
+TEST(LyricsBytesOverDocument, MoreLinesThanTheSheetHoldsAreRefusedNamingTheFile)
+{
+    const ResultOf<LyricsContent> content = lyricsContentOfBytes(QByteArray(32767 * 3, 'a').replace("aaa", "a\r\n"),
+                                                                 QStringLiteral("/tmp/long.txt"));
+    ASSERT_FALSE(content.ok());
+    EXPECT_TRUE(content.errorString().contains(QStringLiteral("long.txt"))) << content.errorString().toStdString();
 }
 
 }  // namespace
