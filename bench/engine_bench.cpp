@@ -5,8 +5,9 @@
 // under load. Each figure is printed beside its target and, where there is one, beside
 // the same work done with bare mpg123 in this process.
 //
-// Usage: engine_bench [source.mp3]. Without a source, 10 s of stereo noise is encoded
-// at 128 kbit/s with sox and lame. The 60-minute files are the source's frames repeated
+// Usage: engine_bench [source.mp3], or engine_bench --servers [seconds under load
+// [PulseAudio|PipeWire]] for the sound servers alone. Without a source, 10 s of stereo noise is encoded at 128
+// kbit/s with sox and lame. The 60-minute files are the source's frames repeated
 // in a temporary folder; the 320 kbit/s one is made from the same noise.
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_engine.h"
@@ -31,6 +32,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
@@ -427,6 +429,8 @@ int main(int argc, char** argv)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--servers") == 0)
+        return server_bench::run(argc > 2 ? std::atof(argv[2]) : 60, argc > 3 ? argv[3] : nullptr) ? 0 : 2;
     QTemporaryDir folder;
     if (!folder.isValid())
         return 1;

@@ -4,17 +4,28 @@
 
 #include <QThread>
 
+#include <sys/time.h>
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-using namespace std::chrono_literals;
-
-// Small fragments: each cycle of the sink arrives as soon as it is played.
-constexpr int kFragmentFrames = 256;
-// Earliest arrivals are taken over windows of this many fragments.
-constexpr std::size_t kWindowFragments = 40;
+constexpr int kFrameBytes = 2 * sizeof(float);
+constexpr pa_usec_t kReportEveryUs = 2000;
+// The reports within this many frames of a frame give the sink's rate there; those
+// within the nearer span place it, enough of them that some came right after the sink
+// moved on.
+constexpr double kReportSpan = MonitorRecorder::kRate;
+constexpr double kRateSpan = MonitorRecorder::kRate / 2;
+constexpr double kNearSpan = MonitorRecorder::kRate / 4;
+constexpr std::size_t kFewestReports = 20;
+// Slices in which the earliest report is looked for, and by how much that may move from
+// one slice to the next (an answer's lateness when the server was busy a whole slice)
+// before the sink counts as having stopped: a PipeWire graph that skips a cycle moves it
+// by 5.3 ms or more.
+constexpr double kSliceFrames = MonitorRecorder::kRate / 5;
+constexpr double kJumpNs = 2e6;
 
 double nanoseconds(MonitorRecorder::TimePoint time)
 {
@@ -23,12 +34,73 @@ double nanoseconds(MonitorRecorder::TimePoint time)
 
 }  // namespace
 
+struct MonitorRecorder::Callbacks {
+    static void read(pa_stream* stream, std::size_t, void* self)
+    {
+        auto* recorder = static_cast<MonitorRecorder*>(self);
+        const TimePoint arrived = std::chrono::steady_clock::now();
+        const void* data = nullptr;
+        std::size_t bytes = 0;
+        while (pa_stream_readable_size(stream) > 0 && pa_stream_peek(stream, &data, &bytes) == 0 && bytes > 0) {
+            const auto frames = static_cast<std::int64_t>(bytes / kFrameBytes);
+            {
+                std::lock_guard lock(recorder->m_mutex);
+                const auto first = static_cast<std::int64_t>(recorder->m_samples.size());
+                recorder->m_fragments.push_back({arrived, first});
+                const auto* stereo = static_cast<const float*>(data);
+                for (std::int64_t i = 0; i < frames; ++i)
+                    recorder->m_samples.push_back(stereo ? stereo[2 * i] : 0.0f);
+            }
+            pa_stream_drop(stream);
+        }
+    }
+
+    static void tick(pa_mainloop_api*, pa_time_event* event, const struct timeval*, void* self)
+    {
+        auto* recorder = static_cast<MonitorRecorder*>(self);
+        if (pa_stream_get_state(recorder->m_stream) == PA_STREAM_READY) {
+            if (pa_operation* operation = pa_stream_update_timing_info(recorder->m_stream, &report, self))
+                pa_operation_unref(operation);
+        }
+        pa_context_rttime_restart(recorder->m_context, event, pa_rtclock_now() + kReportEveryUs);
+    }
+
+    static void report(pa_stream* stream, int success, void* self)
+    {
+        auto* recorder = static_cast<MonitorRecorder*>(self);
+        const pa_timing_info* info = success ? pa_stream_get_timing_info(stream) : nullptr;
+        if (!info || !info->synchronized_clocks || info->write_index_corrupt || !info->playing)
+            return;
+        // The server stamped its answer with its wall clock; the same moment on the steady
+        // clock, from both clocks read together here.
+        timeval wall{};
+        gettimeofday(&wall, nullptr);
+        const double steadyNs = nanoseconds(std::chrono::steady_clock::now());
+        const double ageNs = (double(wall.tv_sec - info->timestamp.tv_sec) * 1e6
+                              + double(wall.tv_usec - info->timestamp.tv_usec))
+            * 1000;
+        const std::int64_t written = info->write_index / kFrameBytes;
+        // As libpulse counts a recording's time: what was handed over, plus what the source
+        // holds, less what the sink still holds (a monitor's data leaves the sink early).
+        const double frame = double(written)
+            + (double(info->source_usec) - double(info->sink_usec)) * kRate / 1e6;
+        std::lock_guard lock(recorder->m_mutex);
+        recorder->m_reports.push_back({steadyNs - std::max(0.0, ageNs), frame});
+        if (recorder->m_lastWriteIndex >= 0 && written > recorder->m_lastWriteIndex) {
+            const std::int64_t step = written - recorder->m_lastWriteIndex;
+            recorder->m_smallestStep =
+                recorder->m_smallestStep == 0 ? step : std::min(recorder->m_smallestStep, step);
+        }
+        recorder->m_lastWriteIndex = written;
+    }
+};
+
 MonitorRecorder::~MonitorRecorder()
 {
     stop();
 }
 
-bool MonitorRecorder::start(const QByteArray& server, const QByteArray& source, QString* error)
+bool MonitorRecorder::start(const QByteArray& server, const QByteArray& source, QString* error, int fragmentFrames)
 {
     m_mainloop = pa_threaded_mainloop_new();
     m_context = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), "Lyricue test recorder");
@@ -50,13 +122,15 @@ bool MonitorRecorder::start(const QByteArray& server, const QByteArray& source, 
     if (ready) {
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kRate, 2};
         m_stream = pa_stream_new(m_context, "monitor", &spec, nullptr);
-        pa_stream_set_read_callback(m_stream, &MonitorRecorder::read, this);
+        pa_stream_set_read_callback(m_stream, &Callbacks::read, this);
         pa_buffer_attr attributes{};
         attributes.maxlength = std::uint32_t(-1);
-        attributes.fragsize = kFragmentFrames * 2 * sizeof(float);
+        attributes.fragsize = std::uint32_t(fragmentFrames * kFrameBytes);
         ready = pa_stream_connect_record(m_stream, source.constData(), &attributes, PA_STREAM_ADJUST_LATENCY) == 0
             && wait([&] { return pa_stream_get_state(m_stream) == PA_STREAM_READY; });
     }
+    if (ready)
+        m_timer = pa_context_rttime_new(m_context, pa_rtclock_now() + kReportEveryUs, &Callbacks::tick, this);
     pa_threaded_mainloop_unlock(m_mainloop);
     if (!ready)
         *error = QStringLiteral("the recorder's stream did not open");
@@ -68,6 +142,8 @@ void MonitorRecorder::stop()
     if (!m_mainloop)
         return;
     pa_threaded_mainloop_lock(m_mainloop);
+    if (m_timer)
+        pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_timer);
     if (m_stream) {
         pa_stream_disconnect(m_stream);
         pa_stream_unref(m_stream);
@@ -80,26 +156,7 @@ void MonitorRecorder::stop()
     m_mainloop = nullptr;
     m_context = nullptr;
     m_stream = nullptr;
-}
-
-void MonitorRecorder::read(pa_stream* stream, std::size_t, void* self)
-{
-    auto* recorder = static_cast<MonitorRecorder*>(self);
-    const TimePoint arrived = std::chrono::steady_clock::now();
-    const void* data = nullptr;
-    std::size_t bytes = 0;
-    while (pa_stream_readable_size(stream) > 0 && pa_stream_peek(stream, &data, &bytes) == 0 && bytes > 0) {
-        const auto frames = static_cast<std::int64_t>(bytes / (2 * sizeof(float)));
-        {
-            std::lock_guard lock(recorder->m_mutex);
-            const auto first = static_cast<std::int64_t>(recorder->m_samples.size());
-            recorder->m_fragments.push_back({arrived, first});
-            const auto* stereo = static_cast<const float*>(data);
-            for (std::int64_t i = 0; i < frames; ++i)
-                recorder->m_samples.push_back(stereo ? stereo[2 * i] : 0.0f);
-        }
-        pa_stream_drop(stream);
-    }
+    m_timer = nullptr;
 }
 
 std::vector<float> MonitorRecorder::samples() const
@@ -108,52 +165,124 @@ std::vector<float> MonitorRecorder::samples() const
     return m_samples;
 }
 
-std::optional<MonitorRecorder::Line> MonitorRecorder::fitLine(std::int64_t fromFrame) const
+std::vector<MonitorRecorder::Report> MonitorRecorder::reportsBetween(double fromFrame, double toFrame) const
 {
+    std::vector<Report> reports;
     std::lock_guard lock(m_mutex);
-    std::size_t first = 0;
-    while (first < m_fragments.size() && m_fragments[first].firstFrame < fromFrame)
-        ++first;
-    // Per window, the fragment that arrived earliest for its frame.
-    std::vector<std::pair<double, double>> points;  // (frame, arrival - frame time)
-    for (std::size_t start = first; start + kWindowFragments <= m_fragments.size(); start += kWindowFragments) {
-        double best = INFINITY;
-        double bestFrame = 0;
-        for (std::size_t i = start; i < start + kWindowFragments; ++i) {
-            const double frame = double(m_fragments[i].firstFrame);
-            const double lead = nanoseconds(m_fragments[i].arrived) - frame * 1e9 / kRate;
-            if (lead < best) {
-                best = lead;
-                bestFrame = frame;
-            }
-        }
-        points.emplace_back(bestFrame, best);
+    for (const Report& report : m_reports) {
+        if (report.frame >= fromFrame && report.frame <= toFrame)
+            reports.push_back(report);
     }
-    if (points.size() < 4)
-        return std::nullopt;
-    double meanX = 0;
-    double meanY = 0;
-    for (const auto& [x, y] : points) {
-        meanX += x / double(points.size());
-        meanY += y / double(points.size());
-    }
-    double covariance = 0;
-    double variance = 0;
-    for (const auto& [x, y] : points) {
-        covariance += (x - meanX) * (y - meanY);
-        variance += (x - meanX) * (x - meanX);
-    }
-    const double slope = covariance / variance;  // ns per frame
-    return Line{meanY - slope * meanX, slope};
+    std::sort(reports.begin(), reports.end(), [](const Report& a, const Report& b) {
+        return a.frame < b.frame || (a.frame == b.frame && a.serverNs < b.serverNs);
+    });
+    return reports;
 }
 
-std::optional<MonitorRecorder::TimePoint> MonitorRecorder::playedAt(double frame, std::int64_t fromFrame) const
+std::vector<MonitorRecorder::Stretch> MonitorRecorder::stretches(const std::vector<Report>& reports)
 {
-    const std::optional<Line> line = fitLine(fromFrame);
-    if (!line)
+    // Per slice of frames, the earliest report against the nominal rate: where that moves
+    // on by more than a reply's lateness, the sink stopped (or skipped) for a moment.
+    std::vector<Stretch> found;
+    std::optional<double> lastEarliest;
+    std::size_t i = 0;
+    while (i < reports.size()) {
+        const double sliceEnd = reports[i].frame + kSliceFrames;
+        double earliest = INFINITY;
+        const std::size_t sliceStart = i;
+        for (; i < reports.size() && reports[i].frame < sliceEnd; ++i)
+            earliest = std::min(earliest, reports[i].serverNs - reports[i].frame * 1e9 / kRate);
+        if (found.empty() || !lastEarliest || std::fabs(earliest - *lastEarliest) > kJumpNs)
+            found.push_back({reports[sliceStart].frame, reports[i - 1].frame});
+        else
+            found.back().lastFrame = reports[i - 1].frame;
+        lastEarliest = earliest;
+    }
+    return found;
+}
+
+bool MonitorRecorder::sinkKeptTime(std::int64_t fromFrame, std::int64_t toFrame) const
+{
+    return stretches(reportsBetween(double(fromFrame), double(toFrame))).size() == 1;
+}
+
+std::optional<MonitorRecorder::TimePoint> MonitorRecorder::playedAt(double frame, std::int64_t fromFrame,
+                                                                    std::int64_t toFrame) const
+{
+    // Each report says frame `report.frame` was played at `report.serverNs` or before, so
+    // the play times lie on or below every report, and the line of them touches the
+    // reports that came right after the sink moved on. Only the reports of the stretch the
+    // sink played without stopping count.
+    std::vector<Report> reports = reportsBetween(std::max(double(fromFrame), frame - kReportSpan),
+                                                 std::min(double(toFrame), frame + kReportSpan));
+    for (const Stretch& stretch : stretches(reports)) {
+        if (frame >= stretch.firstFrame && frame <= stretch.lastFrame) {
+            std::erase_if(reports, [&](const Report& report) {
+                return report.frame < stretch.firstFrame || report.frame > stretch.lastFrame;
+            });
+            break;
+        }
+    }
+    // The rate: a null sink's clock may run a little fast (PulseAudio's counts whole
+    // microseconds a block). From the lower hull of the reports, between corners well
+    // inside it (the first and the last report are always corners, however late they
+    // came); the nominal rate over too short a stretch.
+    std::vector<Report> hull;
+    for (const Report& report : reports) {
+        if (!hull.empty() && hull.back().frame == report.frame)
+            continue;  // the earlier of two reports of one frame is the tighter
+        while (hull.size() >= 2) {
+            const Report& a = hull[hull.size() - 2];
+            const Report& b = hull.back();
+            const double turn = (b.frame - a.frame) * (report.serverNs - a.serverNs)
+                - (b.serverNs - a.serverNs) * (report.frame - a.frame);
+            if (turn > 0)
+                break;
+            hull.pop_back();
+        }
+        hull.push_back(report);
+    }
+    double nsPerFrame = 1e9 / kRate;
+    if (hull.size() >= 4 && hull[hull.size() - 2].frame - hull[1].frame >= kRateSpan)
+        nsPerFrame = (hull[hull.size() - 2].serverNs - hull[1].serverNs) / (hull[hull.size() - 2].frame - hull[1].frame);
+    // The line at that rate below all reports near the frame.
+    double ns = INFINITY;
+    std::size_t near = 0;
+    for (const Report& report : reports) {
+        if (std::fabs(report.frame - frame) > kNearSpan)
+            continue;
+        ns = std::min(ns, report.serverNs + (frame - report.frame) * nsPerFrame);
+        ++near;
+    }
+    if (near < kFewestReports)
         return std::nullopt;
-    const double ns = line->interceptNs + line->slope * frame + frame * 1e9 / kRate;
     return TimePoint(std::chrono::nanoseconds(std::llround(ns)));
+}
+
+std::optional<double> MonitorRecorder::smallestDeliveryDelayMs(std::int64_t fromFrame, std::int64_t toFrame) const
+{
+    std::vector<Fragment> fragments;
+    {
+        std::lock_guard lock(m_mutex);
+        fragments = m_fragments;
+    }
+    std::optional<double> smallest;
+    for (const Fragment& fragment : fragments) {
+        if (fragment.firstFrame < fromFrame || fragment.firstFrame > toFrame)
+            continue;
+        const std::optional<TimePoint> played = playedAt(double(fragment.firstFrame), fromFrame, toFrame);
+        if (!played)
+            continue;
+        const double delay = std::chrono::duration<double, std::milli>(fragment.arrived - *played).count();
+        smallest = smallest ? std::min(*smallest, delay) : delay;
+    }
+    return smallest;
+}
+
+std::int64_t MonitorRecorder::reportStepFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_smallestStep;
 }
 
 std::vector<std::int64_t> MonitorRecorder::clicks(float threshold, int apart) const

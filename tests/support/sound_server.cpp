@@ -28,7 +28,9 @@ QStringList programsFor(SoundServer::Kind kind)
 }
 
 // PipeWire with a timer for a clock, a null sink, the PulseAudio protocol and what
-// wireplumber needs to link streams to the sink.
+// wireplumber needs to link streams to the sink. Its graph runs at real-time priority
+// where the system allows it, as on a desktop: else a busy machine makes it skip cycles,
+// and the sink's own clock jumps.
 QByteArray pipeWireConfig()
 {
     return QByteArrayLiteral(R"(context.properties = {
@@ -46,6 +48,7 @@ context.spa-libs = {
     support.*       = support/libspa-support
 }
 context.modules = [
+    { name = libpipewire-module-rt args = { nice.level = -11 } flags = [ ifexists nofail ] }
     { name = libpipewire-module-protocol-native }
     { name = libpipewire-module-profiler }
     { name = libpipewire-module-metadata }

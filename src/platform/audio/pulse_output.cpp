@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <numeric>
 #include <thread>
 
 namespace {
@@ -17,13 +16,17 @@ using namespace std::chrono_literals;
 constexpr int kFrameBytes = 2 * sizeof(float);
 // The server holds this many of the engine's buffers: enough that a busy machine does
 // not starve it, while the clock counts every one of them.
-constexpr int kServerBuffers = 4;
-// How often the read position is asked for: soon and often after a start, so that the
-// clock locks fast, then every 20 ms give or take a few (so that the asking does not
-// fall into step with the server's cycle).
-constexpr int kQuickTimings = 24;
-constexpr pa_usec_t kQuickTimingUs = 5000;
-constexpr pa_usec_t kTimingUs = 20000;
+constexpr int kServerBuffers = 8;
+// How often the read position is asked for: every 2 ms just after a start, so that the
+// clock locks fast, then every 3 to 5 ms, the interval spread at random so that the
+// answers fall at every point of the server's cycle, some right after its start.
+constexpr int kQuickTimings = 50;
+constexpr pa_usec_t kQuickTimingUs = 2000;
+constexpr pa_usec_t kTimingUs = 3000;
+constexpr pa_usec_t kTimingSpreadUs = 2000;
+// Bounds older than this are let go: a sound card's clock drifts from its nominal rate
+// by well under 0.03 %, 0.1 ms over this span.
+constexpr std::int64_t kBoundSpanNs = 300'000'000;
 constexpr pa_usec_t kCorkedTimingUs = 250000;
 constexpr auto kConnectLimit = 2s;
 
@@ -79,7 +82,10 @@ struct PulseOutput::Callbacks {
 
     static void underflow(pa_stream*, void* self)
     {
-        static_cast<PulseOutput*>(self)->m_serverUnderruns.fetch_add(1, std::memory_order_relaxed);
+        auto* output = static_cast<PulseOutput*>(self);
+        output->m_serverUnderruns.fetch_add(1, std::memory_order_relaxed);
+        // The listener heard nothing new for a while: the bounds before say nothing of now.
+        output->forgetBounds();
     }
 
     static void timingTick(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
@@ -273,9 +279,7 @@ void PulseOutput::takeRequest()
         }
         unrefOperation(pa->pa_stream_cork(m_stream, 0, nullptr, nullptr));
         m_corked = false;
-        m_lastRead = -1;
-        m_readStepCount = 0;
-        m_recentCount = 0;
+        forgetBounds();
         m_quickTimings = kQuickTimings;
         m_feed.restartTimeline();
         pa->pa_context_rttime_restart(m_context, m_timer, pa->pa_rtclock_now() + kQuickTimingUs);
@@ -293,8 +297,8 @@ void PulseOutput::askTiming()
     pa_usec_t next = kCorkedTimingUs;
     if (!m_corked && m_stream && pa->pa_stream_get_state(m_stream) == PA_STREAM_READY) {
         unrefOperation(pa->pa_stream_update_timing_info(m_stream, &Callbacks::timingDone, this));
-        // A few milliseconds of spread, from the read position itself.
-        next = m_quickTimings > 0 ? kQuickTimingUs : kTimingUs + pa_usec_t((m_lastRead & 7) * 700);
+        m_askSpread = m_askSpread * 1664525u + 1013904223u;
+        next = m_quickTimings > 0 ? kQuickTimingUs : kTimingUs + pa_usec_t(m_askSpread >> 8) % kTimingSpreadUs;
         if (m_quickTimings > 0)
             --m_quickTimings;
     }
@@ -303,12 +307,21 @@ void PulseOutput::askTiming()
 
 std::int64_t PulseOutput::cycleFrames() const
 {
-    if (m_readStepCount < 8)
+    // The smallest step between two answers: answers come more often than cycles, so
+    // that some pairs lie a single cycle apart.
+    if (m_readStepCount < 4)
         return 0;
     std::int64_t step = 0;
     for (int i = 0; i < std::min(m_readStepCount, int(std::size(m_readSteps))); ++i)
-        step = std::gcd(step, m_readSteps[i]);
+        step = step == 0 ? m_readSteps[i] : std::min(step, m_readSteps[i]);
     return step >= 16 && step <= 8192 ? step : 0;
+}
+
+void PulseOutput::forgetBounds()
+{
+    m_boundCount = 0;
+    m_lastRead = -1;
+    m_readStepCount = 0;
 }
 
 void PulseOutput::measure()
@@ -322,37 +335,40 @@ void PulseOutput::measure()
     }
     // Before the server has buffered enough to start, and in an underrun, the read
     // position stands while time goes on: no measure of what is heard.
-    if (!info->playing)
+    if (!info->playing) {
+        forgetBounds();
         return;
-    // The snapshot's own moment, on the steady clock.
+    }
+    // The answer's own moment, on the steady clock: the server's stamp, or where it keeps
+    // another clock than this machine's, when the answer left it.
     timeval now{};
     gettimeofday(&now, nullptr);
     const TimePoint steadyNow = std::chrono::steady_clock::now();
-    const std::int64_t ageUs = (std::int64_t(now.tv_sec) - info->timestamp.tv_sec) * 1000000
-        + (std::int64_t(now.tv_usec) - info->timestamp.tv_usec);
+    const std::int64_t ageUs = info->synchronized_clocks
+        ? (std::int64_t(now.tv_sec) - info->timestamp.tv_sec) * 1000000
+            + (std::int64_t(now.tv_usec) - info->timestamp.tv_usec)
+        : std::int64_t(info->transport_usec);
     const TimePoint taken = steadyNow - std::chrono::microseconds(std::max<std::int64_t>(0, ageUs));
+    const std::int64_t takenNs = nanoseconds(taken);
 
     const std::int64_t read = info->read_index / kFrameBytes;
     double heard = double(read + m_indexOffset) - double(info->sink_usec) * m_sampleRate / 1e6;
-    if (m_pipeWire && info->sink_usec == 0) {
-        // PipeWire's server (0.3) counts a frame as read when it copies it into its graph
-        // at the start of a cycle, one cycle before the sink takes it, and tells no
-        // latency for it: the frame it last read is heard two cycles after that start.
-        // Its report may also come late, behind a busy graph, but never early: the
-        // highest of the last reports, each moved on to now, marks the cycle's start.
+    if (m_pipeWire) {
         if (m_lastRead >= 0 && read > m_lastRead)
             m_readSteps[m_readStepCount++ % std::size(m_readSteps)] = read - m_lastRead;
-        const std::int64_t takenNs = nanoseconds(taken);
-        m_recent[m_recentCount++ % std::size(m_recent)] = Snapshot{takenNs, read};
-        double latest = double(read);
-        for (int i = 0; i < std::min(m_recentCount, int(std::size(m_recent))); ++i)
-            latest = std::max(latest, double(m_recent[i].read) + double(takenNs - m_recent[i].takenNs) * m_sampleRate / 1e9);
-        heard = latest + double(m_indexOffset) - 2.0 * double(cycleFrames());
-        if (cycleFrames() == 0) {
-            m_lastRead = read;
+        m_lastRead = read;
+        const std::int64_t cycle = cycleFrames();
+        if (cycle == 0)
             return;  // not before the cycle is known
-        }
+        heard -= double(cycle);
     }
-    m_lastRead = read;
-    m_feed.heard(taken, heard);
+    m_bounds[m_boundCount++ % std::size(m_bounds)] = Bound{takenNs, heard};
+    double highest = heard;
+    for (int i = 0; i < std::min(m_boundCount, int(std::size(m_bounds))); ++i) {
+        const Bound& bound = m_bounds[i];
+        if (takenNs - bound.serverNs > kBoundSpanNs || bound.serverNs > takenNs)
+            continue;
+        highest = std::max(highest, bound.heard + double(takenNs - bound.serverNs) * m_sampleRate / 1e9);
+    }
+    m_feed.heard(taken, highest);
 }

@@ -19,6 +19,14 @@ struct pa_io_event;
 // frame is played: every few milliseconds the stream's read position and the sink's
 // latency are asked for and handed to the play clock as a measurement.
 //
+// Each answer, stamped with the server's clock, is a bound: by then the listener heard at
+// least that far. A server busy elsewhere answers late, which only loosens the bound, so
+// the clock is told the highest of the recent bounds, each moved on to the same moment.
+// On PipeWire's server the read position moves a graph cycle at a time, at the cycle's
+// start, when the stream hands the sink the cycle's frames, which the sink plays from
+// that start on (PipeWire's own latency, the sink's, comes on top): the frame heard is a
+// cycle behind the read position at the cycle's start.
+//
 // Everything happens on libpulse's own thread. The engine's thread leaves its wishes
 // (resume, suspend) in an atomic and wakes that thread through a pipe, so that it never
 // holds libpulse's lock while the stream is fed.
@@ -52,6 +60,8 @@ private:
     void measure();
     // The step by which a PipeWire server moves the read position: one graph cycle.
     std::int64_t cycleFrames() const;
+    // The measurement starts over: after a start, or where the server stopped playing.
+    void forgetBounds();
 
     // libpulse's callbacks, which reach the private parts (defined with libpulse's types).
     struct Callbacks;
@@ -81,13 +91,15 @@ private:
     std::int64_t m_corkedRead = 0;  // the read position while corked; -1 while unknown
     bool m_pipeWire = false;
     int m_quickTimings = 0;  // timings still to ask for at a short interval
+    std::uint32_t m_askSpread = 1;  // pseudo-random spread of the asking interval
     std::int64_t m_lastRead = -1;
     std::int64_t m_readSteps[16] = {};
     int m_readStepCount = 0;
-    struct Snapshot {
-        std::int64_t takenNs;
-        std::int64_t read;
+    // Recent bounds: by `serverNs` (steady clock) the listener heard output frame `heard`.
+    struct Bound {
+        std::int64_t serverNs;
+        double heard;
     };
-    Snapshot m_recent[8] = {};
-    int m_recentCount = 0;
+    Bound m_bounds[64] = {};
+    int m_boundCount = 0;
 };
