@@ -20,10 +20,9 @@ constexpr double kReportSpan = MonitorRecorder::kRate;
 constexpr double kRateSpan = MonitorRecorder::kRate / 2;
 constexpr double kNearSpan = MonitorRecorder::kRate / 4;
 constexpr std::size_t kFewestReports = 20;
-// Slices in which the earliest report is looked for, and by how much that may move from
-// one slice to the next (an answer's lateness when the server was busy a whole slice)
-// before the sink counts as having stopped: a PipeWire graph that skips a cycle moves it
-// by 5.3 ms or more.
+// Slices in which the earliest report is looked for, and by how much the sink's clock may
+// move on before it counts as having stopped: a PipeWire graph that skips a cycle moves
+// it by 5.3 ms or more.
 constexpr double kSliceFrames = MonitorRecorder::kRate / 5;
 constexpr double kJumpNs = 2e6;
 
@@ -181,22 +180,32 @@ std::vector<MonitorRecorder::Report> MonitorRecorder::reportsBetween(double from
 
 std::vector<MonitorRecorder::Stretch> MonitorRecorder::stretches(const std::vector<Report>& reports)
 {
-    // Per slice of frames, the earliest report against the nominal rate: where that moves
-    // on by more than a reply's lateness, the sink stopped (or skipped) for a moment.
+    // Per slice of frames, the earliest report against the nominal rate. When the sink
+    // stops for a moment, every later slice's earliest comes later by that much; a server
+    // busy for a slice only makes that slice's earliest late. So the sink stopped where
+    // the earliest of all later slices moves on by more than a busy server's lateness.
+    struct Slice {
+        double firstFrame;
+        double lastFrame;
+        double earliestNs;
+    };
+    std::vector<Slice> slices;
+    for (std::size_t i = 0; i < reports.size();) {
+        Slice slice{reports[i].frame, reports[i].frame, INFINITY};
+        for (; i < reports.size() && reports[i].frame < slice.firstFrame + kSliceFrames; ++i) {
+            slice.lastFrame = reports[i].frame;
+            slice.earliestNs = std::min(slice.earliestNs, reports[i].serverNs - reports[i].frame * 1e9 / kRate);
+        }
+        slices.push_back(slice);
+    }
+    for (std::size_t k = slices.size(); k-- > 1;)
+        slices[k - 1].earliestNs = std::min(slices[k - 1].earliestNs, slices[k].earliestNs);
     std::vector<Stretch> found;
-    std::optional<double> lastEarliest;
-    std::size_t i = 0;
-    while (i < reports.size()) {
-        const double sliceEnd = reports[i].frame + kSliceFrames;
-        double earliest = INFINITY;
-        const std::size_t sliceStart = i;
-        for (; i < reports.size() && reports[i].frame < sliceEnd; ++i)
-            earliest = std::min(earliest, reports[i].serverNs - reports[i].frame * 1e9 / kRate);
-        if (found.empty() || !lastEarliest || std::fabs(earliest - *lastEarliest) > kJumpNs)
-            found.push_back({reports[sliceStart].frame, reports[i - 1].frame});
+    for (std::size_t k = 0; k < slices.size(); ++k) {
+        if (k == 0 || slices[k].earliestNs - slices[k - 1].earliestNs > kJumpNs)
+            found.push_back({slices[k].firstFrame, slices[k].lastFrame});
         else
-            found.back().lastFrame = reports[i - 1].frame;
-        lastEarliest = earliest;
+            found.back().lastFrame = slices[k].lastFrame;
     }
     return found;
 }

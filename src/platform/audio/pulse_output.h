@@ -100,6 +100,6 @@ private:
         std::int64_t serverNs;
         double heard;
     };
-    Bound m_bounds[64] = {};
+    Bound m_bounds[192] = {};
     int m_boundCount = 0;
 };
