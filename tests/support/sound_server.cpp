@@ -19,6 +19,7 @@ using namespace std::chrono_literals;
 
 constexpr int kRate = 48000;
 constexpr auto kReadyLimit = 10s;
+constexpr auto kManagerLimit = 2s;
 
 QStringList programsFor(SoundServer::Kind kind)
 {
@@ -79,46 +80,50 @@ context.objects = [
 )");
 }
 
-// True once a client of `address` finds the server and "nul" as its default sink.
+// True once a client of `address` finds the server and "nul" as its default sink, which
+// it names as a user would when the server has chosen none.
 bool sinkAnswers(const QByteArray& address)
 {
     pa_mainloop* loop = pa_mainloop_new();
     pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Lyricue test");
-    bool answered = false;
-    bool done = false;
-    struct Query {
-        bool* answered;
-        bool* done;
-    } query{&answered, &done};
+    enum class Answer { None, Ours, Other, Named };
+    Answer answer = Answer::None;
     if (pa_context_connect(context, address.constData(), PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
         const auto deadline = std::chrono::steady_clock::now() + 1s;
         bool asked = false;
-        while (!done && std::chrono::steady_clock::now() < deadline) {
+        bool named = false;
+        while (answer != Answer::Ours && answer != Answer::Named && std::chrono::steady_clock::now() < deadline) {
             pa_mainloop_iterate(loop, 0, nullptr);
             const pa_context_state_t state = pa_context_get_state(context);
             if (!PA_CONTEXT_IS_GOOD(state))
                 break;
+            pa_operation* operation = nullptr;
             if (state == PA_CONTEXT_READY && !asked) {
                 asked = true;
-                pa_operation* operation = pa_context_get_server_info(
+                operation = pa_context_get_server_info(
                     context,
                     [](pa_context*, const pa_server_info* info, void* data) {
-                        auto* q = static_cast<Query*>(data);
-                        *q->answered = info && info->default_sink_name
-                            && QByteArray(info->default_sink_name) == SoundServer::sink();
-                        *q->done = true;
+                        *static_cast<Answer*>(data) =
+                            info && info->default_sink_name && QByteArray(info->default_sink_name) == SoundServer::sink()
+                            ? Answer::Ours
+                            : Answer::Other;
                     },
-                    &query);
-                if (operation)
-                    pa_operation_unref(operation);
+                    &answer);
+            } else if (answer == Answer::Other && !named) {
+                named = true;
+                operation = pa_context_set_default_sink(
+                    context, SoundServer::sink().constData(),
+                    [](pa_context*, int, void* data) { *static_cast<Answer*>(data) = Answer::Named; }, &answer);
             }
+            if (operation)
+                pa_operation_unref(operation);
             QThread::msleep(2);
         }
     }
     pa_context_disconnect(context);
     pa_context_unref(context);
     pa_mainloop_free(loop);
-    return answered;
+    return answer == Answer::Ours;
 }
 
 }  // namespace
@@ -255,10 +260,25 @@ bool SoundServer::start(QString* error)
     if (!started)
         return false;
     const auto deadline = std::chrono::steady_clock::now() + kReadyLimit;
+    auto managerStarted = std::chrono::steady_clock::now();
     while (!sinkAnswers(address())) {
         if (std::chrono::steady_clock::now() > deadline) {
             *error = QStringLiteral("the server did not answer:\n") + logs();
             return false;
+        }
+        // Now and then wireplumber, started right after PipeWire, never gets to choosing
+        // the default sink (ready in 0.1 s otherwise): it is started again.
+        if (m_kind == Kind::PipeWire && std::chrono::steady_clock::now() - managerStarted > kManagerLimit) {
+            QProcess& manager = *m_processes.back();
+            manager.terminate();
+            if (!manager.waitForFinished(3000)) {
+                manager.kill();
+                manager.waitForFinished(3000);
+            }
+            m_processes.pop_back();
+            if (!spawn(QStringLiteral("wireplumber"), {}, QStringLiteral("wireplumber.log"), error))
+                return false;
+            managerStarted = std::chrono::steady_clock::now();
         }
         QThread::msleep(20);
     }

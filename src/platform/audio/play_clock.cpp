@@ -21,7 +21,7 @@ constexpr double kScatterWeight = 1.0 / 40;
 // The reported position does not jump to each new estimate: it changes speed so as to
 // meet it in this time, which keeps it continuous and never going back.
 constexpr double kConvergeSeconds = 0.3;
-// Further off than this, the reported position jumps forward (or holds) instead.
+// Further off than this, the reported position jumps forward, or holds, instead.
 constexpr double kJumpSeconds = 0.020;
 // A measurement this far from the loop's prediction, or after this long a silence,
 // starts the loop over.
@@ -179,7 +179,11 @@ void PlayClock::observe(TimePoint time, double heardOutput)
         reported = estimate;
     m_state.lineNs = timeNs;
     m_state.lineOutput = reported;
-    m_state.lineSlope = std::max(0.0, rate + (estimate - reported) / kConvergeSeconds);
+    // As far ahead (a sound server that stopped for a moment), it holds until the estimate
+    // catches up, rather than run on ahead while slowly converging.
+    m_state.lineSlope = reported - estimate > kJumpSeconds * rate
+        ? 0.0
+        : std::max(0.0, rate + (estimate - reported) / kConvergeSeconds);
 }
 
 void PlayClock::publish()

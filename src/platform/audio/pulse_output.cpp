@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 constexpr int kFrameBytes = 2 * sizeof(float);
 // The server holds this many of the engine's buffers: enough that a busy machine does
 // not starve it, while the clock counts every one of them.
-constexpr int kServerBuffers = 8;
+constexpr int kServerBuffers = 4;
 // How often the read position is asked for: every 2 ms just after a start, so that the
 // clock locks fast, then every 2 to 4 ms, the interval spread at random so that the
 // answers fall at every point of the server's cycle, some right after its start.
@@ -28,8 +28,13 @@ constexpr pa_usec_t kQuickTimingUs = 2000;
 constexpr pa_usec_t kTimingUs = 2000;
 constexpr pa_usec_t kTimingSpreadUs = 2000;
 // Bounds older than this are let go: a sound card's clock drifts from its nominal rate
-// by well under 0.02 %, 0.1 ms over this span.
+// by well under 0.02 %, 0.1 ms over this span. In the first second after a start, when
+// a PipeWire graph is still being set up around the stream and may stop for a moment,
+// a shorter span (six cycles at least), so that the clock follows such a stop at once.
 constexpr std::int64_t kBoundSpanNs = 500'000'000;
+constexpr std::int64_t kStartingBoundSpanNs = 60'000'000;
+constexpr std::int64_t kStartingCycles = 6;
+constexpr std::int64_t kStartingNs = 1'000'000'000;
 constexpr pa_usec_t kCorkedTimingUs = 250000;
 constexpr int kFeedPriority = 10;
 constexpr int kFeedNice = -11;
@@ -384,11 +389,16 @@ void PulseOutput::measure()
             return;  // not before the cycle is known
         heard -= double(cycle);
     }
+    if (m_boundCount == 0)
+        m_firstBoundNs = takenNs;
     m_bounds[m_boundCount++ % std::size(m_bounds)] = Bound{takenNs, heard};
+    const std::int64_t span = takenNs - m_firstBoundNs < kStartingNs
+        ? std::max(kStartingBoundSpanNs, kStartingCycles * cycleFrames() * 1'000'000'000 / m_sampleRate)
+        : kBoundSpanNs;
     double highest = heard;
     for (int i = 0; i < std::min(m_boundCount, int(std::size(m_bounds))); ++i) {
         const Bound& bound = m_bounds[i];
-        if (takenNs - bound.serverNs > kBoundSpanNs || bound.serverNs > takenNs)
+        if (takenNs - bound.serverNs > span || bound.serverNs > takenNs)
             continue;
         highest = std::max(highest, bound.heard + double(takenNs - bound.serverNs) * m_sampleRate / 1e9);
     }

@@ -102,4 +102,5 @@ private:
     };
     Bound m_bounds[192] = {};
     int m_boundCount = 0;
+    std::int64_t m_firstBoundNs = 0;  // since a start, or since the server went on playing
 };
