@@ -76,6 +76,41 @@ TEST(PlayClockTest, ARestartedTimelineStartsFromItsFirstMeasurement)
     EXPECT_NEAR(*clock.read().outputAt(at(11.1)), 5100, 1);
 }
 
+// A sound server that stops for a moment just after a start (a PipeWire graph set up
+// around the new stream), measured every 2 ms: the clock does not run on ahead of what
+// is heard for long, and never goes back.
+TEST(PlayClockTest, FollowsAServerThatStopsForAMomentWithoutGoingBack)
+{
+    constexpr double kRate = 48000;
+    const struct {
+        double stopSeconds;
+        double caughtUpAfter;  // the clock within 1 ms of the frame heard from then on
+    } cases[] = {{0.025, 0.10}, {0.040, 0.12}};
+    for (const auto& stop : cases) {
+        SCOPED_TRACE(stop.stopSeconds);
+        const auto heardAt = [&](double seconds) {
+            return kRate * (seconds < 0.3 ? seconds : std::max(0.3, seconds - stop.stopSeconds));
+        };
+        PlayClock clock;
+        clock.setNominalRate(int(kRate));
+        clock.setHandedEnd(std::int64_t(kRate * 10));
+        double last = 0;
+        double largestAfter = 0;
+        for (double t = 0; t < 1.5; t += 0.002) {
+            clock.observe(at(t), heardAt(t));
+            clock.publish();
+            for (double r = t; r < t + 0.002; r += 0.0005) {
+                const double output = *clock.read().outputAt(at(r));
+                ASSERT_GE(output, last) << "at " << r << " s";
+                last = output;
+                if (r > 0.3 + stop.stopSeconds + stop.caughtUpAfter)
+                    largestAfter = std::max(largestAfter, std::fabs(output - heardAt(r)) * 1000 / kRate);
+            }
+        }
+        EXPECT_LT(largestAfter, 1.0) << "ms";
+    }
+}
+
 // A device whose callbacks come `jitter` early or late at random, whose real rate is
 // `speed` times its nominal one, and which holds two blocks ahead of the listener.
 struct DeviceCase {

@@ -21,10 +21,15 @@ constexpr double kScatterWeight = 1.0 / 40;
 // The reported position does not jump to each new estimate: it changes speed so as to
 // meet it in this time, which keeps it continuous and never going back.
 constexpr double kConvergeSeconds = 0.3;
-// Further off than this, the reported position jumps forward, or holds, instead.
+// Further off than this, the reported position jumps forward (or holds) instead.
 constexpr double kJumpSeconds = 0.020;
+constexpr double kHoldSeconds = 0.001;
 // A measurement this far from the loop's prediction, or after this long a silence,
-// starts the loop over.
+// starts the loop over: six times the measurements' scatter, so that a sound server that
+// stops for a moment (its reports as steady as 0.1 ms) is followed at once, between 3 and
+// 50 ms.
+constexpr double kRelockScatters = 6;
+constexpr double kNearestRelockSeconds = 0.003;
 constexpr double kRelockSeconds = 0.050;
 constexpr double kStaleSeconds = 0.5;
 // A device runs at its nominal rate give or take this much: a sound card by well under
@@ -147,7 +152,9 @@ void PlayClock::observe(TimePoint time, double heardOutput)
     // In the time domain, as the measured quantity is the moment a frame is heard.
     const double predictedNs = m_anchorNs + frames * m_secondsPerFrame * kNsPerSecond;
     const double error = (double(timeNs) - predictedNs) / kNsPerSecond;
-    if (std::fabs(error) > kRelockSeconds) {
+    const double relockSeconds =
+        std::clamp(kRelockScatters * std::sqrt(m_scatter), kNearestRelockSeconds, kRelockSeconds);
+    if (std::fabs(error) > relockSeconds) {
         const double heardBefore = m_state.lineOutput
             + m_state.lineSlope * double(timeNs - m_state.lineNs) / kNsPerSecond;
         relock(timeNs, heardOutput);
@@ -179,9 +186,9 @@ void PlayClock::observe(TimePoint time, double heardOutput)
         reported = estimate;
     m_state.lineNs = timeNs;
     m_state.lineOutput = reported;
-    // As far ahead (a sound server that stopped for a moment), it holds until the estimate
-    // catches up, rather than run on ahead while slowly converging.
-    m_state.lineSlope = reported - estimate > kJumpSeconds * rate
+    // Further ahead of the estimate than a millisecond (after a sound server stopped for a
+    // moment), it holds until the estimate catches up, rather than run on ahead.
+    m_state.lineSlope = reported - estimate > kHoldSeconds * rate
         ? 0.0
         : std::max(0.0, rate + (estimate - reported) / kConvergeSeconds);
 }
