@@ -19,11 +19,11 @@ constexpr double kSteadiestHz = 1.0;
 // How fast the scatter estimate forgets: over about 40 measurements.
 constexpr double kScatterWeight = 1.0 / 40;
 // The reported position does not jump to each new estimate: it changes speed so as to
-// meet it in this time, which keeps it continuous and never going back.
-constexpr double kConvergeSeconds = 0.3;
+// meet it in this time (a change of speed of 1 % for 1 ms), which keeps it continuous and
+// never going back.
+constexpr double kConvergeSeconds = 0.1;
 // Further off than this, the reported position jumps forward (or holds) instead.
 constexpr double kJumpSeconds = 0.020;
-constexpr double kHoldSeconds = 0.001;
 // A measurement this far from the loop's prediction, or after this long a silence,
 // starts the loop over: six times the measurements' scatter, so that a sound server that
 // stops for a moment (its reports as steady as 0.1 ms) is followed at once, between 3 and
@@ -31,6 +31,8 @@ constexpr double kHoldSeconds = 0.001;
 constexpr double kRelockScatters = 6;
 constexpr double kNearestRelockSeconds = 0.003;
 constexpr double kRelockSeconds = 0.050;
+// Further ahead of the estimate than the nearest restart, the reported position holds.
+constexpr double kHoldSeconds = kNearestRelockSeconds;
 constexpr double kStaleSeconds = 0.5;
 // A device runs at its nominal rate give or take this much: a sound card by well under
 // 0.5 %, SDL's dummy driver, which sleeps whole milliseconds, by up to 2 %.
@@ -186,8 +188,8 @@ void PlayClock::observe(TimePoint time, double heardOutput)
         reported = estimate;
     m_state.lineNs = timeNs;
     m_state.lineOutput = reported;
-    // Further ahead of the estimate than a millisecond (after a sound server stopped for a
-    // moment), it holds until the estimate catches up, rather than run on ahead.
+    // Further ahead of the estimate than a loop's restart (after a sound server stopped for
+    // a moment), it holds until the estimate catches up, rather than run on ahead.
     m_state.lineSlope = reported - estimate > kHoldSeconds * rate
         ? 0.0
         : std::max(0.0, rate + (estimate - reported) / kConvergeSeconds);
