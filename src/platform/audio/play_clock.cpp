@@ -24,11 +24,11 @@ constexpr double kScatterWeight = 1.0 / 40;
 constexpr double kConvergeSeconds = 0.1;
 // Further off than this, the reported position jumps forward (or holds) instead.
 constexpr double kJumpSeconds = 0.020;
-// A measurement this far from the loop's prediction, or after this long a silence,
-// starts the loop over: six times the measurements' scatter, so that a sound server that
-// stops for a moment (its reports as steady as 0.1 ms) is followed at once, between 3 and
-// 50 ms.
-constexpr double kRelockScatters = 6;
+// Two measurements in a row this far from the loop's prediction, or one after this long a
+// silence, start the loop over: fifteen times the measurements' scatter, between 3 and 50
+// ms, so that a sound server that stops for a moment (its reports as steady as 0.1 ms) is
+// followed at once, while a device's callbacks that wander by a few milliseconds are not.
+constexpr double kRelockScatters = 15;
 constexpr double kNearestRelockSeconds = 0.003;
 constexpr double kRelockSeconds = 0.050;
 // Further ahead of the estimate than the nearest restart, the reported position holds.
@@ -157,6 +157,14 @@ void PlayClock::observe(TimePoint time, double heardOutput)
     const double relockSeconds =
         std::clamp(kRelockScatters * std::sqrt(m_scatter), kNearestRelockSeconds, kRelockSeconds);
     if (std::fabs(error) > relockSeconds) {
+        // One measurement so far off may be a callback that came late: the loop starts
+        // over at the second in a row off the same way, as where a server stopped.
+        const int side = error > 0 ? 1 : -1;
+        if (m_farSide != side) {
+            m_farSide = side;
+            return;
+        }
+        m_farSide = 0;
         const double heardBefore = m_state.lineOutput
             + m_state.lineSlope * double(timeNs - m_state.lineNs) / kNsPerSecond;
         relock(timeNs, heardOutput);
@@ -167,6 +175,7 @@ void PlayClock::observe(TimePoint time, double heardOutput)
         }
         return;
     }
+    m_farSide = 0;
     m_scatter += kScatterWeight * (error * error - m_scatter);
     const double narrow =
         std::clamp(kBandwidthTimesScatter / std::sqrt(std::max(m_scatter, 1e-12)), kNarrowestHz, kSteadiestHz);

@@ -81,6 +81,7 @@ private:
     double m_secondsPerFrame = 1.0 / 48000;
     std::int64_t m_lockedSinceNs = 0;
     std::int64_t m_lastMeasurementNs = 0;
+    int m_farSide = 0;  // the last measurement lay too far ahead (1) or behind (-1) to follow
     // Mean square of the measurements' errors, in s^2; at first as a device's callbacks that
     // come a few milliseconds early or late.
     double m_scatter = 0.002 * 0.002;
