@@ -96,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {}},
         ImportCase{"PositiveOffsetFirst", "[ti:T]\n[offset:+500]\n[00:10.00]a\n[00:00.20]b\n",
                    {QStringLiteral("[00:09:50]|a"), QStringLiteral("[00:00:00]|b")}, {QStringLiteral("[ti:T]")}},
+        // Word tags of enhanced LRC move with their line's tag.
+        ImportCase{"OffsetMovesWordTags", str(u"[offset:+500]\n[00:10.00]<00:10.00>夜<00:10.52>明け <1:00.1>x\n").toUtf8(),
+                   {str(u"[00:09:50]|<00:09.50>夜<00:10.02>明け <00:59.60>x")}, {}},
         ImportCase{"NegativeOffsetLast", "[00:10.00]a\r\n[offset:-250]\r\n", {QStringLiteral("[00:10:25]|a")}, {}},
         ImportCase{"LinesWithoutTimes", "intro\n[Chorus]\n[00:05.00]x\n\n[00:75.00]bad\n",
                    {QStringLiteral("|intro"), QStringLiteral("|[Chorus]"), QStringLiteral("[00:05:00]|x"),
@@ -125,11 +128,12 @@ TEST_F(LrcFiles, ImportedAndExportedGivesTheSameTimesTextsAndHeaders)
 
 TEST_F(LrcFiles, NativeFileExportedAndImportedGivesTheSameSheet)
 {
-    loadBytes(cp932(str(u"前奏\r\n[00:05:00]一行目\r\n\r\n[01:02:03]二行目\r\n終わり\r\n")));
+    loadBytes(cp932(str(u"前奏\r\n[00:05:00]一行目\r\n\r\n[01:02:03]二行目\r\n[100:00:00]終わり\r\n")));
     const QStringList lines = sheetLines();
 
     const QByteArray exported = exportTo(QStringLiteral("song.lrc"));
-    EXPECT_EQ(exported, str(u"[00:00.00]前奏\r\n[00:05.00]一行目\r\n\r\n[01:02.03]二行目\r\n終わり\r\n").toUtf8());
+    EXPECT_EQ(exported,
+              str(u"[00:00.00]前奏\r\n[00:05.00]一行目\r\n\r\n[01:02.03]二行目\r\n[100:00.00]終わり\r\n").toUtf8());
     prompts.queueOpenAccept(path(QStringLiteral("song.lrc")));
     ImportLrc(files, lrcDialog);
 
