@@ -56,6 +56,8 @@ private:
 
     void Play_timer_Timer();
     void Cmd_TimeIn_Click();
+    // The play position `agoMs` before now, in track time.
+    std::int32_t positionAgo(qint64 agoMs);
     void Command1_Click();
     // "情報": the About box, built afresh and shown modally.
     void showAboutBox();
