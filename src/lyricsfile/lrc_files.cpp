@@ -21,6 +21,18 @@ QString shownPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// The index of the first surrogate in `text` that is no half of a pair, or -1.
+qsizetype firstLoneSurrogate(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return i;
+    }
+    return -1;
+}
+
 struct LrcFileContent {
     LrcLyrics lyrics;
     TextEncoding encoding;
@@ -113,15 +125,24 @@ void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog)
 Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document)
 {
     const int lineCount = std::max(std::min<int>(document.lineCount(), document.lineRows()), 0);
-    if (document.encoding() != TextEncoding::Utf8 && document.encoding() != TextEncoding::Utf8WithBom) {
-        for (int row = 1; row <= lineCount; ++row) {
-            for (const int column : {0, 1}) {
-                const QString cell = CellText(document, row, column);
-                if (const qsizetype at = byte_escape::firstIn(cell); at >= 0)
-                    return Result::failure(QStringLiteral("「%1」に書き出せません: %2 行目: %3")
-                                               .arg(shownPath(path), QString::number(row),
-                                                    unencodableMessage(cell, at, encodingName(TextEncoding::Utf8))));
-            }
+    // A byte that was no text in its file is carried as a lone surrogate, which the
+    // sheet shows as the replacement character; written as it came it would make the
+    // file invalid UTF-8. Neither is the text shown, so the export is refused, also
+    // for a UTF-8 file with a damaged byte and for headers kept from an import.
+    const auto refused = [&path](const QString& line, const QString& text, qsizetype at) {
+        return Result::failure(QStringLiteral("「%1」に書き出せません: %2: %3")
+                                   .arg(shownPath(path), line,
+                                        unencodableMessage(text, at, encodingName(TextEncoding::Utf8))));
+    };
+    for (qsizetype index = 0; index < headers.size(); ++index) {
+        if (const qsizetype at = firstLoneSurrogate(headers[index]); at >= 0)
+            return refused(QStringLiteral("ヘッダー %1 行目").arg(index + 1), headers[index], at);
+    }
+    for (int row = 1; row <= lineCount; ++row) {
+        for (const int column : {0, 1}) {
+            const QString cell = CellText(document, row, column);
+            if (const qsizetype at = firstLoneSurrogate(cell); at >= 0)
+                return refused(QStringLiteral("%1 行目").arg(row), cell, at);
         }
     }
     const qsizetype headerCount = headers.size();

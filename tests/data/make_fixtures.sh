@@ -36,6 +36,9 @@ opusenc --quiet --serial 1 --bitrate 16 --title "$title" --artist "$artist" --al
   "$work/noise48.wav" noise.opus
 ffmpeg -loglevel error -y -i "$work/noise.wav" -c:a aac -b:a 32k -fflags +bitexact -flags:a +bitexact -movflags +faststart \
   -metadata title="$title" -metadata artist="$artist" -metadata album="$album" noise.m4a
+# A second of silence whose RIFF INFO texts ffmpeg writes in UTF-8, as many tools do.
+ffmpeg -loglevel error -y -f lavfi -i anullsrc=r=8000:cl=mono -t 1 -c:a pcm_s16le -fflags +bitexact -flags:a +bitexact \
+  -metadata title="夜明け 360°" -metadata artist="Beyoncé" -metadata album="Și ești aici" silence_utf8_info.wav
 
 FIXTURE_WORK="$work" python3 - <<'PY'
 import struct
@@ -70,6 +73,9 @@ plain = open("tone_noxing.mp3", "rb").read()
 open("tagged_id3v1.mp3", "wb").write(plain + id3v1(
     "夏の夜".encode("cp932"), "鈴木花子".encode("cp932"), "アルバム".encode("cp932"),
     b"2024", "テスト".encode("cp932"), 17))
+# The same in UTF-8, as some taggers write ID3v1.
+open("tagged_id3v1_utf8.mp3", "wb").write(plain + id3v1(
+    "夏の夜".encode("utf-8"), "Beyoncé".encode("utf-8"), b"", b"2024", b"", 255))
 
 def frame_offsets(mp3: bytes) -> list:
     """Offsets of the MPEG 1 Layer III frames of a stream without tags, 44.1 kHz."""

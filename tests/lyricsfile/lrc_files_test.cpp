@@ -155,18 +155,55 @@ TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)
     EXPECT_EQ(engine.callsNamed("vbmp3_getFileInfo2").front().path, state.TrackPath);
 }
 
-TEST_F(LrcFiles, BytesFromAFileThatWasNotUtf8AreRefusedByTheExport)
+// The export writes the text the sheet shows, or refuses naming the line: a byte
+// carried as no text (the sheet shows the replacement character) has no UTF-8 form,
+// whatever the file's encoding, in a lyric line as in a header kept from an import.
+TEST_F(LrcFiles, ExportWritesTheTextTheSheetShowsOrRefusesNamingTheLine)
 {
-    loadBytes("a\r\n[00:02:00]bad\x85\x40here\r\n");  // 85 40 is no CP932
-    prompts.clearShown();
-
-    exportTo(QStringLiteral("out.lrc"));
-
-    ASSERT_EQ(prompts.messages().size(), 1);
-    const QString message = prompts.messages().front();
-    for (const QString& part : {QStringLiteral("out.lrc"), str(u"2 行目"), QStringLiteral("0x85")})
-        EXPECT_TRUE(message.contains(part)) << message.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("out.lrc"))));
+    const struct {
+        const char* what;
+        bool lrc;  // imported as LRC, else loaded as a lyrics file
+        QByteArray bytes;
+        QByteArray exported;  // empty: refused with a message naming `line` and `byte`
+        const char16_t* line;
+        const char* byte;
+    } cases[] = {
+        {"UTF-8 European lyrics", false,
+         str(u"[00:01:00]café\r\n[00:02:00]Turn 360° around\r\n[00:03:00]Și ești aici\r\n").toUtf8(),
+         str(u"[00:01.00]café\r\n[00:02.00]Turn 360° around\r\n[00:03.00]Și ești aici\r\n").toUtf8(), nullptr,
+         nullptr},
+        {"CP932 lyrics with a byte that is no CP932", false, "a\r\n[00:02:00]bad\x85\x40here\r\n", {}, u"2 行目",
+         "0x85"},
+        {"UTF-8 lyrics with a damaged byte", false,
+         encodeText(str(u"[00:01:00]夜明け\r\n[00:02:00]君の\xDCFF声\r\n"), TextEncoding::Utf8).bytes, {}, u"2 行目", "0xFF"},
+        {"UTF-8 LRC header with a damaged byte", true,
+         encodeText(str(u"[ti:夜明けの\xDCFF空]\r\n[00:01.00]一行目\r\n"), TextEncoding::Utf8).bytes, {},
+         u"ヘッダー 1 行目", "0xFF"},
+        {"CP932 LRC header with a byte that is no CP932", true,
+         cp932(str(u"[ar:歌手]\r\n")) + "[al:x\x85\x40]\r\n" + cp932(str(u"[00:01.00]夜明け\r\n")), {},
+         u"ヘッダー 2 行目", "0x85"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.lrc)
+            importBytes(c.bytes);
+        else
+            loadBytes(c.bytes);
+        prompts.clearShown();
+        const QString name = QStringLiteral("out%1.lrc").arg(n++);
+        const QByteArray exported = exportTo(name);
+        ASSERT_EQ(prompts.messages().size(), 1);
+        const QString message = prompts.messages().front();
+        if (!c.exported.isEmpty()) {
+            EXPECT_EQ(exported, c.exported);
+            EXPECT_EQ(message, path(name) + str(u"を書き出しました"));
+            continue;
+        }
+        for (const QString& part : {name, str(c.line), QString::fromLatin1(c.byte)})
+            EXPECT_TRUE(message.contains(part)) << message.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(name)));
+    }
 }
 
 TEST_F(LrcFiles, ImportThatCannotBeDoneChangesNothing)
