@@ -51,12 +51,12 @@ ResultOf<LrcFileContent> readLrcFile(const QString& path)
     return lrc;
 }
 
-// A record's text field decoded; empty when it holds a byte that is no CP932, which
-// has no place in a UTF-8 header.
+// A record's text field decoded as the caption reads it (UTF-8 or CP932); empty when it
+// holds a byte that is no text, which has no place in a UTF-8 header.
 template <std::size_t N>
 QString headerText(const char (&field)[N])
 {
-    const QString text = decodeCp932(record_text::bytes(field));
+    const QString text = record_text::fileText(field);
     return byte_escape::firstIn(text) < 0 ? text : QString();
 }
 

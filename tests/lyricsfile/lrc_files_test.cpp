@@ -144,7 +144,7 @@ TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)
 {
     state.TrackPath = path(QStringLiteral("track.mp3"));
     engine.setTitleAndArtist(cp932(str(u"夜明け")), cp932(str(u"歌手")));
-    record_text::store(engine.tagRecord().album, cp932(str(u"アルバム")));
+    record_text::store(engine.tagRecord().album, str(u"アルバム").toUtf8());  // tags in UTF-8 are read as such
     engine.detailRecord().lengthMs = 205900;
     loadBytes("[00:01:00]a\r\n");
 
