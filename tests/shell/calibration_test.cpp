@@ -9,10 +9,13 @@
 #include "window_fixture.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QMenu>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -47,6 +50,15 @@ protected:
         dialog.findChild<QDialogButtonBox*>()->button(which)->click();
     }
     static QSpinBox& offsetBox(CalibrationDialog& dialog) { return *dialog.findChild<QSpinBox*>(QStringLiteral("offset")); }
+    static QPushButton& startButton(CalibrationDialog& dialog)
+    {
+        return *dialog.findChild<QPushButton*>(QStringLiteral("start"));
+    }
+    // Until the dialog has seen the click end.
+    static void waitForTheEnd(CalibrationDialog& dialog)
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }, 60000));
+    }
 };
 
 TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatStampsTakeOff)
@@ -94,9 +106,7 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
             }
         }
         render(2 * ClickTrack::kRate);
-        for (int wait = 0; wait < 40 && dialog.isRunning(); ++wait)
-            QTest::qWait(25);
-        EXPECT_FALSE(dialog.isRunning());
+        waitForTheEnd(dialog);
         measured = dialog.measuredMs();
         press(dialog, QDialogButtonBox::Ok);
     });
@@ -128,6 +138,74 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
     }
     EXPECT_TRUE(prompts.shown().isEmpty());
 }
+
+// Taps at `offsetsMs` (in turn) after each click, or at a steady interval from the first click.
+struct RunCase {
+    const char* name;
+    std::vector<double> offsetsMs;
+    double intervalMs;
+    std::optional<int> offset;  // what the run puts into the box; nothing for a refused run
+    const char* result;         // what the line under the taps says
+};
+
+class CalibrationRunTest : public CalibrationTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(CalibrationRunTest, FillsTheOffsetOnlyFromTapsThatFollowTheClicks)
+{
+    const RunCase& c = GetParam();
+    const std::vector<double> clicks = ClickTrack().clickTimesMs();
+    std::vector<double> taps;
+    for (std::size_t click = 0; click < clicks.size() && !c.offsetsMs.empty(); ++click)
+        taps.push_back(clicks[click] + c.offsetsMs[click % c.offsetsMs.size()]);
+    for (double at = clicks.front(); c.intervalMs > 0 && at < clicks.back() + 500; at += c.intervalMs)
+        taps.push_back(at);
+
+    stamp_offset::save(35);
+    Mp3Engine output(Mp3Engine::Output::Manual);
+    MainWindow window(output, prompts);
+    window.setCuePlayer(&output);
+    calibrate(window, [&](CalibrationDialog& dialog) {
+        QTest::mouseClick(&startButton(dialog), Qt::LeftButton);
+        for (const double at : taps) {
+            const std::optional<double> heard = output.cueHeardMs();
+            ASSERT_TRUE(heard.has_value()) << at;
+            const auto frames = std::llround((at - *heard) * ClickTrack::kRate / 1000);
+            engine_render::renderFrames(output, int(std::max<long long>(frames, 0)), 512);
+            QTest::keyClick(&dialog, Qt::Key_Space);
+        }
+        for (int second = 0; second < 60 && output.cueHeardMs(); ++second)
+            engine_render::renderFrames(output, ClickTrack::kRate, 512);
+        waitForTheEnd(dialog);
+
+        EXPECT_EQ(startButton(dialog).text(), QStringLiteral("もう一度"));
+        const QString result = dialog.findChild<QLabel*>(QStringLiteral("result"))->text();
+        EXPECT_TRUE(result.startsWith(QString::fromUtf8(c.result))) << result.toStdString();
+        const QString status = dialog.findChild<QLabel*>(QStringLiteral("status"))->text();
+        if (c.offset) {
+            ASSERT_TRUE(dialog.measuredMs().has_value());
+            EXPECT_NEAR(*dialog.measuredMs(), *c.offset, 1.0);
+            EXPECT_TRUE(status.contains(QStringLiteral("中央値を補正値にしました"))) << status.toStdString();
+        } else {
+            EXPECT_FALSE(dialog.measuredMs().has_value());
+            EXPECT_TRUE(status.contains(QStringLiteral("「もう一度」"))) << status.toStdString();
+        }
+        EXPECT_EQ(offsetBox(dialog).value(), c.offset.value_or(35));
+        press(dialog, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(stamp_offset::load(), c.offset.value_or(35));
+    EXPECT_TRUE(prompts.shown().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CalibrationRunTest,
+    ::testing::Values(RunCase{"BluetoothLateBy600", {600, 570, 630}, 0, 600, "中央値 +600 ms"},
+                      RunCase{"AheadBy220", {-220, -250, -190}, 0, -220, "中央値 -220 ms"},
+                      RunCase{"SteadyAtTwoThirdsOfTheTempo", {}, ClickTrack().beatMs() * 3 / 2, std::nullopt,
+                              "クリックに合った打鍵が"},
+                      RunCase{"SteadyAtTwiceTheTempo", {}, ClickTrack().beatMs() / 2, std::nullopt,
+                              "クリックに合わない打鍵が"},
+                      RunCase{"ScatteredOver300Ms", {-100, 200, 50}, 0, std::nullopt, "打鍵のずれがばらつきすぎています"}),
+    [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 struct OffsetCase {
     int kept;
@@ -164,12 +242,16 @@ TEST_F(CalibrationTest, SlowedDownAStampTakesOffTheTrackTimeTheOffsetSpans)
 {
     stamp_offset::save(100);
     engine.setPlayMs(10000);
-    for (QAction* item : control<QMenu>("speed")->actions()) {
-        if (item->data().toInt() == 50)
-            item->trigger();
-    }
+    const auto chooseSpeed = [&](int percent) {
+        for (QAction* item : control<QMenu>("speed")->actions()) {
+            if (item->data().toInt() == percent)
+                item->trigger();
+        }
+    };
+    chooseSpeed(50);
     QTest::mouseClick(control<QPushButton>("Cmd_TimeIn"), Qt::LeftButton);
     EXPECT_EQ(sheet().cellAt(LineTagIndex(sheet(), 0)), QStringLiteral("[00:09:95]"));
+    chooseSpeed(100);  // the speed is kept in the settings, which the tests after this one share
 }
 
 TEST_F(CalibrationTest, ATypedOffsetIsKeptOnOkForgottenOnCancelAndResetToZero)
