@@ -125,6 +125,10 @@ TapAnalysis TapAnalysis::of(const std::vector<double>& clicksMs, const std::vect
                 result.taps[index].verdict = Verdict::Double;
     }
 
+    // A tap that does not agree with the common delay answered another click, or none.
+    for (Tap& tap : result.taps)
+        if (tap.verdict == Verdict::Kept && std::fabs(tap.offsetMs - centre) > kAgreeMs)
+            tap.verdict = Verdict::Outlier;
     std::vector<double> offsets = keptOffsets(result.taps);
     if (!offsets.empty()) {
         const double median = medianOf(offsets);

@@ -46,8 +46,9 @@ struct TapAnalysis {
     int neededKept = 0;  // kept taps needed for a median
     std::optional<double> medianMs;  // only when the run is not refused
     double spreadMs = 0;             // standard deviation of the kept offsets
-    // 1.4826 times the median absolute deviation of the offsets, one tap a click, outliers
-    // included: what the outliers are judged by, and what a loose tapper scatters by.
+    // 1.4826 times the median absolute deviation of the offsets that agree with the common
+    // delay, one tap a click: what the outliers are judged by, and what a loose tapper
+    // scatters by.
     double robustSpreadMs = 0;
     Refusal refusal = Refusal::TooFew;
 

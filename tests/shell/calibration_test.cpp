@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QSpinBox>
 
-#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -40,6 +39,8 @@ protected:
             ASSERT_NE(dialog, nullptr);
             use(*dialog);
             used = true;
+            if (dialog->isVisible())
+                dialog->reject();  // a failed assertion left it open
         });
         calibrateItem(window).trigger();
         EXPECT_TRUE(used);
@@ -50,17 +51,9 @@ protected:
         dialog.findChild<QDialogButtonBox*>()->button(which)->click();
     }
     static QSpinBox& offsetBox(CalibrationDialog& dialog) { return *dialog.findChild<QSpinBox*>(QStringLiteral("offset")); }
-    static QPushButton& startButton(CalibrationDialog& dialog)
-    {
-        return *dialog.findChild<QPushButton*>(QStringLiteral("start"));
-    }
-    // Until the dialog has seen the click end.
-    static void waitForTheEnd(CalibrationDialog& dialog)
-    {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }, 60000));
-    }
 };
 
+// A Bluetooth headset's delay, measured; a run pressed at another tempo then leaves it.
 TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatStampsTakeOff)
 {
     Mp3Engine real(Mp3Engine::Output::Manual);
@@ -87,12 +80,13 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
     MainWindow window(real, prompts);
     window.setCuePlayer(&real);
 
-    constexpr double kDelayMs = 87;
+    constexpr double kDelayMs = 600;
     const std::vector<double> clicks = ClickTrack().clickTimesMs();
     std::optional<double> measured;
     std::int64_t cueStart = 0;  // the frame of `heard` where the play clock put the click's start
     calibrate(window, [&](CalibrationDialog& dialog) {
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("start")), Qt::LeftButton);
+        auto* start = dialog.findChild<QPushButton*>(QStringLiteral("start"));
+        QTest::mouseClick(start, Qt::LeftButton);
         render(ClickTrack::kRate / 10);
         cueStart = std::int64_t(heard.size()) - std::llround(*real.cueHeardMs() * ClickTrack::kRate / 1000);
         for (std::size_t click = 0; click < clicks.size(); ++click) {
@@ -106,8 +100,21 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
             }
         }
         render(2 * ClickTrack::kRate);
-        waitForTheEnd(dialog);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }, 60000));
         measured = dialog.measuredMs();
+
+        EXPECT_EQ(start->text(), QStringLiteral("もう一度"));
+        QTest::mouseClick(start, Qt::LeftButton);
+        for (double at = clicks.front(); at < clicks.back(); at += ClickTrack().beatMs() * 3 / 2) {
+            renderTo(at);
+            QTest::keyClick(&dialog, Qt::Key_Space);
+        }
+        render(4 * ClickTrack::kRate);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isRunning(); }, 60000));
+        EXPECT_FALSE(dialog.measuredMs().has_value());
+        const QString result = dialog.findChild<QLabel*>(QStringLiteral("result"))->text();
+        EXPECT_TRUE(result.startsWith(QStringLiteral("クリックに合った打鍵が 5 回"))) << result.toStdString();
+        EXPECT_EQ(offsetBox(dialog).value(), 600);
         press(dialog, QDialogButtonBox::Ok);
     });
 
@@ -121,8 +128,8 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
     }
     ASSERT_TRUE(measured.has_value());
     EXPECT_NEAR(*measured, kDelayMs, 1.0);
-    EXPECT_EQ(stamp_offset::load(), 87);
-    EXPECT_EQ(calibrateItem(window).text(), QStringLiteral("タイミング補正… (+87 ms)"));
+    EXPECT_EQ(stamp_offset::load(), 600);
+    EXPECT_EQ(calibrateItem(window).text(), QStringLiteral("タイミング補正… (+600 ms)"));
 
     std::int32_t seconds = 0;
     EXPECT_EQ(real.vbmp3_getState(seconds), EnginePaused);
@@ -134,78 +141,10 @@ TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatSta
         render(ClickTrack::kRate);
         const std::int32_t at = real.vbmp3_getWinampPlayMs();
         QTest::mouseClick(timeInput, Qt::LeftButton);
-        EXPECT_EQ(stamped->cellAt(LineTagIndex(*stamped, line)), u'[' + playTimeTextForMs(at - 87) + u']');
+        EXPECT_EQ(stamped->cellAt(LineTagIndex(*stamped, line)), u'[' + playTimeTextForMs(at - 600) + u']');
     }
     EXPECT_TRUE(prompts.shown().isEmpty());
 }
-
-// Taps at `offsetsMs` (in turn) after each click, or at a steady interval from the first click.
-struct RunCase {
-    const char* name;
-    std::vector<double> offsetsMs;
-    double intervalMs;
-    std::optional<int> offset;  // what the run puts into the box; nothing for a refused run
-    const char* result;         // what the line under the taps says
-};
-
-class CalibrationRunTest : public CalibrationTest, public ::testing::WithParamInterface<RunCase> {};
-
-TEST_P(CalibrationRunTest, FillsTheOffsetOnlyFromTapsThatFollowTheClicks)
-{
-    const RunCase& c = GetParam();
-    const std::vector<double> clicks = ClickTrack().clickTimesMs();
-    std::vector<double> taps;
-    for (std::size_t click = 0; click < clicks.size() && !c.offsetsMs.empty(); ++click)
-        taps.push_back(clicks[click] + c.offsetsMs[click % c.offsetsMs.size()]);
-    for (double at = clicks.front(); c.intervalMs > 0 && at < clicks.back() + 500; at += c.intervalMs)
-        taps.push_back(at);
-
-    stamp_offset::save(35);
-    Mp3Engine output(Mp3Engine::Output::Manual);
-    MainWindow window(output, prompts);
-    window.setCuePlayer(&output);
-    calibrate(window, [&](CalibrationDialog& dialog) {
-        QTest::mouseClick(&startButton(dialog), Qt::LeftButton);
-        for (const double at : taps) {
-            const std::optional<double> heard = output.cueHeardMs();
-            ASSERT_TRUE(heard.has_value()) << at;
-            const auto frames = std::llround((at - *heard) * ClickTrack::kRate / 1000);
-            engine_render::renderFrames(output, int(std::max<long long>(frames, 0)), 512);
-            QTest::keyClick(&dialog, Qt::Key_Space);
-        }
-        for (int second = 0; second < 60 && output.cueHeardMs(); ++second)
-            engine_render::renderFrames(output, ClickTrack::kRate, 512);
-        waitForTheEnd(dialog);
-
-        EXPECT_EQ(startButton(dialog).text(), QStringLiteral("もう一度"));
-        const QString result = dialog.findChild<QLabel*>(QStringLiteral("result"))->text();
-        EXPECT_TRUE(result.startsWith(QString::fromUtf8(c.result))) << result.toStdString();
-        const QString status = dialog.findChild<QLabel*>(QStringLiteral("status"))->text();
-        if (c.offset) {
-            ASSERT_TRUE(dialog.measuredMs().has_value());
-            EXPECT_NEAR(*dialog.measuredMs(), *c.offset, 1.0);
-            EXPECT_TRUE(status.contains(QStringLiteral("中央値を補正値にしました"))) << status.toStdString();
-        } else {
-            EXPECT_FALSE(dialog.measuredMs().has_value());
-            EXPECT_TRUE(status.contains(QStringLiteral("「もう一度」"))) << status.toStdString();
-        }
-        EXPECT_EQ(offsetBox(dialog).value(), c.offset.value_or(35));
-        press(dialog, QDialogButtonBox::Ok);
-    });
-    EXPECT_EQ(stamp_offset::load(), c.offset.value_or(35));
-    EXPECT_TRUE(prompts.shown().isEmpty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, CalibrationRunTest,
-    ::testing::Values(RunCase{"BluetoothLateBy600", {600, 570, 630}, 0, 600, "中央値 +600 ms"},
-                      RunCase{"AheadBy220", {-220, -250, -190}, 0, -220, "中央値 -220 ms"},
-                      RunCase{"SteadyAtTwoThirdsOfTheTempo", {}, ClickTrack().beatMs() * 3 / 2, std::nullopt,
-                              "クリックに合った打鍵が"},
-                      RunCase{"SteadyAtTwiceTheTempo", {}, ClickTrack().beatMs() / 2, std::nullopt,
-                              "クリックに合わない打鍵が"},
-                      RunCase{"ScatteredOver300Ms", {-100, 200, 50}, 0, std::nullopt, "打鍵のずれがばらつきすぎています"}),
-    [](const ::testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 struct OffsetCase {
     int kept;
