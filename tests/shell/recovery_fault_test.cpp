@@ -46,6 +46,9 @@ TEST_F(RecoveryFault, KilledOrTerminatedMidSessionComesBackWhole)
 // A second program started while the first runs leaves the first's copy alone and writes its own.
 TEST_F(RecoveryFault, ARunningProgramsCopyIsNotOffered)
 {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "ThreadSanitizer starts no thread in a child forked while the first window's writer runs";
+#endif
     auto first = start(10);
     session(*first, 4);
     ASSERT_TRUE(QTest::qWaitFor([&] { return copyHolds(*first); }, 30000));
@@ -61,7 +64,7 @@ TEST_F(RecoveryFault, ARunningProgramsCopyIsNotOffered)
             out.report(QStringLiteral("no copy of its own"));
         out.report(copies().join(u' '));
     });
-    ASSERT_TRUE(second.exited) << second.describe();
+    ASSERT_TRUE(second.exited && second.exitCode == 0) << second.describe();
     ASSERT_EQ(second.lines.size(), 2);
     EXPECT_EQ(second.lines[0], QStringLiteral("shown 0"));
     EXPECT_EQ(second.lines[1].split(u' ').size(), 2);
