@@ -76,6 +76,7 @@ void loadChosenLyrics(LyricsFiles& files, const QString& pathBefore)
     const QString loadedPath = state.LyricsPath;
     state.LyricsPath = pathBefore;
     replaceLyrics(files.document, state, std::move(loaded), loadedPath, QStringLiteral("歌詞の読込"), &files.engine);
+    files.document.undoStack().setClean();  // the lines are as in their file
     if (empty)
         files.prompts.showMessage(QStringLiteral("File内容が存在しません"));
 }

@@ -13,6 +13,8 @@
 #include "menu_tree.h"
 #include "play_time_text.h"
 #include "prompts.h"
+#include "recovery_keeper.h"
+#include "recovery_offer.h"
 #include "sheet_shaping.h"
 #include "stamp_button.h"
 #include "stamp_offset.h"
@@ -202,12 +204,34 @@ void MainWindow::Form_Unload()
     m_unloaded = true;
     if (m_aboutBox)
         m_aboutBox->close();
+    finishRecovery();
     m_engine.vbmp3_stop();
     m_engine.vbmp3_stopCallback();
     m_engine.vbmp3_free();
     // The window is gone: no more ticks reach the released engine.
     m_controls.Play_timer->stop();
     m_controls.Timer2->stop();
+}
+
+void MainWindow::keepRecoveryCopies(const QString& folder, int intervalMs)
+{
+    m_recovery = std::make_unique<RecoveryKeeper>(
+        RecoveryKeeper::Sources{*m_document, m_state, *m_controls.FlxGrid, m_prompts}, folder, intervalMs);
+}
+
+void MainWindow::offerRecovery()
+{
+    if (!m_recovery)
+        return;
+    RecoveryTargets targets{*m_document, m_state, *m_controls.FlxGrid, m_prompts,
+                            [this](const QString& path) { m_fileCommands->reopenTrack(path); }};
+    offerLeftCopies(m_recovery->folder(), targets);
+}
+
+void MainWindow::finishRecovery()
+{
+    if (m_recovery)
+        m_recovery->finish();
 }
 
 void MainWindow::showAboutBox()
