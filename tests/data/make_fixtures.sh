@@ -21,6 +21,16 @@ sox -R -n -r 44100 -c 2 -b 16 "$work/stereo.wav" synth 3 sine 440 sine 660 vol 0
 lame --quiet -m s -b 64 --resample 44.1 --noreplaygain "$work/stereo.wav" tone_stereo.mp3
 # VBR without a header: the unscanned length estimate is wrong, a scan is needed.
 lame --quiet -m m -V 6 -t --noreplaygain "$work/tone.wav" tone_vbr_noxing.mp3
+# Three plucked notes after silence, at the lowest VBR quality: the silent frames are the
+# smallest there are, and each note's first frame takes its data from the bit reservoir
+# they carry. MPEG 1 at 44.1 kHz, and MPEG 2 at 22.05 kHz with its smaller frames.
+for note in 440:0.75:0 587:0.6:0 784:0.5:0.4; do
+  IFS=: read -r pitch before after <<<"$note"
+  sox -R -n -r 44100 -c 1 -b 16 "$work/note$pitch.wav" synth 0.25 pluck "$pitch" vol 0.6 pad "$before" "$after"
+done
+sox "$work/note440.wav" "$work/note587.wav" "$work/note784.wav" "$work/notes.wav"
+lame --quiet -m m -V 9 --resample 44.1 --noreplaygain "$work/notes.wav" notes_vbr.mp3
+lame --quiet -m m -V 9 --noreplaygain "$work/notes.wav" notes_vbr_22k.mp3
 
 
 # The formats FFmpeg decodes: 3 s of low-passed noise, mono, so that a seek's landing
