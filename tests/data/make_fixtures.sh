@@ -75,6 +75,9 @@ clicks("clicks.wav", 22050, 4, first, 1)
 clicks("clicks11.wav", 11025, 4, first, 1)
 clicks("clicks48.wav", 48000, 4, first, 1)
 clicks("clicks_second.wav", 22050, 3, [0.3, 1.5, 2.7], 2)
+# Streams of a single page: a quarter second at 8 kHz, a fifth at 48 kHz.
+clicks("short.wav", 8000, 0.25, [0.1], 3)
+clicks("short48.wav", 48000, 0.2, [0.1], 3)
 
 # Noise with 5 ms bursts at uneven times, 44.1 kHz: Vorbis switches between its short and
 # long blocks all through it.
@@ -105,6 +108,10 @@ ffmpeg -loglevel error -y -i "$work/clicks.wav" -c:a aac -b:a 32k -fflags +bitex
 oggenc --quiet --serial 2 -q 2 -o "$work/second.ogg" "$work/clicks_second.wav"
 cat clicks.ogg "$work/second.ogg" > chained.ogg
 oggenc --quiet --serial 1 -q 3 -o bursts.ogg "$work/bursts.wav"
+oggenc --quiet --serial 1 -q 0 -o short.ogg "$work/short.wav"
+oggenc --quiet --serial 2 -q 0 -o "$work/short_second.ogg" "$work/short.wav"
+cat short.ogg "$work/short_second.ogg" > short_chained.ogg
+opusenc --quiet --serial 1 --bitrate 16 "$work/short48.wav" short.opus
 
 FIXTURE_WORK="$work" python3 - <<'PY'
 import struct

@@ -106,6 +106,11 @@ struct SeekCase {
     double difference;
 };
 
+void PrintTo(const SeekCase& seekCase, std::ostream* out)
+{
+    *out << seekCase.file;
+}
+
 // The sum of squared differences between `heard` and `whole` from `at` on.
 double differenceAt(const std::vector<float>& whole, std::int64_t at, const std::vector<float>& heard)
 {
@@ -396,6 +401,46 @@ INSTANTIATE_TEST_SUITE_P(Files, FfmpegChainedOgg,
                          testing::Values(DamageCase{"Intact", "chained.ogg", intact},
                                          DamageCase{"PageOfTheFirstCutOut", "chained.ogg", cutOggPage(0.3)}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct ShortStream {
+    const char* file;
+    std::int64_t length;
+    std::vector<std::int64_t> clicks;  // frames where its clicks begin
+};
+
+void PrintTo(const ShortStream& stream, std::ostream* out)
+{
+    *out << stream.file;
+}
+
+// A stream of one page: its last block's padding goes past its end, and its first frame
+// begins the track. Played alone, one after another, and after a seek.
+class FfmpegOnePageStream : public testing::TestWithParam<ShortStream> {};
+
+TEST_P(FfmpegOnePageStream, OpensWithItsLengthAndItsClicksInPlace)
+{
+    const ShortStream& stream = GetParam();
+    std::unique_ptr<Decoder> decoder = open(stream.file);
+    ASSERT_NE(decoder, nullptr);
+    EXPECT_EQ(decoder->lengthFrames(), stream.length);
+    for (const std::int64_t from : {0, 1}) {
+        ASSERT_TRUE(decoder->seek(from));
+        const std::vector<float> heard = readLeft(*decoder);
+        EXPECT_EQ(from + std::int64_t(heard.size()), stream.length);
+        const std::vector<std::int64_t> onsets = clickOnsets(heard, from, decoder->sampleRate());
+        ASSERT_EQ(onsets.size(), stream.clicks.size()) << from;
+        for (std::size_t i = 0; i < onsets.size(); ++i)
+            EXPECT_NEAR(double(onsets[i]), double(stream.clicks[i]), double(kClickTolerance)) << from;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FfmpegOnePageStream,
+                         testing::Values(ShortStream{"short.ogg", 2000, {807}}, ShortStream{"short.opus", 9600, {4807}},
+                                         ShortStream{"short_chained.ogg", 4000, {807, 2807}}),
+                         [](const testing::TestParamInfo<ShortStream>& info) {
+                             std::string name = info.param.file;
+                             return name.replace(name.find('.'), 1, "_");
+                         });
 
 TEST(FfmpegModule, MissingModuleIsNamedAndMp3StillOpens)
 {

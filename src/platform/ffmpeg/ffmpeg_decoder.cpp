@@ -217,8 +217,10 @@ int FfmpegDecoder::read(float* stereo, int frames)
         float* out = stereo + std::size_t(done) * 2;
         const std::int64_t silent = std::clamp<std::int64_t>(m_pendingSilence - m_pendingRead, 0, take);
         std::fill(out, out + silent * 2, 0.0f);
-        const std::int64_t fromSamples = m_pendingRead + silent - m_pendingSilence;
-        std::memcpy(out + silent * 2, &m_pending[std::size_t(fromSamples) * 2], std::size_t(take - silent) * 2 * sizeof(float));
+        if (take > silent) {
+            const std::int64_t fromSamples = m_pendingRead + silent - m_pendingSilence;
+            std::memcpy(out + silent * 2, m_pending.data() + fromSamples * 2, std::size_t(take - silent) * 2 * sizeof(float));
+        }
         m_pendingRead += take;
         done += int(take);
         m_position += take;
@@ -468,7 +470,11 @@ bool FfmpegDecoder::findChainZero(int chain)
             break;
         decodeOggPacket(packet->data);
         if (packet->endGranule) {
-            stream.zeroGranule = *packet->endGranule - std::int64_t(m_held.size() / 2) + stream.preSkip;
+            // Where the first page is the last, its last block's padding goes past its
+            // granule, and its granules are taken to count from 0.
+            stream.zeroGranule = *packet->endGranule >= stream.endGranule
+                ? stream.preSkip
+                : *packet->endGranule - std::int64_t(m_held.size() / 2) + stream.preSkip;
             m_held.clear();
             return true;
         }
@@ -523,6 +529,12 @@ void FfmpegDecoder::placeHeld(std::optional<std::int64_t> granule)
     const std::int64_t end = chain.start + (*granule - chain.zeroGranule);
     if (m_group == OggGroup::Discard) {
         m_placedEnd = end;
+    } else if (m_group == OggGroup::ChainStart && *granule >= chain.endGranule) {
+        // A chain of one page: its frames begin at granule 0, and its last block's padding
+        // goes past its end.
+        if (!m_placedEnd)
+            m_placedEnd = chain.start;
+        place(m_held.data(), frames, chain.start - chain.zeroGranule, std::min(end, chainEnd));
     } else if (m_group == OggGroup::ChainStart || !m_placedEnd || frames <= end - *m_placedEnd) {
         // Frames short of the page's end were lost before them (or, at a chain's start,
         // come before its first frame): a chain whose first pages are lost begins with
