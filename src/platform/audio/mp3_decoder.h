@@ -60,10 +60,10 @@ public:
     // The frame that read() gives next.
     std::int64_t position() const override;
     // Moves to any frame from 0 to the length, sample-exact in a sound stream: the samples
-    // after it are those of a decoding from the start. A stream
-    // that mixes layers (a stray Layer I frame in Layer III) upsets mpg123's count of
-    // frames: the seek then lands near, and position() tells where. False, and the
-    // position unknown, when mpg123 cannot seek.
+    // after it are those of a decoding from the start. A stream that mixes layers (a
+    // stray Layer I frame in Layer III) upsets mpg123's count of frames: the seek then
+    // lands near, and position() tells where. False, and the position unknown, when
+    // mpg123 cannot seek.
     bool seek(std::int64_t frame) override;
     // Decodes up to `frames` frames; fewer only where the stream ends (0 there), or
     // where a damaged frame ends it early.
