@@ -2,6 +2,7 @@
 #include "command_line.h"
 #include "control_fonts.h"
 #include "main_window.h"
+#include "platform/freed_memory.h"
 #include "shell/qt_prompts.h"
 #include "shell/recovery_folder.h"
 #include "shell/termination_signals.h"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
         return request.exitCode;
     }
 
+    keepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
     QApplication::setApplicationVersion(QStringLiteral(LYRICUE_VERSION_TEXT));

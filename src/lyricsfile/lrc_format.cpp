@@ -4,7 +4,6 @@
 #include "time_tag.h"
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 namespace {
@@ -73,12 +72,18 @@ LrcLyrics parseLrc(QStringView text)
     // Per sheet line: its time (none for a line without one), and the time and first
     // sheet line of the file line it goes with when lines are put in time order.
     struct Order {
-        std::optional<qint64> ms;
+        qint64 ms;  // -1: none
         qint64 groupMs;
         qsizetype group;
+        qsizetype text;  // its text's index in file order
     };
     std::vector<Order> order;
     std::vector<qint64> times;
+    // Room for every line at once: growing these would copy megabytes for a long file.
+    const qsizetype lineEnds = std::max(std::count(text.begin(), text.end(), u'\n'),
+                                        std::count(text.begin(), text.end(), u'\r')) + 1;
+    order.reserve(static_cast<std::size_t>(lineEnds));
+    lrc.texts.reserve(lineEnds);
     qint64 offset = 0;
     bool severalTimes = false;
     qint64 groupMs = -1;  // lines before the first time stay first
@@ -99,7 +104,7 @@ LrcLyrics parseLrc(QStringView text)
             tagsLength += tag->length;
         }
         if (times.empty()) {
-            order.push_back({std::nullopt, groupMs, group});
+            order.push_back({-1, groupMs, group, lrc.texts.size()});
             lrc.texts.append(line.toString());
             return;
         }
@@ -110,30 +115,24 @@ LrcLyrics parseLrc(QStringView text)
         groupMs = times.front();
         group = lrc.texts.size();
         for (std::size_t copy = 0; copy < times.size(); ++copy) {
-            order.push_back({times[copy], times[copy], lrc.texts.size()});
+            order.push_back({times[copy], times[copy], lrc.texts.size(), lrc.texts.size()});
             lrc.texts.append(copy + 1 < times.size() ? rest : std::move(rest));
         }
     });
 
-    std::vector<qsizetype> sheetOrder(order.size());
-    std::iota(sheetOrder.begin(), sheetOrder.end(), 0);
     if (severalTimes) {
-        std::stable_sort(sheetOrder.begin(), sheetOrder.end(), [&order](qsizetype a, qsizetype b) {
-            const Order& x = order[static_cast<std::size_t>(a)];
-            const Order& y = order[static_cast<std::size_t>(b)];
+        std::stable_sort(order.begin(), order.end(), [](const Order& x, const Order& y) {
             return x.groupMs != y.groupMs ? x.groupMs < y.groupMs : x.group < y.group;
         });
         QStringList sorted;
         sorted.reserve(lrc.texts.size());
-        for (const qsizetype from : sheetOrder)
-            sorted.append(std::move(lrc.texts[from]));
+        for (const Order& line : order)
+            sorted.append(std::move(lrc.texts[line.text]));
         lrc.texts = std::move(sorted);
     }
     lrc.tags.reserve(lrc.texts.size());
-    for (const qsizetype from : sheetOrder) {
-        const std::optional<qint64> ms = order[static_cast<std::size_t>(from)].ms;
-        lrc.tags.append(ms ? time_tag::format(*ms - offset) : QString());
-    }
+    for (const Order& line : order)
+        lrc.tags.append(line.ms >= 0 ? time_tag::format(line.ms - offset) : QString());
     if (offset != 0) {
         for (QString& line : lrc.texts)
             shiftWordTags(line, offset);

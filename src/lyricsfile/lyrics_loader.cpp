@@ -118,7 +118,7 @@ ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString
         tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
         lines[line].remove(0, tagLength);
     }
-    LyricsContent content = lyricsContentOf(std::move(tags), lines);
+    LyricsContent content = lyricsContentOf(std::move(tags), std::move(lines));
     content.encoding = decoded.encoding;
     return content;
 }

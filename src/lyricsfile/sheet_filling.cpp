@@ -70,7 +70,7 @@ Result checkLineCount(const QString& path, qsizetype lineCount)
                                     QString::number(MaxLyricLines)));
 }
 
-LyricsContent lyricsContentOf(QStringList tags, const QStringList& texts)
+LyricsContent lyricsContentOf(QStringList tags, QStringList texts)
 {
     LyricsContent content;
     if (texts.isEmpty()) {
@@ -80,7 +80,7 @@ LyricsContent lyricsContentOf(QStringList tags, const QStringList& texts)
     content.lineCount = static_cast<std::int16_t>(texts.size());
     content.lines.reserve(static_cast<std::size_t>(texts.size()));
     for (qsizetype line = 0; line < texts.size(); ++line)
-        content.lines.push_back({std::move(tags[line]), texts[line]});
+        content.lines.push_back({std::move(tags[line]), std::move(texts[line])});
     return content;
 }
 

@@ -18,7 +18,7 @@ Result checkLineCount(const QString& path, qsizetype lineCount);
 // The content of a load: one line per text with its tag (as many tags, an empty
 // one for a line without), LineCount the number of texts. No text gives the sheet
 // of an empty load: one line row with StartTag and an empty text, LineCount 0.
-LyricsContent lyricsContentOf(QStringList tags, const QStringList& texts);
+LyricsContent lyricsContentOf(QStringList tags, QStringList texts);
 
 // Puts `content` in the document as one undoable step named `actionText`: StampRow
 // becomes 0, LyricsPath `lyricsPath` and LyricLines the texts and one empty text

@@ -2,63 +2,58 @@
 
 #include <algorithm>
 #include <iterator>
-#include <limits>
 
 namespace time_tag {
 
 namespace {
 
-bool isDigit(QChar ch)
-{
-    return ch.unicode() >= u'0' && ch.unicode() <= u'9';
-}
-
-// The digits at `at`, at most `maxDigits` of them (with no cap on the value's size while
-// it stays below `cap`); how many were read goes to `count`. Nothing when the value passes `cap`.
-std::optional<qint64> readDigits(QStringView text, qsizetype at, qsizetype maxDigits, qint64 cap, qsizetype& count)
-{
-    qint64 value = 0;
-    count = 0;
-    while (at + count < text.size() && count < maxDigits && isDigit(text[at + count])) {
-        value = value * 10 + (text[at + count].unicode() - u'0');
-        if (value > cap)
-            return std::nullopt;
-        ++count;
-    }
-    return value;
-}
-
 constexpr qint64 kLatestMinutes = kLatestTagMs / 60'000;
-constexpr qsizetype kAnyLength = std::numeric_limits<qsizetype>::max();
+
+// The digit's value, or a number above 9 for any other unit.
+constexpr unsigned digitOf(char16_t unit)
+{
+    return static_cast<unsigned>(unit) - u'0';
+}
 
 }  // namespace
 
 std::optional<Tag> read(QStringView text, char16_t open, char16_t close)
 {
-    if (text.isEmpty() || text.front() != open)
+    // Called for every line of every file read: one pass over the units, no other call.
+    const char16_t* const units = text.utf16();
+    const qsizetype size = text.size();
+    // The shortest tag, "[m:ss]", has six units.
+    if (size < 6 || units[0] != open)
         return std::nullopt;
     qsizetype at = 1;
-    qsizetype count = 0;
-    const std::optional<qint64> minutes = readDigits(text, at, kAnyLength, kLatestMinutes, count);
-    if (!minutes || count == 0 || at + count >= text.size() || text[at + count] != u':')
+    qint64 minutes = 0;
+    for (unsigned digit; at < size && (digit = digitOf(units[at])) <= 9; ++at) {
+        minutes = minutes * 10 + digit;
+        if (minutes > kLatestMinutes)
+            return std::nullopt;
+    }
+    if (at == 1 || at + 4 > size || units[at] != u':')
         return std::nullopt;
-    at += count + 1;
-    const std::optional<qint64> seconds = readDigits(text, at, 2, 59, count);
-    if (!seconds || count != 2)
+    const unsigned tens = digitOf(units[at + 1]);
+    const unsigned ones = digitOf(units[at + 2]);
+    if (tens > 5 || ones > 9)
         return std::nullopt;
-    at += 2;
+    at += 3;
     qint64 fractionMs = 0;
-    if (at < text.size() && (text[at] == u'.' || text[at] == u':')) {
-        const bool hundredths = text[at] == u':';
-        const std::optional<qint64> fraction = readDigits(text, at + 1, hundredths ? 2 : 3, 999, count);
+    if (units[at] == u'.' || units[at] == u':') {
+        const bool hundredths = units[at] == u':';
+        const qsizetype first = ++at;
+        const qsizetype most = hundredths ? 2 : 3;
+        for (unsigned digit; at < size && at - first < most && (digit = digitOf(units[at])) <= 9; ++at)
+            fractionMs = fractionMs * 10 + digit;
+        const qsizetype count = at - first;
         if (count == 0 || (hundredths && count != 2))
             return std::nullopt;
-        fractionMs = count == 1 ? *fraction * 100 : count == 2 ? *fraction * 10 : *fraction;
-        at += 1 + count;
+        fractionMs *= count == 1 ? 100 : count == 2 ? 10 : 1;
     }
-    if (at >= text.size() || text[at] != close)
+    if (at >= size || units[at] != close)
         return std::nullopt;
-    return Tag{at + 1, (*minutes * 60 + *seconds) * 1000 + fractionMs};
+    return Tag{at + 1, (minutes * 60 + tens * 10 + ones) * 1000 + fractionMs};
 }
 
 std::optional<qint64> msOf(QStringView tag)
