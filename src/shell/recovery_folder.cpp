@@ -45,6 +45,19 @@ QString RecoveryFolder::lockOf(const QString& copy)
 
 std::vector<RecoveryFolder::LeftCopy> RecoveryFolder::takeLeftCopies() const
 {
+    // A program killed while it wrote its copy leaves the unfinished file beside it
+    // (the copy's name and a suffix); once that program is gone, nobody finishes it.
+    const QFileInfoList unfinished =
+        QDir(m_path).entryInfoList({CopyPrefix + u'*' + CopySuffix + QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& file : unfinished) {
+        const QString name = file.absoluteFilePath();
+        const QString copy = name.left(name.lastIndexOf(CopySuffix) + CopySuffix.size());
+        QLockFile lock(lockOf(copy));
+        lock.setStaleLockTime(0);
+        if (copy != m_ownCopy && lock.tryLock(0))
+            QFile::remove(name);
+    }
+
     const QFileInfoList found =
         QDir(m_path).entryInfoList({CopyPrefix + u'*' + CopySuffix}, QDir::Files | QDir::Hidden, QDir::Time);
     std::vector<LeftCopy> left;

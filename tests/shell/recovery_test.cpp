@@ -89,4 +89,14 @@ TEST_F(RecoveryTest, DeclinedAndDamagedCopiesAreSetAside)
     }
 }
 
+// A copy that its program was killed in the middle of writing is cleared away, unasked.
+TEST_F(RecoveryTest, AnUnfinishedWriteOfAGoneProgramIsRemoved)
+{
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    writeFile("state/recovery-7-abc.dat.Xy12Ab", "half a copy");
+    start()->offerRecovery();
+    EXPECT_TRUE(prompts.shown().isEmpty());
+    EXPECT_FALSE(QFile::exists(QDir(folder()).filePath(QStringLiteral("recovery-7-abc.dat.Xy12Ab"))));
+}
+
 }  // namespace
