@@ -3,6 +3,7 @@
 #include "ansi_text.h"
 #include "fuzz_support.h"
 #include "lrc_format.h"
+#include "platform/time_tag.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QString line;
     for (qsizetype i = 0; i < lrc.tags.size(); ++i) {
         const QString& tag = lrc.tags[i];
-        fuzz::check(tag.isEmpty() || lrcTagMs(tag).has_value(), "a sheet tag is empty or a time");
+        fuzz::check(tag.isEmpty() || time_tag::msOf(tag).has_value(), "a sheet tag is empty or a time");
         fuzz::check(!lrc.texts[i].contains(u'\n') && !lrc.texts[i].contains(u'\r'), "a text holds no line end");
         lrcLineOf(tag, lrc.texts[i], line);
         written += line + u'\n';

@@ -2,6 +2,7 @@
 #include "ansi_text.h"
 #include "fuzz_support.h"
 #include "lyrics_format.h"
+#include "platform/time_tag.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -22,18 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const TaggedLine split = splitLyricTag(line);
         const qsizetype tagLength = split.tag.size();
-        fuzz::check(tagLength == 0 || tagLength == 7 || tagLength == 10, "a tag has 0, 7 or 10 characters");
         fuzz::check(tagLength == lyricTagLength(line), "the split agrees with the tag length");
         fuzz::check(split.tag + split.text == line, "tag and text make the line");
         fuzz::check(joinLyricTag(split.tag, split.text) == line, "joining gives the line back");
-        if (tagLength > 0) {
-            fuzz::check(split.tag.front() == u'[' && split.tag.back() == u']', "a tag is bracketed");
-        } else if (line.startsWith(u'[')) {
-            fuzz::check((line.size() < 7 || line[6] != u']') && (line.size() < 10 || line[9] != u']'),
-                        "a line with a closing bracket at 7 or 10 has a tag");
-        }
-        if (tagLength == 10)
-            fuzz::check(line[6] != u']', "the 7-character tag wins over the 10-character one");
+        if (tagLength > 0)
+            fuzz::check(time_tag::msOf(split.tag).has_value(), "a tag holds a time");
+        else
+            fuzz::check(!time_tag::read(line).has_value(), "a line that starts with a time has a tag");
     }
     // Without NULs the lines are the text with every CR LF, CR or LF as one line end.
     if (!text.contains(QChar(u'\0'))) {

@@ -18,7 +18,7 @@ targets=("$@")
 seeds_for() {
   case "$1" in
     track_open_fuzz) ls tests/data/*.mp3 tests/data/*.rmp ;;
-    ffmpeg_open_fuzz) ls tests/data/noise*.* ;;
+    ffmpeg_open_fuzz) ls tests/data/noise*.* tests/data/clicks.* tests/data/*chained.ogg tests/data/short.* ;;
     *) ls tests/data/*.txt ;;
   esac
 }

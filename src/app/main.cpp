@@ -2,7 +2,10 @@
 #include "command_line.h"
 #include "control_fonts.h"
 #include "main_window.h"
+#include "platform/freed_memory.h"
 #include "shell/qt_prompts.h"
+#include "shell/recovery_folder.h"
+#include "shell/termination_signals.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -33,6 +36,7 @@ int main(int argc, char* argv[])
         return request.exitCode;
     }
 
+    keepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyricue"));
     QApplication::setApplicationVersion(QStringLiteral(LYRICUE_VERSION_TEXT));
@@ -53,10 +57,14 @@ int main(int argc, char* argv[])
     MainWindow window(engine, prompts);
     window.setCuePlayer(&engine);
     prompts.setParentWidget(&window);
+    window.keepRecoveryCopies(RecoveryFolder::standardPath());
+    runBeforeTerminationSignals([&window] { window.finishRecovery(); });
     window.show();
-    if (!request.trackPath.isEmpty()) {
-        // Once the window is up, so that its questions and messages stand over it.
-        QTimer::singleShot(0, &window, [&window, &request] { window.openGivenFile(request.trackPath); });
-    }
+    // Once the window is up, so that its questions and messages stand over it.
+    QTimer::singleShot(0, &window, [&window, &request] {
+        window.offerRecovery();
+        if (!request.trackPath.isEmpty())
+            window.openGivenFile(request.trackPath);
+    });
     return QApplication::exec();
 }

@@ -19,6 +19,10 @@
 
 namespace {
 
+// Every delay measured has one click it can follow: the gap between clicks is wider than the
+// range of delays.
+static_assert(60000.0 / ClickTrack::Beat{}.beatsPerMinute > TapAnalysis::kLatestMs - TapAnalysis::kEarliestMs);
+
 QString signedMs(double ms)
 {
     return stamp_offset::text(int(std::lround(ms)));
@@ -40,6 +44,25 @@ QString tapLine(int number, const TapAnalysis::Tap& tap)
     return head + QStringLiteral("クリックから遠い打鍵（除外）");
 }
 
+// Why a run gave no offset, and what to do differently.
+QString refusalText(const TapAnalysis& analysis)
+{
+    switch (analysis.refusal) {
+    case TapAnalysis::Refusal::TooFew:
+        return QStringLiteral("クリックに合った打鍵が %1 回だけでした（%2 回以上必要）。クリックが鳴るたびに押してください。")
+            .arg(analysis.kept)
+            .arg(analysis.neededKept);
+    case TapAnalysis::Refusal::ExtraTaps:
+        return QStringLiteral("クリックに合わない打鍵が %1 回ありました。クリックが鳴ったときだけ押してください。")
+            .arg(analysis.leftOut);
+    case TapAnalysis::Refusal::Scattered:
+        return QStringLiteral("打鍵のずれがばらつきすぎています。クリックに合わせて一定の間隔で押してください。");
+    case TapAnalysis::Refusal::None:
+        break;
+    }
+    return {};
+}
+
 }  // namespace
 
 CalibrationDialog::CalibrationDialog(CuePlayer& player, int offsetMs, QWidget* parent)
@@ -50,23 +73,25 @@ CalibrationDialog::CalibrationDialog(CuePlayer& player, int offsetMs, QWidget* p
     setWindowTitle(QStringLiteral("タイミング補正"));
     const ClickTrack click(m_beat);
     m_clicksMs = click.clickTimesMs();
-    m_beatMs = click.beatMs();
 
     auto* explanation = new QLabel(
         QStringLiteral("打刻は、聞こえてからキーを押すまでの遅れと音声出力の遅れの分だけ遅れます。\n"
-                       "「開始」でクリック音が %1 回鳴ります。鳴るたびにスペースキーを押してください。\n"
+                       "「開始」でクリック音が %1 秒ごとに %2 回鳴ります。鳴るたびにスペースキーを押してください。\n"
                        "各打鍵のずれの中央値を補正値とし、以後の打刻はその分だけ早い時刻になります。")
+            .arg(QString::number(click.beatMs() / 1000.0))
             .arg(m_beat.count),
         this);
     m_start = new QPushButton(QStringLiteral("開始"), this);
     m_start->setObjectName(QStringLiteral("start"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("status"));
+    m_status->setWordWrap(true);
     m_taps = new QListWidget(this);
     m_taps->setObjectName(QStringLiteral("taps"));
     m_taps->setFocusPolicy(Qt::NoFocus);
     m_result = new QLabel(this);
     m_result->setObjectName(QStringLiteral("result"));
+    m_result->setWordWrap(true);
 
     m_offset = new QSpinBox(this);
     m_offset->setObjectName(QStringLiteral("offset"));
@@ -126,6 +151,7 @@ void CalibrationDialog::startRun()
     if (m_running)
         finishRun();
     m_tapsMs.clear();
+    m_finished = false;
     if (!m_player.startCue(std::make_unique<ClickTrack>(m_beat))) {
         m_player.endCue();
         m_status->setText(QStringLiteral("クリック音を再生できません。音声出力を確かめてください。"));
@@ -159,23 +185,24 @@ void CalibrationDialog::poll()
 void CalibrationDialog::finishRun()
 {
     m_running = false;
+    m_finished = true;
     m_poll.stop();
     qApp->removeEventFilter(this);
     m_player.endCue();
     m_start->setEnabled(true);
-    m_start->setText(QStringLiteral("やり直す"));
+    m_start->setText(QStringLiteral("もう一度"));
     showAnalysis();
     if (m_analysis.medianMs) {
         m_offset->setValue(int(std::lround(*m_analysis.medianMs)));
         m_status->setText(QStringLiteral("終了：中央値を補正値にしました。OK で保存します。"));
     } else {
-        m_status->setText(QStringLiteral("終了：打鍵が足りません。やり直してください。"));
+        m_status->setText(QStringLiteral("終了：補正値は変えていません。「もう一度」で測り直してください。"));
     }
 }
 
 void CalibrationDialog::showAnalysis()
 {
-    m_analysis = TapAnalysis::of(m_clicksMs, m_beatMs, m_tapsMs);
+    m_analysis = TapAnalysis::of(m_clicksMs, m_tapsMs);
     m_taps->clear();
     for (std::size_t index = 0; index < m_analysis.taps.size(); ++index)
         m_taps->addItem(tapLine(int(index) + 1, m_analysis.taps[index]));
@@ -186,10 +213,12 @@ void CalibrationDialog::showAnalysis()
                               .arg(std::lround(m_analysis.spreadMs))
                               .arg(m_analysis.kept)
                               .arg(m_clicksMs.size()));
+    } else if (m_finished) {
+        m_result->setText(refusalText(m_analysis));
     } else {
         m_result->setText(QStringLiteral("中央値 ―　（採用 %1 回：%2 回以上必要）")
                               .arg(m_analysis.kept)
-                              .arg(TapAnalysis::kMinimumKept));
+                              .arg(m_analysis.neededKept));
     }
 }
 

@@ -16,7 +16,8 @@ class QPushButton;
 class QSpinBox;
 
 // "タイミング補正": plays the click through the music's output, times each Space press
-// against it, and offers the median delay as the stamp offset, which can also be typed.
+// against it, and offers the median delay as the stamp offset, which can also be typed; a
+// run whose taps do not follow the clicks leaves the offset as it was.
 class CalibrationDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,7 +26,7 @@ public:
 
     // The offset the dialog holds: measured, typed or reset.
     int offsetMs() const;
-    // The median of the last run's kept taps, unrounded; nothing without enough taps.
+    // The median of the last run's kept taps, unrounded; nothing for a refused run.
     std::optional<double> measuredMs() const { return m_analysis.medianMs; }
     bool isRunning() const { return m_running; }
 
@@ -44,10 +45,10 @@ private:
     CuePlayer& m_player;
     ClickTrack::Beat m_beat;
     std::vector<double> m_clicksMs;
-    double m_beatMs;
     std::vector<double> m_tapsMs;
     TapAnalysis m_analysis;
     bool m_running = false;
+    bool m_finished = false;  // a run has ended; its analysis stands until the next starts
     QTimer m_poll;
 
     QPushButton* m_start;

@@ -11,9 +11,12 @@ class ClickTrack final : public Decoder {
 public:
     static constexpr int kRate = 48000;
 
+    // A slow beat (1.2 s) that a user can still tap along with: longer than the range of
+    // delays measured, so that a tap late by a Bluetooth headset's half second cannot be taken
+    // for an early answer to the next click. 16 clicks take 21 s.
     struct Beat {
         int count = 16;
-        double beatsPerMinute = 100;
+        double beatsPerMinute = 50;
         double leadInMs = 1500;
     };
 

@@ -73,12 +73,20 @@ public:
     void setCellsAt(int firstIndex, QStringList texts);
     void clear();  // empties every cell, the header cells included
 
+    // Everything a load replaces, as it stands.
+    const LyricsContent& content() const { return m_content; }
     std::int16_t lineCount() const { return m_content.lineCount; }
     void setLineCount(std::int16_t count) { m_content.lineCount = count; }
     const QString& sourcePath() const { return m_content.sourcePath; }
     void setSourcePath(const QString& path) { m_content.sourcePath = path; }
     const QString& savedPath() const { return m_content.savedPath; }
-    void setSavedPath(const QString& path) { m_content.savedPath = path; }
+    // The lines were just written to `path`: as they stand they are saved (the
+    // history's clean state) until the next change.
+    void setSavedPath(const QString& path)
+    {
+        m_content.savedPath = path;
+        m_undoStack.setClean();
+    }
     TextEncoding encoding() const { return m_content.encoding; }
     void setEncoding(TextEncoding encoding) { m_content.encoding = encoding; }
     const QStringList& lrcHeaders() const { return m_content.lrcHeaders; }

@@ -20,4 +20,6 @@ struct ProgramState {
     std::int32_t LoadAnswer = 0;
     // The music file last chosen with "読込", for the LRC export's name and headers.
     QString TrackPath;
+    // The lyrics file last handed to the engine, whose lines the five labels show.
+    QString EngineLyricsPath;
 };

@@ -1,5 +1,7 @@
 #include "file_dialogs.h"
 
+#include "platform/shell_paths.h"
+
 // The first three entries and their order are fixed (commands pick them by index); the
 // fourth lists every file the engine plays.
 const QString FileDialogFilter = QStringLiteral(
@@ -13,12 +15,8 @@ void ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, Program
     CommonDialog1.flags = FileDialogSettings::FileMustExist;
     CommonDialog1.filter = FileDialogFilter;
     CommonDialog1.fileName.clear();
-    if (prompts.showOpenDialog(CommonDialog1)) {
-        state.SelectedPath = CommonDialog1.fileName;
-    } else {
-        state.SelectedPath = ErrorCancel;
-        state.LyricsPath.clear();
-    }
+    // A cancel changes no lines, so LyricsPath keeps naming the file they belong to.
+    state.SelectedPath = prompts.showOpenDialog(CommonDialog1) ? CommonDialog1.fileName : ErrorCancel;
 }
 
 bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state)
@@ -26,8 +24,13 @@ bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, Program
     // The filter list stays as the last open dialog set it.
     CommonDialog1.cancelError = true;
     CommonDialog1.flags = FileDialogSettings::OverwritePrompt;
+    if (CommonDialog1.filter.isEmpty())
+        CommonDialog1.filter = FileDialogFilter;  // no open dialog has set it yet
     CommonDialog1.filterIndex = 2;
-    CommonDialog1.fileName = state.LyricsPath;
+    // Lines that have no file yet are proposed under the track's name, as "song.txt".
+    CommonDialog1.fileName = !state.LyricsPath.isEmpty() ? state.LyricsPath
+                             : state.TrackPath.isEmpty() ? QString()
+                                                         : ChangeExtension(state.TrackPath, QStringLiteral(".txt"));
     if (prompts.showSaveDialog(CommonDialog1))
         return true;
     state.SelectedPath = ErrorCancel;

@@ -11,6 +11,8 @@
 #include <QDir>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 const QString LrcDialogFilter = QStringLiteral("LRC File(*.lrc)|*.lrc|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*");
 
@@ -19,6 +21,34 @@ namespace {
 QString shownPath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// The index of the first surrogate in `text` that is no half of a pair, or -1.
+qsizetype firstLoneSurrogate(QStringView text)
+{
+    const char16_t* const units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        // Four units at a time while none is a surrogate (D800..DFFF): a lane of
+        // (unit & F800) ^ D800 is zero only for one, found by the has-zero test.
+        while (i + 4 <= size) {
+            std::uint64_t four = 0;
+            std::memcpy(&four, units + i, 8);
+            const std::uint64_t lanes = (four & 0xF800F800F800F800ULL) ^ 0xD800D800D800D800ULL;
+            if (((lanes - 0x0001000100010001ULL) & ~lanes & 0x8000800080008000ULL) != 0)
+                break;
+            i += 4;
+        }
+        if (i >= size)
+            break;
+        if (!QChar::isSurrogate(units[i]))
+            continue;
+        if (QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]))
+            ++i;
+        else
+            return i;
+    }
+    return -1;
 }
 
 struct LrcFileContent {
@@ -39,12 +69,12 @@ ResultOf<LrcFileContent> readLrcFile(const QString& path)
     return lrc;
 }
 
-// A record's text field decoded; empty when it holds a byte that is no CP932, which
-// has no place in a UTF-8 header.
+// A record's text field decoded as the caption reads it (UTF-8 or CP932); empty when it
+// holds a byte that is no text, which has no place in a UTF-8 header.
 template <std::size_t N>
 QString headerText(const char (&field)[N])
 {
-    const QString text = decodeCp932(record_text::bytes(field));
+    const QString text = record_text::fileText(field);
     return byte_escape::firstIn(text) < 0 ? text : QString();
 }
 
@@ -84,7 +114,7 @@ void ImportLrc(LyricsFiles& files, FileDialogSettings& dialog)
     }
     ProgramState& state = files.state;
     LrcLyrics& lyrics = content->lyrics;
-    LyricsContent imported = lyricsContentOf(std::move(lyrics.tags), lyrics.texts);
+    LyricsContent imported = lyricsContentOf(std::move(lyrics.tags), std::move(lyrics.texts));
     imported.lrcHeaders = std::move(lyrics.headers);
     imported.encoding = content->encoding;
     replaceLyrics(files.document, state, std::move(imported), ChangeExtension(lrcPath, QStringLiteral(".txt")),
@@ -113,23 +143,31 @@ void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog)
 Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document)
 {
     const int lineCount = std::max(std::min<int>(document.lineCount(), document.lineRows()), 0);
-    if (document.encoding() != TextEncoding::Utf8 && document.encoding() != TextEncoding::Utf8WithBom) {
-        for (int row = 1; row <= lineCount; ++row) {
-            for (const int column : {0, 1}) {
-                const QString cell = CellText(document, row, column);
-                if (const qsizetype at = byte_escape::firstIn(cell); at >= 0)
-                    return Result::failure(QStringLiteral("「%1」に書き出せません: %2 行目: %3")
-                                               .arg(shownPath(path), QString::number(row),
-                                                    unencodableMessage(cell, at, encodingName(TextEncoding::Utf8))));
-            }
+    // A byte that was no text in its file is carried as a lone surrogate, which the
+    // sheet shows as the replacement character; written as it came it would make the
+    // file invalid UTF-8. Neither is the text shown, so the export is refused, also
+    // for a UTF-8 file with a damaged byte and for headers kept from an import.
+    const auto refused = [&path](const QString& line, const QString& text, qsizetype at) {
+        return Result::failure(QStringLiteral("「%1」に書き出せません: %2: %3")
+                                   .arg(shownPath(path), line,
+                                        unencodableMessage(text, at, encodingName(TextEncoding::Utf8))));
+    };
+    for (qsizetype index = 0; index < headers.size(); ++index) {
+        if (const qsizetype at = firstLoneSurrogate(headers[index]); at >= 0)
+            return refused(QStringLiteral("ヘッダー %1 行目").arg(index + 1), headers[index], at);
+    }
+    for (int line = 0; line < lineCount; ++line) {
+        for (const QString* cell : {&document.line(line).tag, &document.line(line).text}) {
+            if (const qsizetype at = firstLoneSurrogate(*cell); at >= 0)
+                return refused(QStringLiteral("%1 行目").arg(line + 1), *cell, at);
         }
     }
     const qsizetype headerCount = headers.size();
     const auto lineAt = [&](qsizetype index, QString& scratch) {
         if (index < headerCount)
             return QStringView(headers[index]);
-        const int row = static_cast<int>(index - headerCount) + 1;
-        lrcLineOf(CellText(document, row, 0), CellText(document, row, 1), scratch);
+        const LyricLine& line = document.line(static_cast<int>(index - headerCount));
+        lrcLineOf(line.tag, line.text, scratch);
         return QStringView(scratch);
     };
     return writeTextLines(path, headerCount + lineCount, lineAt, TextEncoding::Utf8);

@@ -27,6 +27,8 @@ void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog);
 
 // Writes `headers`, then lines 0 to LineCount - 1 of the document as LRC lines
 // (lrcLineOf), as UTF-8 without a mark, each line ended by CR LF, replacing the file
-// only once all is written. Bytes the lines carry from a file that was not UTF-8
-// mean nothing in UTF-8: a line holding one is refused with its sheet line number.
+// only once all is written. A byte carried from its file as no text (a damaged
+// byte, also of a UTF-8 file) has no UTF-8 form, and the sheet shows it as the
+// replacement character: a lyric or header line holding one is refused, named by its
+// sheet line number or header line number, and nothing is written.
 Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document);

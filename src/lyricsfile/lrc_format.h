@@ -21,21 +21,17 @@ struct LrcLyrics {
 
 // Reads the text of an LRC file, split into lines as splitLines (ansi_text.h) does.
 // - A header is a whole line "[key:value]" with a key of lower-case ASCII letters.
-// - A line's leading time tags, [m:ss], [m:ss.x], [m:ss.xx], [m:ss.xxx] or [m:ss:xx]
-//   (any number of minute digits, seconds below 60), give its times; each becomes
-//   the sheet tag [mm:ss:xx], hundredths cut off, never rounded up.
+// - A line's leading time tags (time_tag.h) give its times; each becomes the sheet tag
+//   [mm:ss:xx], hundredths cut off, never rounded up.
 // - [offset:N] (milliseconds, a sign allowed) is applied as players apply it: every
-//   time becomes time - N (0 at the least). It is not kept as a header, since the
-//   times now hold it.
+//   time becomes time - N (0 at the least), the word tags of enhanced LRC ("<mm:ss.xx>"
+//   inside a line) too. It is not kept as a header, since the times now hold it.
 // - A line with several times gives one sheet line per time; the sheet lines are
 //   then put in time order, each line without a time staying after the line it
 //   followed. A file with one time or none per line keeps its order.
 // - Any other line (no time, or something else in brackets) is a sheet line with an
 //   empty tag and the whole line as its text.
 LrcLyrics parseLrc(QStringView text);
-
-// The milliseconds of a tag that is exactly one LRC time tag ("[01:23.45]", "[01:23:45]"), or none.
-std::optional<qint64> lrcTagMs(QStringView tag);
 
 // The LRC line of a sheet line: "[mm:ss.xx]" and the text when the tag cell holds a
 // time, otherwise the tag cell and the text as they stand (an untagged line stays a

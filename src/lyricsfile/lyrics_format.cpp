@@ -1,14 +1,11 @@
 #include "lyrics_format.h"
 
+#include "platform/time_tag.h"
+
 qsizetype lyricTagLength(QStringView line)
 {
-    if (line.startsWith(u'[')) {
-        for (const qsizetype tagLength : {7, 10}) {
-            if (line.size() >= tagLength && line[tagLength - 1] == u']')
-                return tagLength;
-        }
-    }
-    return 0;
+    const std::optional<time_tag::Tag> tag = time_tag::read(line);
+    return tag ? tag->length : 0;
 }
 
 TaggedLine splitLyricTag(QStringView line)

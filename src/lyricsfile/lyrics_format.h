@@ -9,12 +9,12 @@ struct TaggedLine {
     QString text;  // the rest of the line, nothing trimmed
 };
 
-// The length of the line's leading time tag: 7, 10, or 0 when it has none (see splitLyricTag).
+// The length of the line's leading time tag (time_tag.h), or 0 when it starts with none.
 qsizetype lyricTagLength(QStringView line);
 
-// Splits a line by position alone: "[" first and "]" as the 7th character gives a
-// 7-character tag; otherwise "[" first and "]" as the 10th gives a 10-character tag.
-// Positions count characters, not bytes; what stands between the brackets is not examined.
+// Splits a line into its leading time tag ([01:23], [01:23:45], [01:23.45] ...) and the
+// rest. A bracket that holds no time ("[Intro]", "[Chorus 1]") is part of the text, so a
+// section label stays a lyric when a time is stamped in front of it.
 TaggedLine splitLyricTag(QStringView line);
 
 // A line as it is written back: the tag directly followed by the text.

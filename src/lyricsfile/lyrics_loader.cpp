@@ -18,8 +18,9 @@ bool isNormalFile(const QString& path)
 }
 
 // Asks for the lyrics file, or takes it from the open dialog. False when the load
-// ends here; LyricsPath then holds what the road left in it.
-bool chooseLyricsFile(LyricsFiles& files)
+// ends here; LyricsPath then holds what the road left in it: after a cancelled dialog,
+// `pathBefore`, since the lines and so their file stay as they were.
+bool chooseLyricsFile(LyricsFiles& files, const QString& pathBefore)
 {
     ProgramState& state = files.state;
     if (state.SelectedPath.isEmpty()) {
@@ -41,9 +42,7 @@ bool chooseLyricsFile(LyricsFiles& files)
         files.CommonDialog1.filterIndex = 2;
         files.CommonDialog1.fileName.clear();
         ShowOpenDialog(files.prompts, files.CommonDialog1, state);
-        // A cancelled dialog has emptied LyricsPath already.
-        if (state.SelectedPath != ErrorCancel)
-            state.LyricsPath = files.CommonDialog1.fileName;
+        state.LyricsPath = state.SelectedPath != ErrorCancel ? files.CommonDialog1.fileName : pathBefore;
         break;
     default:
         return false;
@@ -76,7 +75,8 @@ void loadChosenLyrics(LyricsFiles& files, const QString& pathBefore)
     // takes "再読込" back to the file the earlier lines came from.
     const QString loadedPath = state.LyricsPath;
     state.LyricsPath = pathBefore;
-    replaceLyrics(files.document, state, std::move(loaded), loadedPath, QStringLiteral("歌詞の読込"));
+    replaceLyrics(files.document, state, std::move(loaded), loadedPath, QStringLiteral("歌詞の読込"), &files.engine);
+    files.document.undoStack().setClean();  // the lines are as in their file
     if (empty)
         files.prompts.showMessage(QStringLiteral("File内容が存在しません"));
 }
@@ -86,7 +86,7 @@ void loadChosenLyrics(LyricsFiles& files, const QString& pathBefore)
 void LoadLyrics(LyricsFiles& files)
 {
     const QString pathBefore = files.state.LyricsPath;
-    if (chooseLyricsFile(files))
+    if (chooseLyricsFile(files, pathBefore))
         loadChosenLyrics(files, pathBefore);
 }
 
@@ -118,7 +118,7 @@ ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString
         tags.append(tagLength > 0 ? lines[line].left(tagLength) : line == 0 ? StartTag : QString());
         lines[line].remove(0, tagLength);
     }
-    LyricsContent content = lyricsContentOf(std::move(tags), lines);
+    LyricsContent content = lyricsContentOf(std::move(tags), std::move(lines));
     content.encoding = decoded.encoding;
     return content;
 }

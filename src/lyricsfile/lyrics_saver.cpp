@@ -60,8 +60,6 @@ ResultOf<QByteArray> lyricsFileBytes(const LyricsDocument& document)
 void SaveLyrics(LyricsFiles& files)
 {
     ProgramState& state = files.state;
-    if (state.LyricsPath.isEmpty())
-        return;
     // The dialog itself asks before it replaces an existing file.
     if (!ShowSaveDialog(files.prompts, files.CommonDialog1, state))
         return;
@@ -82,8 +80,10 @@ void SaveLyrics(LyricsFiles& files)
 void SaveAndLoadLyrics(LyricsFiles& files)
 {
     ProgramState& state = files.state;
-    if (state.LyricsPath.isEmpty() || state.SelectedPath == ErrorCancel)
+    if (state.LyricsPath.isEmpty()) {
+        files.prompts.showMessage(QStringLiteral("歌詞の保存先がまだありません。「歌詞保存」で保存先を選んでください"));
         return;
+    }
     if (!mayReplace(files, state.LyricsPath))
         return;
     const Result written = WriteLyricsFile(files.document, state.LyricsPath);
@@ -93,5 +93,6 @@ void SaveAndLoadLyrics(LyricsFiles& files)
     }
     files.document.setSavedPath(state.LyricsPath);
     files.engine.vbmp3_setLyricsFile(state.LyricsPath);
+    state.EngineLyricsPath = state.LyricsPath;
     files.prompts.showMessage(state.LyricsPath + QStringLiteral("を Save & Load しました"));
 }

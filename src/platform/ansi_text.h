@@ -48,13 +48,12 @@ QByteArray encodeCp932ForDisplay(QStringView text);
 // The encoding of a text file's bytes:
 // - a byte-order mark says it: UTF-8, UTF-16 LE or UTF-16 BE;
 // - no byte above 0x7F: CP932 (the bytes are the same either way);
-// - well-formed UTF-8 with a sequence of three or four bytes: UTF-8 (CP932 text with
-//   kana or kanji is almost never well-formed UTF-8);
-// - well-formed UTF-8 of two-byte sequences only: UTF-8 when the bytes are no clean
-//   CP932; when they are, the text is either Latin letters in UTF-8 ("café") or CP932
-//   half-width katakana that happen to pair up (ﾋｰﾛｰ, ﾄｷﾒｷ). UTF-8 is taken only when
-//   every such character is a letter or sign of Latin-1 or Latin Extended-A and one
-//   of them stands next to an ASCII letter, as in a European word; CP932 otherwise;
+// - well-formed UTF-8: UTF-8, unless every non-ASCII character of the CP932 reading is
+//   a half-width katakana next to no ASCII letter or digit. CP932 text with kana or
+//   kanji is almost never well-formed UTF-8, but half-width katakana can pair up as
+//   two-byte sequences ("ﾋｰﾛｰ", "[01:00]ﾄｷﾒｷ"); UTF-8 accents read in CP932 stand inside
+//   words or numbers ("café" as "caﾃｩ", "360°" as "360ﾂｰ") or give kanji or bytes that are
+//   no CP932 (ș, ß, Hangul, Chinese);
 // - UTF-8 with stray bytes: UTF-8 when its three- or four-byte sequences outnumber
 //   the stray bytes two to one (a UTF-8 file with a damaged byte), CP932 otherwise;
 //   both are counted up to the 16th stray byte.
@@ -67,6 +66,9 @@ struct DecodedText {
     QString text;
 };
 DecodedText decodeDetected(QByteArrayView bytes);
+// The same rule for bytes that never carry a byte-order mark, such as the texts of a
+// track's tags: CP932 or UTF-8 (a leading mark is then a character of the text).
+DecodedText decodeUnmarked(QByteArrayView bytes);
 // Decodes with the given encoding; a byte-order mark is dropped.
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
 // Encodes with the given encoding; Utf8WithBom and UTF-16 put the mark in front.

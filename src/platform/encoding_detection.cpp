@@ -1,6 +1,6 @@
-// detectEncoding and decodeDetected (declared in ansi_text.h): the rule is described there.
+// detectEncoding, decodeDetected and decodeUnmarked (declared in ansi_text.h): the rule is
+// described there.
 #include "ansi_text.h"
-#include "byte_escape.h"
 #include "unicode_codecs.h"
 
 #include <QStringDecoder>
@@ -60,56 +60,53 @@ Utf8Shape utf8Shape(QByteArrayView bytes, qsizetype enoughLong)
     return shape;
 }
 
-bool isAsciiLetter(QChar ch)
+bool isAsciiLetterOrDigit(QChar ch)
 {
-    return ch.unicode() < 0x80 && ch.isLetter();
+    return ch.unicode() < 0x80 && ch.isLetterOrNumber();
 }
 
-// True when no byte of the CP932 reading is carried as an escape.
-bool isCleanCp932(QByteArrayView bytes)
+bool isHalfWidthKatakana(QChar ch)
 {
-    return byte_escape::firstIn(decodeCp932(bytes)) < 0;
+    return ch.unicode() >= 0xFF61 && ch.unicode() <= 0xFF9F;
 }
 
-// Text of two-byte UTF-8 sequences that reads as European words: every non-ASCII
-// character is from Latin-1 or Latin Extended-A (U+00A0..U+017F), and one of them
-// stands next to an ASCII letter. Half-width katakana read as UTF-8 give IPA, Greek,
-// Cyrillic, Hebrew or Arabic letters, or Latin ones standing among other such.
-bool readsAsEuropeanWords(const QString& text)
+// True when every non-ASCII character of the CP932 reading is a half-width katakana
+// that stands next to no ASCII letter or digit. Such katakana pair up as two-byte
+// UTF-8 (ﾋｰﾛｰ reads as UTF-8 ˰۰); a UTF-8 word with an accent reads as katakana
+// inside a Latin word (café as caﾃｩ), or as a kanji or a byte that is no CP932.
+bool readsAsKatakanaApart(const QString& text)
 {
-    bool besideAsciiLetter = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
-        if (ch < 0x80)
+        if (text[i].unicode() < 0x80)
             continue;
-        if (ch < 0xA0 || ch > 0x17F)
+        if (!isHalfWidthKatakana(text[i]))
             return false;
-        besideAsciiLetter = besideAsciiLetter || (i > 0 && isAsciiLetter(text[i - 1]))
-                            || (i + 1 < text.size() && isAsciiLetter(text[i + 1]));
+        const bool afterAlphanumeric = i > 0 && isAsciiLetterOrDigit(text[i - 1]);
+        if (afterAlphanumeric || (i + 1 < text.size() && isAsciiLetterOrDigit(text[i + 1])))
+            return false;
     }
-    return besideAsciiLetter;
+    return true;
 }
 
-TextEncoding encodingOfShape(QByteArrayView bytes, const Utf8Shape& shape)
+// The reading of bytes with no byte-order mark, by their UTF-8 shape.
+DecodedText decodeByShape(QByteArrayView bytes, const Utf8Shape& shape)
 {
-    if (shape.nonAsciiBytes == 0)
-        return TextEncoding::Cp932;
-    if (shape.strayBytes > 0)
-        return shape.strayBytes * 2 < shape.longSequences ? TextEncoding::Utf8 : TextEncoding::Cp932;
-    if (shape.longSequences > 0 || !isCleanCp932(bytes))
-        return TextEncoding::Utf8;
-    return readsAsEuropeanWords(decodeUtf8(bytes)) ? TextEncoding::Utf8 : TextEncoding::Cp932;
+    if (shape.strayBytes > 0 || shape.nonAsciiBytes == 0) {
+        const TextEncoding encoding =
+            shape.strayBytes * 2 < shape.longSequences ? TextEncoding::Utf8 : TextEncoding::Cp932;
+        return {encoding, decodeText(bytes, encoding)};
+    }
+    QString cp932 = decodeCp932(bytes);
+    if (readsAsKatakanaApart(cp932))
+        return {TextEncoding::Cp932, std::move(cp932)};
+    return {TextEncoding::Utf8, decodeUtf8(bytes)};
 }
 
 }  // namespace
 
-DecodedText decodeDetected(QByteArrayView bytes)
+DecodedText decodeUnmarked(QByteArrayView bytes)
 {
-    for (const TextEncoding marked : {TextEncoding::Utf8WithBom, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
-        if (bytes.startsWith(byteOrderMark(marked)))
-            return {marked, decodeText(bytes, marked)};
-    }
-    // A file that starts as UTF-8 is decoded as such at once; the whole look is only
+    // Bytes that start as UTF-8 are decoded as such at once; the whole look is only
     // needed when that finds a stray byte.
     Utf8Shape shape = utf8Shape(bytes, 16);
     if (shape.cutShort) {
@@ -120,8 +117,16 @@ DecodedText decodeDetected(QByteArrayView bytes)
             return {TextEncoding::Utf8, std::move(text)};
         shape = utf8Shape(bytes, bytes.size() + 1);
     }
-    const TextEncoding encoding = encodingOfShape(bytes, shape);
-    return {encoding, decodeText(bytes, encoding)};
+    return decodeByShape(bytes, shape);
+}
+
+DecodedText decodeDetected(QByteArrayView bytes)
+{
+    for (const TextEncoding marked : {TextEncoding::Utf8WithBom, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+        if (bytes.startsWith(byteOrderMark(marked)))
+            return {marked, decodeText(bytes, marked)};
+    }
+    return decodeUnmarked(bytes);
 }
 
 TextEncoding detectEncoding(QByteArrayView bytes)

@@ -1,9 +1,8 @@
 #include "track_opener.h"
 
-#include "ansi_text.h"
 #include "audio_engine.h"
-#include "cut_at_nul.h"
 #include "prompts.h"
+#include "record_text.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -14,13 +13,6 @@
 #include <cstdint>
 
 namespace {
-
-// A record's text field: its CP932 bytes decoded, up to the first NUL.
-template <std::size_t N>
-QString fieldText(const char (&field)[N])
-{
-    return CutAtNul(decodeCp932(QByteArrayView(field, static_cast<qsizetype>(N))));
-}
 
 QString atLeastTwoDigits(std::int32_t value)
 {
@@ -77,10 +69,12 @@ void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget&
 
     const QString ending = SelectedPath.right(3);
     QString caption;
+    // The texts are the file's bytes, read as UTF-8 or CP932 by the lyrics files' rule.
+    using record_text::fileText;
     if (ending == QStringLiteral("mp3") || hasTaggedExtension(SelectedPath))
-        caption = fieldText(tags.artist) + QStringLiteral(" // ") + fieldText(tags.title);
+        caption = fileText(tags.artist) + QStringLiteral(" // ") + fileText(tags.title);
     else if (ending == QStringLiteral("rmp"))
-        caption = fieldText(texts.texts[1]) + QStringLiteral(" // ") + fieldText(texts.texts[0]);
+        caption = fileText(texts.texts[1]) + QStringLiteral(" // ") + fileText(texts.texts[0]);
     else
         return;
     window.setWindowTitle(caption);

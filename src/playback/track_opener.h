@@ -24,5 +24,6 @@ void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPat
 // Puts "second text // first text" of the track's tags into the window caption, for
 // paths ending in "mp3" (ID3 tags) or "rmp" (RIFF texts), compared case-sensitively;
 // and, from the tag record as for "mp3", for the extensions flac, ogg, oga, opus, m4a,
-// mp4 and wav, also lower-case only.
+// mp4 and wav, also lower-case only. Each text is read as UTF-8 when the lyrics files'
+// rule takes its bytes for UTF-8, as CP932 otherwise (record_text::fileText).
 void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget& window);

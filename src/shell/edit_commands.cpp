@@ -2,10 +2,9 @@
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
-#include "lyricsfile/lrc_format.h"
 #include "platform/audio_engine.h"
 #include "platform/prompts.h"
-#include "playback/play_time_text.h"
+#include "platform/time_tag.h"
 #include "sheet/lyrics_sheet.h"
 
 #include <QTimer>
@@ -23,7 +22,7 @@ std::optional<qint64> currentTagMs(const LyricsSheet& sheet)
     const int line = sheet.row() - 1;
     if (line < 0 || line >= sheet.document().lineRows())
         return std::nullopt;
-    return lrcTagMs(sheet.document().line(line).tag);
+    return time_tag::msOf(sheet.document().line(line).tag);
 }
 
 }  // namespace
@@ -35,9 +34,8 @@ void EditCommands::nudgeTag(int ms)
     const std::optional<qint64> tagMs = currentTagMs(m_targets.sheet);
     if (!tagMs)
         return;
-    const qint64 moved = std::clamp<qint64>(*tagMs + ms, 0, std::numeric_limits<std::int32_t>::max());
-    const QString tag = u'[' + playTimeTextForMs(static_cast<std::int32_t>(moved)) + u']';
-    m_targets.sheet.document().setTag(m_targets.sheet.row() - 1, tag, QStringLiteral("タグの移動"));
+    m_targets.sheet.document().setTag(m_targets.sheet.row() - 1, time_tag::format(*tagMs + ms),
+                                      QStringLiteral("タグの移動"));
 }
 
 void EditCommands::replayLine()

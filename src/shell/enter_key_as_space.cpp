@@ -18,6 +18,7 @@ bool EnterKeyAsSpace::eventFilter(QObject* watched, QEvent* event)
         return false;
     QKeyEvent space(key->type(), Qt::Key_Space, key->modifiers(), QStringLiteral(" "), key->isAutoRepeat(),
                     static_cast<quint16>(key->count()));
+    space.setTimestamp(key->timestamp());  // a stamp takes the moment the key went down
     QCoreApplication::sendEvent(watched, &space);
     return true;
 }

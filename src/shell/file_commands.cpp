@@ -51,6 +51,14 @@ void FileCommands::openTrackAndOfferLyrics()
     ::LoadLyrics(m_files);
 }
 
+void FileCommands::reopenTrack(const QString& path)
+{
+    m_files.state.SelectedPath = path;
+    m_files.state.TrackPath = path;
+    OpenTrack(m_files.engine, m_files.prompts, path, m_track);
+    m_trackOpened(path);
+}
+
 void FileCommands::loadLyricsFile()
 {
     // An empty path makes the loader skip its question and go to the open dialog.

@@ -16,6 +16,8 @@ public:
     // A file given on the command line or dropped on the window: a track as "読込"
     // opens the one chosen in its dialog, any other file as "歌詞読込" loads it.
     void openGivenFile(const QString& path);
+    // A track opened again as "読込" opens it, without offering its lyrics.
+    void reopenTrack(const QString& path);
     void loadLyricsFile();       // "歌詞読込": load a lyrics file
     void SaveLyrics();           // "歌詞保存": save the sheet through the save dialog
     void SaveAndLoadLyrics();    // "再読込": save and hand the file to the engine

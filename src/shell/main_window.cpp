@@ -9,13 +9,18 @@
 #include "engine_options.h"
 #include "icon_resources.h"
 #include "lyrics_sheet.h"
+#include "menu_keys_first.h"
 #include "menu_tree.h"
 #include "play_time_text.h"
 #include "prompts.h"
+#include "recovery_keeper.h"
+#include "recovery_offer.h"
 #include "sheet_shaping.h"
+#include "stamp_button.h"
 #include "stamp_offset.h"
 #include "stamping.h"
 #include "tag_mover.h"
+#include "time_tag.h"
 #include "toolbar.h"
 #include "volume_slider.h"
 
@@ -33,6 +38,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -72,8 +78,8 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
         *m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
     m_lyricsDisplay = std::make_unique<LyricsDisplay>(m_engine, m_controls.Lbl_1);
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
-    m_cellEditing = std::make_unique<CellEditing>(
-        CellEditing{*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt});
+    m_cellEditing =
+        std::make_unique<CellEditing>(*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt);
     m_editCommands = std::make_unique<EditCommands>(
         EditCommands::Targets{m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer});
     LyricsDocument& document = *m_document;
@@ -112,6 +118,7 @@ void MainWindow::connectHandlers()
 {
     connect(m_controls.Toolbar1, &QToolBar::actionTriggered, this,
             [this](QAction* button) { m_dispatcher->Toolbar1_ButtonClick(button->data().toString()); });
+    m_controls.Cmd_TimeIn->setPositionAgo([this](qint64 agoMs) { return positionAgo(agoMs); });
     connect(m_controls.Cmd_TimeIn, &QPushButton::clicked, this, &MainWindow::Cmd_TimeIn_Click);
     connect(m_controls.Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
     connect(m_controls.FlxGrid, &LyricsSheet::sheetClicked, this, [this] { m_cellEditing->FlxGrid_Click(); });
@@ -141,6 +148,11 @@ void MainWindow::connectEditMenu(const MenuTree& menus)
     connect(edit.replayLine, &QAction::triggered, this, [this] { m_editCommands->replayLine(); });
     connect(edit.insertLine, &QAction::triggered, this, [this] { m_editCommands->insertLine(); });
     connect(edit.deleteLine, &QAction::triggered, this, [this] { m_editCommands->deleteLine(); });
+    // The edit boxes would take these keys for their own undo, paste and word moves.
+    const QList<QAction*> editKeys{edit.undo,      edit.redo,       edit.earlier,    edit.later,     edit.muchEarlier,
+                                   edit.muchLater, edit.replayLine, edit.insertLine, edit.deleteLine};
+    for (QLineEdit* box : {m_controls.Time_Txt, m_controls.Grid_Txt})
+        MenuKeysFirst::install(*box, editKeys);
 }
 
 void MainWindow::Form_Load()
@@ -192,12 +204,34 @@ void MainWindow::Form_Unload()
     m_unloaded = true;
     if (m_aboutBox)
         m_aboutBox->close();
+    finishRecovery();
     m_engine.vbmp3_stop();
     m_engine.vbmp3_stopCallback();
     m_engine.vbmp3_free();
     // The window is gone: no more ticks reach the released engine.
     m_controls.Play_timer->stop();
     m_controls.Timer2->stop();
+}
+
+void MainWindow::keepRecoveryCopies(const QString& folder, int intervalMs)
+{
+    m_recovery = std::make_unique<RecoveryKeeper>(
+        RecoveryKeeper::Sources{*m_document, m_state, *m_controls.FlxGrid, m_prompts}, folder, intervalMs);
+}
+
+void MainWindow::offerRecovery()
+{
+    if (!m_recovery)
+        return;
+    RecoveryTargets targets{*m_document, m_state, *m_controls.FlxGrid, m_prompts,
+                            [this](const QString& path) { m_fileCommands->reopenTrack(path); }};
+    offerLeftCopies(m_recovery->folder(), targets);
+}
+
+void MainWindow::finishRecovery()
+{
+    if (m_recovery)
+        m_recovery->finish();
 }
 
 void MainWindow::showAboutBox()
@@ -244,12 +278,24 @@ void MainWindow::Play_timer_Timer()
     m_timeline->playTick();
 }
 
+std::int32_t MainWindow::positionAgo(qint64 agoMs)
+{
+    const std::int32_t now = m_engine.vbmp3_getWinampPlayMs();
+    std::int32_t seconds = 0;
+    if (agoMs <= 0 || m_engine.vbmp3_getState(seconds) != EnginePlaying)
+        return now;
+    // Slowed down, the track moved on less than the wall time since.
+    return static_cast<std::int32_t>(std::max<qint64>(0, now - agoMs * m_speed->percent() / 100));
+}
+
 void MainWindow::Cmd_TimeIn_Click()
 {
+    // The position when the key or mouse button went down, not when it came back up.
+    const std::int32_t heard = m_controls.Cmd_TimeIn->pressedAtMs().value_or(m_engine.vbmp3_getWinampPlayMs());
     // The offset is the user's delay in wall time; slowed down, the track moves on less meanwhile.
     const int offsetInTrackMs = m_stampOffsetMs * m_speed->percent() / 100;
-    const std::int32_t ms = stamp_offset::stampMs(m_engine.vbmp3_getWinampPlayMs(), offsetInTrackMs);
-    stampStep(*m_controls.FlxGrid, m_state, m_prompts, u'[' + playTimeTextForMs(ms) + u']');
+    const std::int32_t ms = stamp_offset::stampMs(heard, offsetInTrackMs);
+    stampStep(*m_controls.FlxGrid, m_state, m_prompts, time_tag::format(ms));
 }
 
 void MainWindow::Command1_Click()

@@ -22,6 +22,7 @@ class CuePlayer;
 class LyricsDocument;
 class Prompts;
 class QAction;
+class RecoveryKeeper;
 struct MenuTree;
 
 // The program's one working window: builds its controls, starts and shuts down the
@@ -40,6 +41,13 @@ public:
     // A track named on the command line, or a file dropped on the window.
     void openGivenFile(const QString& path);
 
+    // Keeps a recovery copy of unsaved lines in `folder`, written at most every `intervalMs`.
+    void keepRecoveryCopies(const QString& folder, int intervalMs = 5000);
+    // Offers the copies that programs ending unsaved left there; once the window is shown.
+    void offerRecovery();
+    // Brings the copy up to date, or removes it when the lines are saved; the program ends next.
+    void finishRecovery();
+
     // The timeline panel; none until it is first shown.
     TimelinePanel* timelinePanel() const { return m_timeline->panel(); }
 
@@ -56,6 +64,8 @@ private:
 
     void Play_timer_Timer();
     void Cmd_TimeIn_Click();
+    // The play position `agoMs` before now, in track time.
+    std::int32_t positionAgo(qint64 agoMs);
     void Command1_Click();
     // "情報": the About box, built afresh and shown modally.
     void showAboutBox();
@@ -88,4 +98,5 @@ private:
     QAction* m_calibrate = nullptr;
     int m_stampOffsetMs = 0;  // taken off every stamp
     bool m_unloaded = false;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
 };

@@ -1,13 +1,12 @@
 #include "tag_mover.h"
 
 #include "document/lyrics_document.h"
-#include "play_time_text.h"
+#include "platform/time_tag.h"
 
 #include <algorithm>
 
 void moveTag(LyricsDocument& document, int line, qint64 hundredths)
 {
-    const qint64 ms = std::clamp<qint64>(hundredths, 0, INT32_MAX / 10) * 10;
-    document.setTag(line, u'[' + playTimeTextForMs(static_cast<std::int32_t>(ms)) + u']',
-                    QStringLiteral("マーカーの移動"));
+    const qint64 ms = std::clamp<qint64>(hundredths, 0, time_tag::kLatestTagMs / 10) * 10;
+    document.setTag(line, time_tag::format(ms), QStringLiteral("マーカーの移動"));
 }

@@ -3,6 +3,7 @@
 #include "control_fonts.h"
 #include "enter_key_as_space.h"
 #include "lyrics_sheet.h"
+#include "stamp_button.h"
 #include "volume_slider.h"
 
 #include <QApplication>
@@ -81,7 +82,8 @@ WindowControls createControls(QWidget& client, AudioEngine& engine, LyricsDocume
         c.Lbl_1[index] = label;
     }
 
-    c.Cmd_TimeIn = colouredButton(client, QStringLiteral("Time Input"), QColor(192, 192, 255));
+    c.Cmd_TimeIn = new StampButton(QStringLiteral("Time Input"), &client);
+    setColours(*c.Cmd_TimeIn, QPalette::Button, QColor(192, 192, 255), QPalette::ButtonText, Qt::black);
     place(*c.Cmd_TimeIn, "Cmd_TimeIn", 5160, 1455, 1560, 930);
     c.Cmd_TimeIn->setFont(minchoFont(12));
     c.Command1 = colouredButton(client, QStringLiteral("Space"), QColor(255, 224, 192));

@@ -10,6 +10,7 @@ class LyricsSheet;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class StampButton;
 class QScrollBar;
 class QTimer;
 class QToolBar;
@@ -22,7 +23,7 @@ struct WindowControls {
     QLabel* lblTime;
     QLabel* lbl_time2;
     std::array<QLabel*, 5> Lbl_1;  // index 0 at the top
-    QPushButton* Cmd_TimeIn;
+    StampButton* Cmd_TimeIn;
     QPushButton* Command1;
     QScrollBar* timebar;
     QLabel* Label8;

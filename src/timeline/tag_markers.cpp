@@ -1,6 +1,6 @@
 #include "tag_markers.h"
 
-#include "lrc_format.h"
+#include "platform/time_tag.h"
 #include "lyrics_sheet.h"
 
 #include <algorithm>
@@ -21,7 +21,7 @@ std::vector<TagMarker> tagMarkers(const LyricsSheet& sheet)
         const QString tag = sheet.cellAt(index);
         if (tag.isEmpty())
             continue;
-        if (const std::optional<qint64> ms = lrcTagMs(tag))
+        if (const std::optional<qint64> ms = time_tag::msOf(tag))
             markers.push_back({line, *ms, sheet.cellAt(index + 1).left(ShownTextLength)});
     }
     std::stable_sort(markers.begin(), markers.end(),

@@ -1,22 +1,32 @@
+#include "click_track.h"
 #include "tap_analysis.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <random>
 #include <vector>
 
 namespace {
 
-constexpr double kBeat = 600;
-constexpr int kClicks = 16;
-
-std::vector<double> clicks()
+// The clicks the dialog plays.
+const std::vector<double>& clicks()
 {
-    std::vector<double> times;
-    for (int index = 0; index < kClicks; ++index)
-        times.push_back(1500 + index * kBeat);
+    static const std::vector<double> times = ClickTrack().clickTimesMs();
     return times;
+}
+const int kClicks = int(clicks().size());
+const double kBeat = ClickTrack().beatMs();
+
+// One offset list per click, going round `offsets`.
+std::vector<std::vector<double>> cycle(const std::vector<double>& offsets)
+{
+    std::vector<std::vector<double>> perClick;
+    for (int index = 0; index < kClicks; ++index)
+        perClick.push_back({offsets[std::size_t(index) % offsets.size()]});
+    return perClick;
 }
 
 // The taps of one case: the offsets pressed after each click (none for a missed click),
@@ -34,16 +44,16 @@ struct TapCase {
     int strays;
 };
 
-std::vector<double> tapsOf(const TapCase& c)
+std::vector<double> tapsOf(const std::vector<std::vector<double>>& offsets, const std::vector<double>& extraTaps = {})
 {
     std::vector<double> taps;
     const std::vector<double> times = clicks();
     for (int index = 0; index < kClicks; ++index) {
-        const auto& mine = c.offsets[std::min<std::size_t>(index, c.offsets.size() - 1)];
+        const auto& mine = offsets[std::min<std::size_t>(index, offsets.size() - 1)];
         for (const double offset : mine)
             taps.push_back(times[index] + offset);
     }
-    taps.insert(taps.end(), c.extraTaps.begin(), c.extraTaps.end());
+    taps.insert(taps.end(), extraTaps.begin(), extraTaps.end());
     return taps;
 }
 
@@ -52,7 +62,7 @@ class TapAnalysisTest : public ::testing::TestWithParam<TapCase> {};
 TEST_P(TapAnalysisTest, PairsTapsWithClicksAndDropsTheUntrusted)
 {
     const TapCase& c = GetParam();
-    const TapAnalysis result = TapAnalysis::of(clicks(), kBeat, tapsOf(c));
+    const TapAnalysis result = TapAnalysis::of(clicks(), tapsOf(c.offsets, c.extraTaps));
 
     EXPECT_EQ(result.kept, c.kept);
     EXPECT_EQ(result.missedClicks, c.missed);
@@ -60,6 +70,7 @@ TEST_P(TapAnalysisTest, PairsTapsWithClicksAndDropsTheUntrusted)
     if (c.median) {
         EXPECT_NEAR(*result.medianMs, *c.median, 1e-9);
         EXPECT_NEAR(result.spreadMs, c.spread, 1e-9);
+        EXPECT_EQ(result.refusal, TapAnalysis::Refusal::None);
     }
     int doubles = 0, outliers = 0, strays = 0;
     for (const TapAnalysis::Tap& tap : result.taps) {
@@ -90,10 +101,65 @@ INSTANTIATE_TEST_SUITE_P(
                 {}, 16, 0, 80.0, 10, 0, 0, 0},
         TapCase{"LateAnswerToAMissedClick", {{80}, {80}, {80}, {80}, {80}, {80}, {380}, {80}}, {}, 15, 1, 80.0, 0, 0, 1, 0},
         TapCase{"BluetoothDelay", {{250}}, {}, 16, 0, 250.0, 0, 0, 0, 0},
-        TapCase{"PressesBeforeTheFirstAndAfterTheLastClick", {{80}}, {200, 1500 + 16 * kBeat + 100}, 16, 0, 80.0, 0, 0,
-                0, 2},
+        TapCase{"BluetoothHeadsetLateBy400To500", cycle({400, 450, 500, 450}), {}, 16, 0, 450.0, std::sqrt(1250.0), 0,
+                0, 0},
+        TapCase{"LateBy600", cycle({570, 600, 630, 600}), {}, 16, 0, 600.0, std::sqrt(450.0), 0, 0, 0},
+        TapCase{"LateBy600WithAMissedClickAndADoubleTap", {{600}, {600}, {}, {600}, {600, 700}, {600}}, {}, 15, 1,
+                600.0, 0, 1, 0, 0},
+        TapCase{"AheadBy220", cycle({-250, -220, -190, -220}), {}, 16, 0, -220.0, std::sqrt(450.0), 0, 0, 0},
+        TapCase{"PressesBeforeTheFirstAndAfterTheLastClick", {{80}}, {200, clicks().back() + kBeat + 100}, 16, 0, 80.0,
+                0, 0, 0, 2},
         TapCase{"TooFewToTrust", {{80}, {80}, {80}, {80}, {80}, {}}, {}, 5, 11, std::nullopt, 0, 0, 0, 0},
         TapCase{"NoTaps", {{}}, {}, 0, 16, std::nullopt, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<TapCase>& info) { return std::string(info.param.name); });
+
+// Taps that do not follow the clicks give no median, whatever offsets they happen to have.
+struct RefusedCase {
+    const char* name;
+    std::vector<double> taps;
+    TapAnalysis::Refusal why;
+};
+
+// Taps at a steady interval from 80 ms after the first click to the end of the run.
+std::vector<double> steadyTaps(double intervalMs)
+{
+    std::vector<double> taps;
+    for (double at = clicks().front() + 80; at < clicks().back() + kBeat; at += intervalMs)
+        taps.push_back(at);
+    return taps;
+}
+
+// 16 presses at random during the run.
+std::vector<double> randomTaps(unsigned seed)
+{
+    std::mt19937 draw(seed);
+    const double span = clicks().back() + kBeat - clicks().front();
+    std::vector<double> taps;
+    for (int press = 0; press < 16; ++press)
+        taps.push_back(clicks().front() + span * double(draw()) / 4294967296.0);
+    std::sort(taps.begin(), taps.end());
+    return taps;
+}
+
+class RefusedTapsTest : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedTapsTest, GiveNoMedian)
+{
+    const RefusedCase& c = GetParam();
+    const TapAnalysis result = TapAnalysis::of(clicks(), c.taps);
+    EXPECT_FALSE(result.medianMs.has_value()) << *result.medianMs;
+    EXPECT_EQ(result.refusal, c.why);
+}
+
+using enum TapAnalysis::Refusal;
+INSTANTIATE_TEST_SUITE_P(
+    Taps, RefusedTapsTest,
+    ::testing::Values(RefusedCase{"RandomPresses1", randomTaps(1), TooFew}, RefusedCase{"RandomPresses2", randomTaps(2), TooFew},
+                      RefusedCase{"RandomPresses3", randomTaps(3), TooFew}, RefusedCase{"RandomPresses4", randomTaps(4), TooFew},
+                      RefusedCase{"SteadyAtTwoThirdsOfTheTempo", steadyTaps(kBeat * 3 / 2), TooFew},
+                      RefusedCase{"SteadyAtTwiceTheTempo", steadyTaps(kBeat / 2), ExtraTaps},
+                      RefusedCase{"SteadyAtFourThirdsOfTheTempo", steadyTaps(kBeat * 3 / 4), TooFew},
+                      RefusedCase{"ScatteredOver200Ms", tapsOf(cycle({-50, 50, 150})), Scattered}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -21,6 +21,16 @@ sox -R -n -r 44100 -c 2 -b 16 "$work/stereo.wav" synth 3 sine 440 sine 660 vol 0
 lame --quiet -m s -b 64 --resample 44.1 --noreplaygain "$work/stereo.wav" tone_stereo.mp3
 # VBR without a header: the unscanned length estimate is wrong, a scan is needed.
 lame --quiet -m m -V 6 -t --noreplaygain "$work/tone.wav" tone_vbr_noxing.mp3
+# Three plucked notes after silence, at the lowest VBR quality: the silent frames are the
+# smallest there are, and each note's first frame takes its data from the bit reservoir
+# they carry. MPEG 1 at 44.1 kHz, and MPEG 2 at 22.05 kHz with its smaller frames.
+for note in 440:0.75:0 587:0.6:0 784:0.5:0.4; do
+  IFS=: read -r pitch before after <<<"$note"
+  sox -R -n -r 44100 -c 1 -b 16 "$work/note$pitch.wav" synth 0.25 pluck "$pitch" vol 0.6 pad "$before" "$after"
+done
+sox "$work/note440.wav" "$work/note587.wav" "$work/note784.wav" "$work/notes.wav"
+lame --quiet -m m -V 9 --resample 44.1 --noreplaygain "$work/notes.wav" notes_vbr.mp3
+lame --quiet -m m -V 9 --noreplaygain "$work/notes.wav" notes_vbr_22k.mp3
 
 
 # The formats FFmpeg decodes: 3 s of low-passed noise, mono, so that a seek's landing
@@ -36,6 +46,75 @@ opusenc --quiet --serial 1 --bitrate 16 --title "$title" --artist "$artist" --al
   "$work/noise48.wav" noise.opus
 ffmpeg -loglevel error -y -i "$work/noise.wav" -c:a aac -b:a 32k -fflags +bitexact -flags:a +bitexact -movflags +faststart \
   -metadata title="$title" -metadata artist="$artist" -metadata album="$album" noise.m4a
+# A second of silence whose RIFF INFO texts ffmpeg writes in UTF-8, as many tools do.
+ffmpeg -loglevel error -y -f lavfi -i anullsrc=r=8000:cl=mono -t 1 -c:a pcm_s16le -fflags +bitexact -flags:a +bitexact \
+  -metadata title="夜明け 360°" -metadata artist="Beyoncé" -metadata album="Și ești aici" silence_utf8_info.wav
+
+# Clicks at known frames over quiet noise, for finding where each format puts a sound:
+# 10 ms of 1 kHz at 0.8, each starting at its rising zero 7 frames after a tenth of a
+# second (0.4, 1.1, 1.9, 2.6, 3.2, 3.7 s; the second stream of chained.ogg: 0.3, 1.5,
+# 2.7 s). The quiet noise keeps every codec's packets of a usual size.
+FIXTURE_WORK="$work" python3 - <<'PY'
+import math, os, random, struct, wave
+
+def clicks(name, rate, seconds, at_seconds, seed):
+    rng = random.Random(seed)
+    samples, low = [], 0.0
+    for _ in range(int(rate * seconds)):
+        low += 0.3 * (rng.uniform(-1, 1) - low)
+        samples.append(0.002 * low)
+    for second in at_seconds:
+        at = round(second * rate) + 7
+        for i in range(rate // 100):
+            samples[at + i] += 0.8 * math.sin(2 * math.pi * 1000 * i / rate)
+    with wave.open(os.path.join(os.environ["FIXTURE_WORK"], name), "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(rate)
+        out.writeframes(b"".join(struct.pack("<h", round(x * 32767)) for x in samples))
+
+first = [0.4, 1.1, 1.9, 2.6, 3.2, 3.7]
+clicks("clicks.wav", 22050, 4, first, 1)
+clicks("clicks11.wav", 11025, 4, first, 1)
+clicks("clicks48.wav", 48000, 4, first, 1)
+clicks("clicks_second.wav", 22050, 3, [0.3, 1.5, 2.7], 2)
+# Streams of a single page: a quarter second at 8 kHz, a fifth at 48 kHz.
+clicks("short.wav", 8000, 0.25, [0.1], 3)
+clicks("short48.wav", 48000, 0.2, [0.1], 3)
+
+# Noise with 5 ms bursts at uneven times, 44.1 kHz: Vorbis switches between its short and
+# long blocks all through it.
+rng = random.Random(4)
+samples, low = [], 0.0
+for _ in range(3 * 44100):
+    low += 0.3 * (rng.uniform(-1, 1) - low)
+    samples.append(0.05 * low)
+second = 0.05
+while second < 2.98:
+    at = round(second * 44100)
+    for i in range(44100 // 200):
+        samples[at + i] += 0.6 * math.sin(2 * math.pi * 1500 * i / 44100)
+    second += 0.15 * (0.5 + rng.random())
+with wave.open(os.path.join(os.environ["FIXTURE_WORK"], "bursts.wav"), "wb") as out:
+    out.setnchannels(1)
+    out.setsampwidth(2)
+    out.setframerate(44100)
+    out.writeframes(b"".join(struct.pack("<h", round(max(-1, min(1, x)) * 32767)) for x in samples))
+PY
+flac --silent --force -5 -o clicks.flac "$work/clicks11.wav"
+oggenc --quiet --serial 1 -q 0 -o clicks.ogg "$work/clicks.wav"
+opusenc --quiet --serial 1 --bitrate 16 "$work/clicks48.wav" clicks.opus
+ffmpeg -loglevel error -y -i "$work/clicks.wav" -c:a aac -b:a 32k -fflags +bitexact -flags:a +bitexact \
+  -movflags +faststart clicks.m4a
+# Two Vorbis streams one after the other, of other qualities, as a recording of a radio
+# station holds them.
+oggenc --quiet --serial 2 -q 2 -o "$work/second.ogg" "$work/clicks_second.wav"
+cat clicks.ogg "$work/second.ogg" > chained.ogg
+oggenc --quiet --serial 1 -q 3 -o bursts.ogg "$work/bursts.wav"
+oggenc --quiet --serial 1 -q 0 -o short.ogg "$work/short.wav"
+oggenc --quiet --serial 2 -q 0 -o "$work/short_second.ogg" "$work/short.wav"
+cat short.ogg "$work/short_second.ogg" > short_chained.ogg
+opusenc --quiet --serial 1 --bitrate 16 "$work/short48.wav" short.opus
 
 FIXTURE_WORK="$work" python3 - <<'PY'
 import struct
@@ -70,6 +149,9 @@ plain = open("tone_noxing.mp3", "rb").read()
 open("tagged_id3v1.mp3", "wb").write(plain + id3v1(
     "夏の夜".encode("cp932"), "鈴木花子".encode("cp932"), "アルバム".encode("cp932"),
     b"2024", "テスト".encode("cp932"), 17))
+# The same in UTF-8, as some taggers write ID3v1.
+open("tagged_id3v1_utf8.mp3", "wb").write(plain + id3v1(
+    "夏の夜".encode("utf-8"), "Beyoncé".encode("utf-8"), b"", b"2024", b"", 255))
 
 def frame_offsets(mp3: bytes) -> list:
     """Offsets of the MPEG 1 Layer III frames of a stream without tags, 44.1 kHz."""

@@ -67,7 +67,7 @@ TEST_P(ShowOpenDialogRoads, LeaveTheChosenPathOrTheCancelMarker)
 
 INSTANTIATE_TEST_SUITE_P(Answers, ShowOpenDialogRoads,
                          ::testing::Values(OpenRoad{"Confirmed", true, kMusic, kLyrics},
-                                           OpenRoad{"Cancelled", false, ErrorCancel, QString()}),
+                                           OpenRoad{"Cancelled", false, ErrorCancel, kLyrics}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShowSaveDialog, ProposesTheLyricsFileWithTheLyricsFilterAndAsksBeforeReplacing)

@@ -96,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {}},
         ImportCase{"PositiveOffsetFirst", "[ti:T]\n[offset:+500]\n[00:10.00]a\n[00:00.20]b\n",
                    {QStringLiteral("[00:09:50]|a"), QStringLiteral("[00:00:00]|b")}, {QStringLiteral("[ti:T]")}},
+        // Word tags of enhanced LRC move with their line's tag.
+        ImportCase{"OffsetMovesWordTags", str(u"[offset:+500]\n[00:10.00]<00:10.00>夜<00:10.52>明け <1:00.1>x\n").toUtf8(),
+                   {str(u"[00:09:50]|<00:09.50>夜<00:10.02>明け <00:59.60>x")}, {}},
         ImportCase{"NegativeOffsetLast", "[00:10.00]a\r\n[offset:-250]\r\n", {QStringLiteral("[00:10:25]|a")}, {}},
         ImportCase{"LinesWithoutTimes", "intro\n[Chorus]\n[00:05.00]x\n\n[00:75.00]bad\n",
                    {QStringLiteral("|intro"), QStringLiteral("|[Chorus]"), QStringLiteral("[00:05:00]|x"),
@@ -125,11 +128,12 @@ TEST_F(LrcFiles, ImportedAndExportedGivesTheSameTimesTextsAndHeaders)
 
 TEST_F(LrcFiles, NativeFileExportedAndImportedGivesTheSameSheet)
 {
-    loadBytes(cp932(str(u"前奏\r\n[00:05:00]一行目\r\n\r\n[01:02:03]二行目\r\n終わり\r\n")));
+    loadBytes(cp932(str(u"前奏\r\n[00:05:00]一行目\r\n\r\n[01:02:03]二行目\r\n[100:00:00]終わり\r\n")));
     const QStringList lines = sheetLines();
 
     const QByteArray exported = exportTo(QStringLiteral("song.lrc"));
-    EXPECT_EQ(exported, str(u"[00:00.00]前奏\r\n[00:05.00]一行目\r\n\r\n[01:02.03]二行目\r\n終わり\r\n").toUtf8());
+    EXPECT_EQ(exported,
+              str(u"[00:00.00]前奏\r\n[00:05.00]一行目\r\n\r\n[01:02.03]二行目\r\n[100:00.00]終わり\r\n").toUtf8());
     prompts.queueOpenAccept(path(QStringLiteral("song.lrc")));
     ImportLrc(files, lrcDialog);
 
@@ -140,7 +144,7 @@ TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)
 {
     state.TrackPath = path(QStringLiteral("track.mp3"));
     engine.setTitleAndArtist(cp932(str(u"夜明け")), cp932(str(u"歌手")));
-    record_text::store(engine.tagRecord().album, cp932(str(u"アルバム")));
+    record_text::store(engine.tagRecord().album, str(u"アルバム").toUtf8());  // tags in UTF-8 are read as such
     engine.detailRecord().lengthMs = 205900;
     loadBytes("[00:01:00]a\r\n");
 
@@ -151,18 +155,55 @@ TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)
     EXPECT_EQ(engine.callsNamed("vbmp3_getFileInfo2").front().path, state.TrackPath);
 }
 
-TEST_F(LrcFiles, BytesFromAFileThatWasNotUtf8AreRefusedByTheExport)
+// The export writes the text the sheet shows, or refuses naming the line: a byte
+// carried as no text (the sheet shows the replacement character) has no UTF-8 form,
+// whatever the file's encoding, in a lyric line as in a header kept from an import.
+TEST_F(LrcFiles, ExportWritesTheTextTheSheetShowsOrRefusesNamingTheLine)
 {
-    loadBytes("a\r\n[00:02:00]bad\x85\x40here\r\n");  // 85 40 is no CP932
-    prompts.clearShown();
-
-    exportTo(QStringLiteral("out.lrc"));
-
-    ASSERT_EQ(prompts.messages().size(), 1);
-    const QString message = prompts.messages().front();
-    for (const QString& part : {QStringLiteral("out.lrc"), str(u"2 行目"), QStringLiteral("0x85")})
-        EXPECT_TRUE(message.contains(part)) << message.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("out.lrc"))));
+    const struct {
+        const char* what;
+        bool lrc;  // imported as LRC, else loaded as a lyrics file
+        QByteArray bytes;
+        QByteArray exported;  // empty: refused with a message naming `line` and `byte`
+        const char16_t* line;
+        const char* byte;
+    } cases[] = {
+        {"UTF-8 European lyrics", false,
+         str(u"[00:01:00]café\r\n[00:02:00]Turn 360° around\r\n[00:03:00]Și ești aici\r\n").toUtf8(),
+         str(u"[00:01.00]café\r\n[00:02.00]Turn 360° around\r\n[00:03.00]Și ești aici\r\n").toUtf8(), nullptr,
+         nullptr},
+        {"CP932 lyrics with a byte that is no CP932", false, "a\r\n[00:02:00]bad\x85\x40here\r\n", {}, u"2 行目",
+         "0x85"},
+        {"UTF-8 lyrics with a damaged byte", false,
+         encodeText(str(u"[00:01:00]夜明け\r\n[00:02:00]君の\xDCFF声\r\n"), TextEncoding::Utf8).bytes, {}, u"2 行目", "0xFF"},
+        {"UTF-8 LRC header with a damaged byte", true,
+         encodeText(str(u"[ti:夜明けの\xDCFF空]\r\n[00:01.00]一行目\r\n"), TextEncoding::Utf8).bytes, {},
+         u"ヘッダー 1 行目", "0xFF"},
+        {"CP932 LRC header with a byte that is no CP932", true,
+         cp932(str(u"[ar:歌手]\r\n")) + "[al:x\x85\x40]\r\n" + cp932(str(u"[00:01.00]夜明け\r\n")), {},
+         u"ヘッダー 2 行目", "0x85"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.lrc)
+            importBytes(c.bytes);
+        else
+            loadBytes(c.bytes);
+        prompts.clearShown();
+        const QString name = QStringLiteral("out%1.lrc").arg(n++);
+        const QByteArray exported = exportTo(name);
+        ASSERT_EQ(prompts.messages().size(), 1);
+        const QString message = prompts.messages().front();
+        if (!c.exported.isEmpty()) {
+            EXPECT_EQ(exported, c.exported);
+            EXPECT_EQ(message, path(name) + str(u"を書き出しました"));
+            continue;
+        }
+        for (const QString& part : {name, str(c.line), QString::fromLatin1(c.byte)})
+            EXPECT_TRUE(message.contains(part)) << message.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(name)));
+    }
 }
 
 TEST_F(LrcFiles, ImportThatCannotBeDoneChangesNothing)

@@ -104,9 +104,12 @@ TEST_F(LyricsFilePermissions, UnreadableLyricsFileIsReportedAndNotOverwritten)
     EXPECT_TRUE(message.contains(str(u"アクセス権限がありません"))) << message.toStdString();
     EXPECT_TRUE(snapshot() == before) << "the sheet or the state changed";
 
+    // The sheet has no file of its own: nothing writes over the unreadable one.
     SaveAndLoadLyrics(files);
+    prompts.queueSaveCancel();
     SaveLyrics(files);
-    EXPECT_EQ(prompts.messages().size(), 1);
+    EXPECT_EQ(prompts.messages().size(), 2);
+    EXPECT_TRUE(prompts.messages().back().contains(str(u"「歌詞保存」"))) << prompts.messages().back().toStdString();
     ASSERT_TRUE(QFile::setPermissions(lyrics, QFile::ReadOwner | QFile::WriteOwner));
     EXPECT_EQ(readBytes(lyrics), kContent);
 }

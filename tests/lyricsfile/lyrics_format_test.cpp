@@ -10,7 +10,7 @@ struct TagCase {
 
 class SplitLyricTagTest : public ::testing::TestWithParam<TagCase> {};
 
-TEST_P(SplitLyricTagTest, SplitsByBracketPosition)
+TEST_P(SplitLyricTagTest, SplitsALeadingTimeFromTheText)
 {
     const TaggedLine split = splitLyricTag(QString::fromUtf16(GetParam().line));
     EXPECT_EQ(split.tag, QString::fromUtf16(GetParam().tag));
@@ -23,10 +23,15 @@ INSTANTIATE_TEST_SUITE_P(
                       TagCase{u"[01:23]Hello", u"[01:23]", u"Hello"},
                       TagCase{u"[01:23:45]", u"[01:23:45]", u""},
                       TagCase{u"[01:23:45] la", u"[01:23:45]", u" la"},
-                      TagCase{u"[Intro]", u"[Intro]", u""},
-                      TagCase{u"[Chorus]", u"", u"[Chorus]"},
                       TagCase{u"[01:23.45]x", u"[01:23.45]", u"x"},
-                      TagCase{u"[あいうえお]歌", u"[あいうえお]", u"歌"},
+                      TagCase{u"[100:00:00]x", u"[100:00:00]", u"x"},
+                      TagCase{u"[1:23.4]x", u"[1:23.4]", u"x"},
+                      // A section label is a lyric, also behind a time.
+                      TagCase{u"[Intro]", u"", u"[Intro]"},
+                      TagCase{u"[Chorus 1]", u"", u"[Chorus 1]"},
+                      TagCase{u"[Verse] words", u"", u"[Verse] words"},
+                      TagCase{u"[00:12:34][Intro]", u"[00:12:34]", u"[Intro]"},
+                      TagCase{u"[あいうえお]歌", u"", u"[あいうえお]歌"},
                       TagCase{u"Hello", u"", u"Hello"},
                       TagCase{u"", u"", u""}));
 

@@ -214,18 +214,18 @@ QByteArray sjis(const char16_t* text)
 INSTANTIATE_TEST_SUITE_P(
     Files, LoadedContent,
     ::testing::Values(
-        ContentCase{"TagFormsByPosition",
+        ContentCase{"TimeTagsAndSectionLabels",
                     sjis(u"[01:23:45]Hello\r\n[01:23]Hello\r\n[01:23:45]\r\n[01:23:45] la\r\n[Intro]\r\n"
-                         u"[Chorus]\r\n[01:23.45]x\r\n"),
-                    {str(u"[01:23:45]"), str(u"[01:23]"), str(u"[01:23:45]"), str(u"[01:23:45]"),
-                     str(u"[Intro]"), QString(), str(u"[01:23.45]")},
-                    {str(u"Hello"), str(u"Hello"), QString(), str(u" la"), QString(), str(u"[Chorus]"),
-                     str(u"x")}},
-        // Two bytes each in CP932, one character each in the sheet.
-        ContentCase{"FullWidthTagsCountCharacters",
+                         u"[Chorus]\r\n[01:23.45]x\r\n[100:00:00][Verse 2]\r\n"),
+                    {str(u"[01:23:45]"), str(u"[01:23]"), str(u"[01:23:45]"), str(u"[01:23:45]"), QString(),
+                     QString(), str(u"[01:23.45]"), str(u"[100:00:00]")},
+                    {str(u"Hello"), str(u"Hello"), QString(), str(u" la"), str(u"[Intro]"), str(u"[Chorus]"),
+                     str(u"x"), str(u"[Verse 2]")}},
+        // Brackets that hold no time are text, whatever their length in characters or bytes.
+        ContentCase{"BracketedWordsAreText",
                     sjis(u"[あいうえお]歌\r\n[あいうえおかきく]詞\r\n［01:23］全角\r\n"),
-                    {str(u"[あいうえお]"), str(u"[あいうえおかきく]"), QString()},
-                    {str(u"歌"), str(u"詞"), str(u"［01:23］全角")}},
+                    {str(u"[00:00:00]"), QString(), QString()},
+                    {str(u"[あいうえお]歌"), str(u"[あいうえおかきく]詞"), str(u"［01:23］全角")}},
         ContentCase{"UntaggedFirstLineKeepsTheStartTag", sjis(u"Hello\r\nWorld\r\n[00:05:00]x\r\n"),
                     {str(u"[00:00:00]"), QString(), str(u"[00:05:00]")},
                     {str(u"Hello"), str(u"World"), str(u"x")}},

@@ -1,4 +1,5 @@
 #include "lyrics_files_fixture.h"
+#include "file_dialogs.h"
 #include "lyrics_saver.h"
 #include "test_data.h"
 
@@ -74,14 +75,29 @@ TEST_F(SaveLyricsTest, WrittenLinesLoadBackIntoTheSameCells)
 
 // --- the two commands -----------------------------------------------------
 
-TEST_F(SaveLyricsTest, SaveLyricsWithoutALyricsFileDoesNothing)
+TEST_F(SaveLyricsTest, LinesWithoutAFileAreSavedUnderANameTheUserChooses)
 {
-    state.SelectedPath = path(QStringLiteral("song.mp3"));
-    SaveLyrics(files);
-    SaveAndLoadLyrics(files);
-    EXPECT_TRUE(prompts.shown().isEmpty());
-    EXPECT_TRUE(engine.log().empty());
+    sheet.setCellAt(LineTagIndex(sheet, 0) + 1, QStringLiteral("typed from scratch"));
+    sheet.document().setLineCount(1);
+
+    SaveAndLoadLyrics(files);  // no file to save to: it says so and where to go
+    EXPECT_EQ(prompts.messages(), QStringList{str(u"歌詞の保存先がまだありません。「歌詞保存」で保存先を選んでください")});
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    prompts.queueSaveCancel();
+    SaveLyrics(files);  // with no track, the dialog proposes no name
+    state.TrackPath = path(QStringLiteral("song.mp3"));
+    const QString proposed = path(QStringLiteral("song.txt"));
+    prompts.queueSaveAccept(proposed);
+    SaveLyrics(files);  // with one, the track's name
+
+    ASSERT_EQ(prompts.saveDialogs().size(), 2u);
+    EXPECT_EQ(prompts.saveDialogs()[0].fileName, QString());
+    EXPECT_EQ(prompts.saveDialogs()[1].fileName, proposed);
+    EXPECT_EQ(prompts.saveDialogs()[1].filter, FileDialogFilter);
+    EXPECT_EQ(readBytes(proposed), QByteArray("typed from scratch\r\n"));
+    EXPECT_EQ(state.LyricsPath, proposed);
+    EXPECT_TRUE(engine.log().empty());
 }
 
 TEST_F(SaveLyricsTest, SaveLyricsWritesTheChosenFileAndMakesItTheLyricsFile)
@@ -104,7 +120,7 @@ TEST_F(SaveLyricsTest, SaveLyricsWritesTheChosenFileAndMakesItTheLyricsFile)
     EXPECT_TRUE(engine.log().empty()) << "the engine keeps the file it had";
 }
 
-TEST_F(SaveLyricsTest, CancelledSaveDialogKeepsLyricsPathAndStopsSaveAndLoad)
+TEST_F(SaveLyricsTest, CancelledSaveDialogKeepsLyricsPathForSaveAndLoad)
 {
     const QString loaded = loadBytes("a\r\n");
     sheet.setCellAt(LineTagIndex(sheet, 0) + 1, QStringLiteral("changed"));
@@ -117,13 +133,9 @@ TEST_F(SaveLyricsTest, CancelledSaveDialogKeepsLyricsPathAndStopsSaveAndLoad)
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(readBytes(loaded), QByteArray("a\r\n"));
 
-    SaveAndLoadLyrics(files);  // "Error_Cancel" stops it
-    EXPECT_EQ(readBytes(loaded), QByteArray("a\r\n"));
-
-    prompts.queueSaveAccept(loaded);
-    SaveLyrics(files);  // a confirmed dialog goes on whatever SelectedPath holds
+    SaveAndLoadLyrics(files);  // the lines still belong to their file
     EXPECT_EQ(readBytes(loaded), QByteArray("[00:00:00]changed\r\n"));
-    EXPECT_EQ(prompts.messages(), QStringList{loaded + str(u"を保存しました")});
+    EXPECT_EQ(prompts.messages(), QStringList{loaded + str(u"を Save & Load しました")});
 }
 
 TEST_F(SaveLyricsTest, SaveAndLoadWritesInPlaceThenHandsTheFileToTheEngine)

@@ -112,11 +112,13 @@ TEST(LyricsTimer, ReadsEveryTagFormAndSeveralTagsPerLine)
         u"[00:45] [00:46]spaced\r\n"));
     LyricsTimer timer;
     ASSERT_TRUE(timer.load(path));
-    // In time order: 10.000 サビ, 15.000 verse, 20.500 stamped, 40.007 milliseconds,
-    // 45.000 " [00:46]spaced", 62.250 one minute digit, 80.000 サビ, 6000.500 late.
+    // In time order: 10.000 サビ, 15.000 verse, 20.500 stamped, 30.100 one fraction digit,
+    // 40.007 milliseconds, 45.000 " [00:46]spaced", 62.250 one minute digit, 80.000 サビ,
+    // 6000.500 late.
     const QString chorus = str(u"サビ");
     const QString verse = QStringLiteral("verse [00:99]");
     const QString stamped = QStringLiteral("stamped");
+    const QString tenths = QStringLiteral("one fraction digit");
     const QString millis = QStringLiteral("milliseconds");
     const QString spaced = QStringLiteral(" [00:46]spaced");
     const QString oneDigit = QStringLiteral("one minute digit");
@@ -126,11 +128,12 @@ TEST(LyricsTimer, ReadsEveryTagFormAndSeveralTagsPerLine)
                     {
                         {9'999, {verse, chorus, none, none, none}},
                         {10'000, {stamped, verse, chorus, none, none}},
-                        {15'000, {millis, stamped, verse, chorus, none}},
-                        {20'499, {millis, stamped, verse, chorus, none}},
-                        {20'500, {spaced, millis, stamped, verse, chorus}},
-                        {40'006, {spaced, millis, stamped, verse, chorus}},
-                        {40'007, {oneDigit, spaced, millis, stamped, verse}},
+                        {15'000, {tenths, stamped, verse, chorus, none}},
+                        {20'499, {tenths, stamped, verse, chorus, none}},
+                        {20'500, {millis, tenths, stamped, verse, chorus}},
+                        {30'100, {spaced, millis, tenths, stamped, verse}},
+                        {40'006, {spaced, millis, tenths, stamped, verse}},
+                        {40'007, {oneDigit, spaced, millis, tenths, stamped}},
                         {62'250, {late, chorus, oneDigit, spaced, millis}},
                         {80'000, {none, late, chorus, oneDigit, spaced}},
                         {6'000'499, {none, late, chorus, oneDigit, spaced}},

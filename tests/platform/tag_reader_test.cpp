@@ -260,6 +260,9 @@ TEST_F(TagReaderFiles, Id3v2TitleConversionAndCutting)
         {"130 raw CP932 bytes cut to 126", id3v2(3, {{"TIT2", latin1Text(repeated(A, 65))}}), repeated(A, 63)},
         {"131 raw CP932 bytes cut to 127", id3v2(3, {{"TIT2", latin1Text('a' + repeated(A, 65))}}),
          'a' + repeated(A, 63)},
+        // UTF-8 is cut between characters: CP932's pairs would split a three-byte one.
+        {"131 raw UTF-8 bytes cut to 125", id3v2(3, {{"TIT2", latin1Text("ab" + repeated("\xE3\x81\x82", 43))}}),
+         "ab" + repeated("\xE3\x81\x82", 41)},
         {"raw bytes that are not valid CP932 pass unchanged",
          id3v2(3, {{"TIT2", latin1Text(bytesOf({0x85, 0x40, 0xFD, 0x41}))}}), bytesOf({0x85, 0x40, 0xFD, 0x41})},
     };
@@ -300,6 +303,9 @@ TEST_F(TagReaderFiles, FieldsFallBackToId3v1OneByOne)
          {" ab", "x y", {}, {}, {}, 255, {}}},
         {"v1 field ending in half a character loses the half",
          mp3 + id3v1('a' + repeated(A, 15), {}, {}, 255), {'a' + repeated(A, 14), {}, {}, {}, {}, 255, {}}},
+        {"v1 UTF-8 field ending in part of a character loses the part",
+         mp3 + id3v1('a' + repeated("\xE3\x81\x82", 10), {}, {}, 255),
+         {'a' + repeated("\xE3\x81\x82", 9), {}, {}, {}, {}, 255, {}}},
         {"v2.4 date cut to the year", id3v2(4, {{"TDRC", latin1Text("2023-05-01")}}) + mp3,
          {{}, {}, {}, "2023", {}, 255, {}}},
         {"comment without description preferred",

@@ -204,6 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RealFileCase{"tagged_id3v2.mp3", u"佐藤一郎 // 秋の空", "Time 00:03:00", nullptr},
                       RealFileCase{"tagged_id3v2_cp932.mp3", u"高橋 // 冬の朝", "Time 00:03:00", nullptr},
                       RealFileCase{"tagged_id3v1.mp3", u"鈴木花子 // 夏の夜", "Time 00:03:00", nullptr},
+                      RealFileCase{"tagged_id3v1_utf8.mp3", u"Beyoncé // 夏の夜", "Time 00:03:00", nullptr},
                       RealFileCase{"tone_noinfo.rmp", u" // ", "Time 00:03:00", nullptr},
                       RealFileCase{"noise.flac", u"中村 // 海の歌", "Time 00:03:00", nullptr},
                       RealFileCase{"noise.ogg", u"中村 // 海の歌", "Time 00:03:00", nullptr},
@@ -211,6 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RealFileCase{"noise.m4a", u"中村 // 海の歌", "Time 00:03:00", nullptr},
                       RealFileCase{"noise.wav", u"中村 // 海の歌", "Time 00:03:00", nullptr},
                       RealFileCase{"noise_id3.wav", u"中村 // 海の歌", "Time 00:03:00", nullptr},
+                      RealFileCase{"silence_utf8_info.wav", u"Beyoncé // 夜明け 360°", "Time 00:01:00", nullptr},
                       RealFileCase{"noise_cut.flac", u"中村 // 海の歌", "Time 00:01:00", nullptr},
                       RealFileCase{"missing.mp3", u"Lyricue", "Time 00:00:00", "Open Error"},
                       RealFileCase{"lyrics_cp932_crlf.txt", u"Lyricue", "Time 00:00:00", "Open Error"}));

@@ -53,26 +53,30 @@ TEST_F(CellEditingTest, ClickOnATextCellLoadsItAndKeepsTheStampLine)
     EXPECT_EQ(sheet().row(), 5);
 }
 
-TEST_F(CellEditingTest, TypingBeforeAnyClickEditsRowOne)
+TEST_F(CellEditingTest, BeforeAnyClickTheBoxesShowAndEditRowOne)
 {
+    EXPECT_EQ(timeBox().text(), QStringLiteral("[00:01:00]"));
+    EXPECT_EQ(textBox().text(), QStringLiteral("line 1"));
     textBox().setFocus();
+    textBox().end(false);
     QTest::keyClicks(&textBox(), QStringLiteral("ab"));
     timeBox().setFocus();
+    timeBox().end(false);
     QTest::keyClick(&timeBox(), Qt::Key_X);
-    EXPECT_EQ(CellText(sheet(), 1, 1), QStringLiteral("ab"));
-    EXPECT_EQ(CellText(sheet(), 1, 0), QStringLiteral("x"));
+    EXPECT_EQ(CellText(sheet(), 1, 1), QStringLiteral("line 1ab"));
+    EXPECT_EQ(CellText(sheet(), 1, 0), QStringLiteral("[00:01:00]x"));
     EXPECT_EQ(CellText(sheet(), 2, 1), QStringLiteral("line 2"));
 }
 
-TEST_F(CellEditingTest, TheBoxNotClickedKeepsItsTextAndWritesItIntoTheNewRow)
+TEST_F(CellEditingTest, AClickShowsTheClickedLineInBothBoxesAndTypingGoesThere)
 {
     clickCell(3, 1);
     clickCell(5, 0);
-    EXPECT_EQ(textBox().text(), QStringLiteral("line 3"));
+    EXPECT_EQ(textBox().text(), QStringLiteral("line 5"));
     textBox().setFocus();
     textBox().end(false);
     QTest::keyClick(&textBox(), Qt::Key_Z);
-    EXPECT_EQ(CellText(sheet(), 5, 1), QStringLiteral("line 3z"));
+    EXPECT_EQ(CellText(sheet(), 5, 1), QStringLiteral("line 5z"));
     EXPECT_EQ(CellText(sheet(), 3, 1), QStringLiteral("line 3"));
 }
 

@@ -26,6 +26,7 @@ TEST_P(EveryClick, ReadsTheEngineStateOnceBeforeAnythingElse)
 {
     engine.setState(GetParam().state);
     prompts.queueOpenCancel();  // for the commands that open a dialog
+    prompts.queueSaveCancel();
     closeModalBoxWhenShown();   // for the About box
     clickToolbar(*GetParam().key);
     prompts.clearScript();

@@ -127,7 +127,7 @@ TEST_F(FileCommandsTest, CancelledOpenLeavesTrackSheetAndLabelsAsTheyWere)
     const ProgramState& state = window().programState();
     EXPECT_EQ(state.StampRow, 2);
     EXPECT_EQ(state.SelectedPath, ErrorCancel);
-    EXPECT_TRUE(state.LyricsPath.isEmpty()) << "a cancelled open dialog forgets the lyrics file";
+    EXPECT_EQ(state.LyricsPath, lyrics) << "the lines did not change, so neither did their file";
 }
 
 TEST_F(FileCommandsTest, OpenErrorStillOffersTheLyrics)
@@ -180,7 +180,68 @@ TEST_F(FileCommandsTest, CancelledLoadLyricsLeavesTheSheet)
     EXPECT_EQ(engine.calls(), Calls{"vbmp3_getState"});
     EXPECT_EQ(sheetLines(), loadedSong);
     EXPECT_EQ(window().programState().SelectedPath, ErrorCancel);
-    EXPECT_TRUE(window().programState().LyricsPath.isEmpty());
+    EXPECT_EQ(window().programState().LyricsPath, lyrics);
+}
+
+TEST_F(FileCommandsTest, SaveCommandsAfterACancelledLoadStillSaveTheStampedLines)
+{
+    openSongWithLyrics();
+    engine.setPlayMs(12'340);
+    QTest::mouseClick(control<QPushButton>("Cmd_TimeIn"), Qt::LeftButton);
+    prompts.queueOpenCancel();
+    clickToolbar(CommandKey::LoadLyrics);  // the user changes their mind
+
+    prompts.queueSaveAccept(lyrics);
+    clickToolbar(CommandKey::SaveLyrics);
+    EXPECT_EQ(prompts.saveDialogs().at(0).fileName, lyrics);
+    prompts.queueSaveCancel();
+    clickToolbar(CommandKey::SaveLyrics);
+    clickToolbar(CommandKey::SaveAndLoad);  // after a cancelled save dialog, too
+
+    QFile saved(lyrics);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("[00:12:34]")) << "the stamp is in the file";
+    EXPECT_EQ(prompts.messages(),
+              (QStringList{lyrics + QStringLiteral("を保存しました"), lyrics + QStringLiteral("を Save & Load しました")}));
+}
+
+TEST_F(FileCommandsTest, SectionLabelsStayLyricsThroughAStampASaveAndALoad)
+{
+    writeCp932(lyrics, std::array{QStringLiteral("[Intro]"), QStringLiteral("[Chorus 1] ラララ"),
+                                  QStringLiteral("[00:20:00][Verse]")});
+    openSongWithLyrics();
+    for (const int ms : {1'000, 12'340}) {
+        engine.setPlayMs(ms);
+        QTest::mouseClick(control<QPushButton>("Cmd_TimeIn"), Qt::LeftButton);
+    }
+    clickToolbar(CommandKey::SaveAndLoad);
+
+    QFile saved(lyrics);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(decodeCp932(saved.readAll()),
+              QStringLiteral("[00:01:00][Intro]\r\n[00:12:34][Chorus 1] ラララ\r\n[00:20:00][Verse]\r\n"));
+    saved.close();
+    prompts.queueAnswer(AnswerYes);
+    window().openGivenFile(music);
+    EXPECT_EQ(sheetLines(), (QStringList{QStringLiteral("[00:01:00]|[Intro]"), QStringLiteral("[00:12:34]|[Chorus 1] ラララ"),
+                                         QStringLiteral("[00:20:00]|[Verse]")}));
+}
+
+TEST_F(FileCommandsTest, UndoingALoadGivesTheEngineItsEarlierLyricsFile)
+{
+    openSongWithLyrics();
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    writeCp932(other, std::array{QStringLiteral("[00:02:00]別の歌")});
+    prompts.queueOpenAccept(other);
+    clickToolbar(CommandKey::LoadLyrics);
+    engine.clearLog();
+
+    QTest::keyClick(window().windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(sheetLines(), loadedSong);
+    QTest::keyClick(window().windowHandle(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(sheetLines(), QStringList{QStringLiteral("[00:02:00]|別の歌")});
+    EXPECT_EQ(engine.callTexts(), (Calls{"vbmp3_setLyricsFile(" + lyrics.toStdString() + ")",
+                                         "vbmp3_setLyricsFile(" + other.toStdString() + ")"}));
 }
 
 TEST_F(FileCommandsTest, WhilePausedOpenRunsAndThePlayClockStaysOff)

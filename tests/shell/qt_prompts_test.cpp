@@ -38,6 +38,10 @@ void whenModalShown(std::function<void(QWidget*)> handle)
     poll->start();
 }
 
+// How long a check waits for its condition before it fails: only a guard against a
+// test that would otherwise wait for ever, never a time anything is expected to take.
+constexpr int FailureGuardMs = 60000;
+
 const QString AppFilter =
     QStringLiteral("MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*");
 
@@ -135,8 +139,22 @@ protected:
         return combo ? combo->currentText() : QString();
     }
 
+    // Types `name` into the dialog's name box as a user does: in the active dialog,
+    // with the box focused. QFileDialog::selectFile would not do: it leaves the box as
+    // it is once the box has the focus, and the dialog becomes active when the window
+    // system gets to it, so the name chosen would depend on how busy the machine is.
+    static void typeFileName(QFileDialog* dialog, const QString& name)
+    {
+        auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameEdit, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isActiveWindow(); }, FailureGuardMs));
+        nameEdit->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(nameEdit->hasFocus());
+        nameEdit->setText(name);
+    }
+
     // Names the file list offers once it has settled on `expected` (the model reads the
-    // folder and applies the filter in steps), or what it offers after 5 s.
+    // folder and applies the filter in steps), or what it offers when the guard runs out.
     static QStringList listedFiles(QFileDialog* dialog, const QStringList& expected)
     {
         auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
@@ -155,7 +173,7 @@ protected:
                 names.sort(Qt::CaseInsensitive);
                 return names == expected;
             },
-            5000));
+            FailureGuardMs));
         return names;
     }
 
@@ -191,8 +209,8 @@ TEST_F(QtPromptsFileDialog, OpenShowsTheGivenFilterTextsAndMatchesPatternsWithou
                 const QModelIndexList chosen = view->selectionModel()->selectedIndexes();
                 return !chosen.isEmpty() && chosen.front().data().toString() == QStringLiteral("b.rmp");
             },
-            5000));
-        dialog->selectFile(QStringLiteral("SONG.MP3"));
+            FailureGuardMs));
+        typeFileName(dialog, QStringLiteral("SONG.MP3"));
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
     });
     ASSERT_TRUE(QtPrompts().showOpenDialog(settings));
@@ -244,7 +262,7 @@ TEST_F(QtPromptsFileDialog, SaveTakesATypedNameAsTypedWithoutOverwritePrompt)
         const QStringList all{QStringLiteral("a.txt"), QStringLiteral("b.rmp"), QStringLiteral("README"),
                               QStringLiteral("SONG.MP3")};
         EXPECT_EQ(listedFiles(dialog, all), all);
-        dialog->selectFile(QStringLiteral("new lyrics"));
+        typeFileName(dialog, QStringLiteral("new lyrics"));
         static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
     });
     ASSERT_TRUE(QtPrompts().showSaveDialog(settings));

@@ -3,6 +3,7 @@
 #include "ansi_text.h"
 #include "audio_engine.h"
 #include "record_text.h"
+#include "time_tag.h"
 
 #include <QStringView>
 
@@ -11,65 +12,6 @@
 #include <optional>
 
 namespace {
-
-// A time tag read from the start of a line: how many characters it takes, its time.
-struct TimeTag {
-    qsizetype length;
-    std::int64_t ms;
-};
-
-// Reads `count` ASCII digits at `at`; nothing when any of them is not a digit.
-std::optional<int> readDigits(QStringView text, qsizetype at, qsizetype count)
-{
-    if (at + count > text.size())
-        return std::nullopt;
-    int value = 0;
-    for (qsizetype i = at; i < at + count; ++i) {
-        const char16_t ch = text[i].unicode();
-        if (ch < u'0' || ch > u'9')
-            return std::nullopt;
-        value = value * 10 + (ch - u'0');
-    }
-    return value;
-}
-
-// The time tag at the start of `text`, if it starts with one.
-std::optional<TimeTag> readTimeTag(QStringView text)
-{
-    constexpr qsizetype maxMinuteDigits = 9;
-    if (!text.startsWith(u'['))
-        return std::nullopt;
-    qsizetype at = 1;
-    std::int64_t minutes = 0;
-    while (at < text.size() && text[at] >= u'0' && text[at] <= u'9' && at <= maxMinuteDigits) {
-        minutes = minutes * 10 + (text[at].unicode() - u'0');
-        ++at;
-    }
-    if (at == 1 || at >= text.size() || text[at] != u':')
-        return std::nullopt;
-    const std::optional<int> seconds = readDigits(text, at + 1, 2);
-    if (!seconds || *seconds >= 60)
-        return std::nullopt;
-    at += 3;
-    std::int64_t fractionMs = 0;
-    if (at < text.size() && (text[at] == u':' || text[at] == u'.')) {
-        const bool dot = text[at] == u'.';
-        const std::optional<int> hundredths = readDigits(text, at + 1, 2);
-        const std::optional<int> thousandths = dot ? readDigits(text, at + 1, 3) : std::nullopt;
-        if (thousandths) {
-            fractionMs = *thousandths;
-            at += 4;
-        } else if (hundredths) {
-            fractionMs = *hundredths * 10;
-            at += 3;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (at >= text.size() || text[at] != u']')
-        return std::nullopt;
-    return TimeTag{at + 1, (minutes * 60 + *seconds) * 1000 + fractionMs};
-}
 
 // The bytes shown for a line's text. In a UTF-8 file a lone surrogate stands for a
 // byte that was not UTF-8, which means nothing in CP932 either.
@@ -97,7 +39,7 @@ bool LyricsTimer::load(const QString& path)
     for (const QString& line : content->lines) {
         QStringView rest(line);
         std::vector<std::int64_t> times;
-        while (const std::optional<TimeTag> tag = readTimeTag(rest)) {
+        while (const std::optional<time_tag::Tag> tag = time_tag::read(rest)) {
             times.push_back(tag->ms);
             rest = rest.sliced(tag->length);
         }

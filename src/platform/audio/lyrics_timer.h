@@ -11,11 +11,9 @@ struct LyricsLinesRecord;
 // The engine's timed lyrics: reads a lyrics file and tells the five lines to show
 // for a play position.
 //
-// A line's times are its leading time tags: [m:ss], [m:ss:xx], [m:ss.xx] (xx in
-// hundredths) and [m:ss.xxx] (milliseconds), with one or more minute digits and
-// seconds below 60. Several leading tags give the line several times. Anything
-// else in brackets ([Intro], [ar:Name]) is no time tag, and a line without a time
-// is not shown. The text shown is what follows the tags, in CP932: bytes of a CP932
+// A line's times are its leading time tags (time_tag.h); several leading tags give the
+// line several times. Anything else in brackets ([Intro], [ar:Name]) is no time tag, and
+// a line without a time is not shown. The text shown is what follows the tags, in CP932: bytes of a CP932
 // file that are no valid character are passed on as they were, and characters
 // CP932 cannot hold show as 〓, since the record is for display only.
 // Not synchronised: its owner must not call load() and linesAt() at the same time.

@@ -35,6 +35,29 @@ QByteArray formatName(int version, int layer)
     return "MPEG " + mpeg + " Layer " + layerName;
 }
 
+// Frames to decode before a seek's target so that its samples are those of a decoding from
+// the start. A Layer III frame's data may begin up to 511 bytes (255 in MPEG 2 and 2.5)
+// before the frame, in the bit reservoir that earlier frames carry: at the lowest bit rate
+// of the stream's kind only a few bytes of each frame are data, so the reservoir may reach
+// back over many frames. Two more frames give the transform's overlap and the synthesis
+// filter's history; Layers I and II have no reservoir and need only those.
+std::int64_t seekPrerollSamples(const mpg123_frameinfo& frame)
+{
+    const bool mpeg1 = frame.version == MPG123_1_0;
+    const std::int64_t samplesPerFrame = frame.layer == 1 ? 384 : frame.layer == 3 && !mpeg1 ? 576 : 1152;
+    if (frame.layer != 3 || frame.rate <= 0)
+        return 2 * samplesPerFrame;
+    const bool mono = frame.mode == MPG123_M_MONO;
+    const int sideInfoBytes = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    const long lowestBitRate = mpeg1 ? 32000 : 8000;
+    const long smallestFrame = samplesPerFrame / 8 * lowestBitRate / frame.rate;
+    // Header and checksum aside; at least 8 bytes, so that a stream whose smallest frames
+    // could carry almost nothing does not decode seconds ahead of every seek.
+    const long dataBytes = std::max<long>(8, smallestFrame - 4 - 2 - sideInfoBytes);
+    const long reservoirBytes = mpeg1 ? 511 : 255;
+    return ((reservoirBytes + dataBytes - 1) / dataBytes + 2) * samplesPerFrame;
+}
+
 // A handle that decodes to stereo float at any rate, reading through `reader`.
 mpg123_handle* openHandle(FileWindowReader& reader)
 {
@@ -156,6 +179,9 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || channels != 2
         || encoding != MPG123_ENC_FLOAT_32)
         return false;
+    mpg123_frameinfo first{};
+    mpg123_info(m_handle, &first);
+    m_seekPreroll = seekPrerollSamples(first);
 
     // Without a frame count in a Xing/Info header, mpg123's length is a guess from the
     // file size (2.4 times off for VBR); a scan counts the frames. The header is trusted
@@ -255,6 +281,7 @@ void Mp3Decoder::close()
     }
     m_handle = nullptr;
     m_position = 0;
+    m_seekPreroll = 0;
     m_reader.close();
     m_info = Info{};
 }
@@ -274,11 +301,10 @@ bool Mp3Decoder::seek(std::int64_t frame)
             m_indexer.reset();
         }
     }
-    // mpg123 lands on the frame exactly, but the samples up to the next MPEG frame come
-    // out wrong unless the decoder has run through the frame before: start earlier and
-    // drop the samples in between.
-    const std::int64_t samplesPerFrame = m_info.layer == 3 && m_info.mpegVersion != 1 ? 576 : 1152;
-    const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - 2 * samplesPerFrame), SEEK_SET);
+    // mpg123 lands on the frame exactly, but its samples come out wrong unless the decoder
+    // has run through the frames whose bytes and overlap it needs: start earlier and drop
+    // the samples in between.
+    const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - m_seekPreroll), SEEK_SET);
     if (landed < 0)
         return false;
     // What mpg123 counts from here on; in a damaged stream it may say it landed past

@@ -59,10 +59,11 @@ public:
     std::int64_t lengthFrames() const override { return m_info.lengthFrames; }
     // The frame that read() gives next.
     std::int64_t position() const override;
-    // Moves to any frame from 0 to the length, sample-exact in a sound stream. A stream
-    // that mixes layers (a stray Layer I frame in Layer III) upsets mpg123's count of
-    // frames: the seek then lands near, and position() tells where. False, and the
-    // position unknown, when mpg123 cannot seek.
+    // Moves to any frame from 0 to the length, sample-exact in a sound stream: the samples
+    // after it are those of a decoding from the start. A stream that mixes layers (a
+    // stray Layer I frame in Layer III) upsets mpg123's count of frames: the seek then
+    // lands near, and position() tells where. False, and the position unknown, when
+    // mpg123 cannot seek.
     bool seek(std::int64_t frame) override;
     // Decodes up to `frames` frames; fewer only where the stream ends (0 there), or
     // where a damaged frame ends it early.
@@ -86,6 +87,7 @@ private:
     // Frames read since the last seek landed: what mpg123 tells (mpg123_tell) runs apart
     // from what it gives where junk between frames decodes.
     std::int64_t m_position = 0;
+    std::int64_t m_seekPreroll = 0;  // samples decoded and dropped before a seek's target
     std::vector<float> m_discard;
     std::optional<Window> m_unscanned;
     std::unique_ptr<Indexer> m_indexer;

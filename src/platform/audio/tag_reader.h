@@ -18,13 +18,14 @@ inline constexpr const char* trackTextInfoIds[14] = {
 // first. False when the file cannot be read at all.
 //
 // Files of other formats fill title, artist and album only: WAVE files from their
-// "id3 " chunk, else from their INFO texts (as raw CP932, which also fill the text
+// "id3 " chunk, else from their INFO texts (as raw bytes, which also fill the text
 // record); FLAC, Ogg and MP4 files from their Vorbis comments or atoms, encoded to CP932.
 //
 // - Each tag field falls back to ID3v1 on its own: an ID3v2 field that is absent
 //   or empty is taken from the ID3v1 tag, if there is one.
-// - ID3v1 fields, Latin-1 ID3v2 frames and RIFF INFO texts are raw CP932 bytes
-//   and are copied unchanged (ID3v1 fields lose only their trailing blanks).
+// - ID3v1 fields, Latin-1 ID3v2 frames and RIFF INFO texts are copied as the file
+//   has them (ID3v1 fields lose only their trailing blanks): CP932, or UTF-8 as
+//   ffmpeg and many editors write them. record_text::fileText reads either.
 //   UTF-16 and UTF-8 ID3v2 frames are encoded to CP932; a character CP932
 //   cannot hold becomes 〓 (81 AC), since the record is for display only.
 // - genreNumber is the ID3v1 genre index: from ID3v2 "(17)" / "17" or a standard
@@ -33,5 +34,6 @@ inline constexpr const char* trackTextInfoIds[14] = {
 //   text, or the standard name of the index.
 // - year holds the first four bytes of the ID3v2 recording date or ID3v1 year.
 // - comment is the ID3v2 comment without a description, else the first one.
-// - Every text is NUL-terminated and cut on a CP932 character boundary.
+// - Every text is NUL-terminated and cut on a character boundary of the encoding
+//   record_text::fileText reads it in.
 bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts);

@@ -31,7 +31,8 @@ const QChar Substitute(u'\u3013');
 constexpr qsizetype MaxFieldChars = 128;
 
 // RIFF INFO texts as Latin-1 code units, i.e. the raw bytes: TagLib's default
-// handler decodes UTF-8 and loses Shift_JIS.
+// handler decodes UTF-8 and loses Shift_JIS. Whether they are UTF-8 or CP932 is
+// decided where they are read (record_text::fileText), by the lyrics files' rule.
 class RawInfoStringHandler : public TagLib::RIFF::Info::StringHandler {
 public:
     TagLib::String parse(const TagLib::ByteVector& data) const override
@@ -202,7 +203,7 @@ QByteArray withoutTrailingBlanks(QByteArray bytes)
 template <std::size_t N>
 void storeWithFallback(char (&field)[N], const QByteArray& primary, const QByteArray& fallback)
 {
-    record_text::store(field, primary.isEmpty() ? fallback : primary);
+    record_text::storeFileText(field, primary.isEmpty() ? fallback : primary);
 }
 
 void readId3Tags(const QByteArray& fileName, TrackTagRecord& tags)
@@ -232,7 +233,7 @@ void readId3Tags(const QByteArray& fileName, TrackTagRecord& tags)
     if (genre.name.isEmpty() && genre.number != NoGenre)
         genre.name = rawBytes(TagLib::ID3v1::genre(genre.number));
     tags.genreNumber = genre.number;
-    record_text::store(tags.genreName, genre.name);
+    record_text::storeFileText(tags.genreName, genre.name);
 }
 
 enum class Container { Mpeg, Riff, Wave, Other };
@@ -253,7 +254,7 @@ Container containerOf(const QString& path)
 }
 
 // Title, artist and album of a WAVE file: its "id3 " chunk, else its INFO texts (raw
-// CP932 bytes, as in an RMP file).
+// bytes: CP932 as in an RMP file, or UTF-8 as ffmpeg and many editors write them).
 void readWaveTags(const QByteArray& fileName, TrackTagRecord& tags)
 {
     TagLib::RIFF::WAV::File file(fileName.constData(), false);
@@ -277,9 +278,9 @@ void readUnicodeTags(const QByteArray& fileName, TrackTagRecord& tags)
     const TagLib::FileRef file(fileName.constData(), false);
     if (file.isNull() || file.tag() == nullptr)
         return;
-    record_text::store(tags.title, displayCp932(toQString(file.tag()->title())));
-    record_text::store(tags.artist, displayCp932(toQString(file.tag()->artist())));
-    record_text::store(tags.album, displayCp932(toQString(file.tag()->album())));
+    record_text::storeFileText(tags.title, displayCp932(toQString(file.tag()->title())));
+    record_text::storeFileText(tags.artist, displayCp932(toQString(file.tag()->artist())));
+    record_text::storeFileText(tags.album, displayCp932(toQString(file.tag()->album())));
 }
 
 void readRiffInfo(const QByteArray& fileName, TrackTextRecord& texts)
@@ -293,7 +294,7 @@ void readRiffInfo(const QByteArray& fileName, TrackTextRecord& texts)
     for (std::size_t slot = 0; slot < std::size(trackTextInfoIds); ++slot) {
         const auto found = fields.find(TagLib::ByteVector(trackTextInfoIds[slot], 4));
         if (found != fields.end())
-            record_text::store(texts.texts[slot], rawBytes(found->second));
+            record_text::storeFileText(texts.texts[slot], rawBytes(found->second));
     }
 }
 

@@ -1,0 +1,268 @@
+#include "document/recovery_snapshot.h"
+
+#include <QSysInfo>
+#include <QtEndian>
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// "LyricueRecovery" and a line feed: a copy of this program's, and not a text file.
+constexpr char Mark[16] = {'L', 'y', 'r', 'i', 'c', 'u', 'e', 'R', 'e', 'c', 'o', 'v', 'e', 'r', 'y', '\n'};
+constexpr quint32 FormatVersion = 1;
+// The mark, the version, the length of the body and its checksum.
+constexpr qsizetype HeadSize = sizeof Mark + 4 + 8 + 4;
+
+// Eight tables for CRC-32 eight bytes at a time ("slicing by 8"): table 0 is the
+// classic byte table, table k advances a byte's remainder over k more zero bytes.
+using CrcTables = std::array<std::array<quint32, 256>, 8>;
+
+constexpr CrcTables crcTables()
+{
+    CrcTables tables{};
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int bit = 0; bit < 8; ++bit)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        tables[0][n] = c;
+    }
+    for (std::size_t k = 1; k < tables.size(); ++k)
+        for (std::size_t n = 0; n < 256; ++n)
+            tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
+    return tables;
+}
+
+// CRC-32 as zlib and PNG compute it.
+quint32 crc32(QByteArrayView bytes)
+{
+    static constexpr CrcTables t = crcTables();
+    const auto* at = reinterpret_cast<const quint8*>(bytes.data());
+    qsizetype left = bytes.size();
+    quint32 crc = 0xFFFFFFFFu;
+    for (; left >= 8; left -= 8, at += 8) {
+        const quint32 low = crc ^ qFromLittleEndian<quint32>(at);
+        const quint32 high = qFromLittleEndian<quint32>(at + 4);
+        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24]
+              ^ t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
+    }
+    for (; left > 0; --left, ++at)
+        crc = t[0][(crc ^ *at) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+constexpr TextEncoding Encodings[] = {TextEncoding::Cp932, TextEncoding::Utf8, TextEncoding::Utf8WithBom,
+                                      TextEncoding::Utf16Le, TextEncoding::Utf16Be};
+
+quint8 encodingNumber(TextEncoding encoding)
+{
+    for (quint8 number = 0; number < std::size(Encodings); ++number)
+        if (Encodings[number] == encoding)
+            return number;
+    return 0;
+}
+
+// Numbers little-endian, texts as their length in code units and the code units,
+// into a buffer made large enough at the start.
+class Output {
+public:
+    explicit Output(qsizetype room) : m_bytes(room, Qt::Uninitialized), m_at(m_bytes.data()) {}
+
+    void raw(const void* data, std::size_t size)
+    {
+        Q_ASSERT(m_at + size <= m_bytes.data() + m_bytes.size());
+        std::memcpy(m_at, data, size);
+        m_at += size;
+    }
+    template <typename T>
+    void number(T value)
+    {
+        const T little = qToLittleEndian(value);
+        raw(&little, sizeof little);
+    }
+    void text(const QString& text)
+    {
+        number(static_cast<quint32>(text.size()));
+        if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+            raw(text.utf16(), static_cast<std::size_t>(text.size()) * 2);
+        } else {
+            for (const QChar unit : text)
+                number(unit.unicode());
+        }
+    }
+    // The bytes written; no more may follow.
+    QByteArray take()
+    {
+        m_bytes.truncate(m_at - m_bytes.data());
+        return std::move(m_bytes);
+    }
+
+private:
+    QByteArray m_bytes;
+    char* m_at;
+};
+
+// Reads what Output wrote; any read past the end leaves it failed.
+class Input {
+public:
+    explicit Input(QByteArrayView bytes) : m_bytes(bytes) {}
+
+    template <typename T>
+    T number()
+    {
+        if (!take(sizeof(T)))
+            return T();
+        T value;
+        std::memcpy(&value, m_bytes.data() + m_at - sizeof(T), sizeof(T));
+        return qFromLittleEndian(value);
+    }
+    QString text()
+    {
+        const quint32 length = number<quint32>();
+        if (!take(static_cast<qsizetype>(length) * 2))
+            return QString();
+        QString text(static_cast<qsizetype>(length), Qt::Uninitialized);
+        const char* units = m_bytes.data() + m_at - static_cast<qsizetype>(length) * 2;
+        if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+            std::memcpy(text.data(), units, static_cast<std::size_t>(length) * 2);
+        } else {
+            for (quint32 i = 0; i < length; ++i)
+                text[i] = QChar(qFromLittleEndian<quint16>(units + 2 * i));
+        }
+        return text;
+    }
+    bool failed() const { return m_failed; }
+    bool atEnd() const { return m_at == m_bytes.size(); }
+
+private:
+    bool take(qsizetype size)
+    {
+        if (m_failed || size > m_bytes.size() - m_at) {
+            m_failed = true;
+            return false;
+        }
+        m_at += size;
+        return true;
+    }
+
+    QByteArrayView m_bytes;
+    qsizetype m_at = 0;
+    bool m_failed = false;
+};
+
+qsizetype bodySize(const RecoverySnapshot& snapshot)
+{
+    qsizetype units = snapshot.header[0].size() + snapshot.header[1].size() + snapshot.content.sourcePath.size()
+                      + snapshot.content.savedPath.size() + snapshot.lyricsPath.size() + snapshot.trackPath.size();
+    qsizetype texts = 6 + snapshot.content.lrcHeaders.size() + 2 * static_cast<qsizetype>(snapshot.content.lines.size());
+    for (const QString& header : snapshot.content.lrcHeaders)
+        units += header.size();
+    for (const LyricLine& line : snapshot.content.lines)
+        units += line.tag.size() + line.text.size();
+    return 32 + 4 * texts + 2 * units;  // the numbers, then each text's length and code units
+}
+
+Result damaged(const QString& what)
+{
+    return Result::failure(QStringLiteral("控えが壊れています (%1)").arg(what));
+}
+
+}  // namespace
+
+RecoverySnapshot snapshotOf(const LyricsDocument& document)
+{
+    RecoverySnapshot snapshot;
+    snapshot.header = {document.cellAt(0), document.cellAt(1)};
+    snapshot.content = document.content();
+    return snapshot;
+}
+
+QByteArray recoveryBytes(const RecoverySnapshot& snapshot)
+{
+    const LyricsContent& content = snapshot.content;
+    Output out(HeadSize + bodySize(snapshot));
+    out.raw(Mark, sizeof Mark);
+    out.number(FormatVersion);
+    out.number(quint64(0));  // the body's length and checksum, filled in below
+    out.number(quint32(0));
+    out.number(static_cast<qint64>(snapshot.changedAt.isValid() ? snapshot.changedAt.toMSecsSinceEpoch() : 0));
+    out.number(encodingNumber(content.encoding));
+    out.number(static_cast<qint32>(content.lineCount));
+    out.number(static_cast<qint32>(snapshot.cursor.stampRow));
+    out.number(static_cast<qint32>(snapshot.cursor.row));
+    for (const QString* text : {&snapshot.header[0], &snapshot.header[1], &content.sourcePath, &content.savedPath,
+                                &snapshot.lyricsPath, &snapshot.trackPath})
+        out.text(*text);
+    out.number(static_cast<quint32>(content.lrcHeaders.size()));
+    for (const QString& header : content.lrcHeaders)
+        out.text(header);
+    out.number(static_cast<quint32>(content.lines.size()));
+    for (const LyricLine& line : content.lines) {
+        out.text(line.tag);
+        out.text(line.text);
+    }
+
+    QByteArray bytes = out.take();
+    const QByteArrayView body = QByteArrayView(bytes).sliced(HeadSize);
+    const quint64 length = qToLittleEndian(static_cast<quint64>(body.size()));
+    const quint32 checksum = qToLittleEndian(crc32(body));
+    std::memcpy(bytes.data() + sizeof Mark + 4, &length, sizeof length);
+    std::memcpy(bytes.data() + sizeof Mark + 12, &checksum, sizeof checksum);
+    return bytes;
+}
+
+ResultOf<RecoverySnapshot> recoverySnapshotOf(QByteArrayView bytes)
+{
+    if (bytes.size() < qsizetype(sizeof Mark) || std::memcmp(bytes.data(), Mark, sizeof Mark) != 0)
+        return Result::failure(QStringLiteral("Lyricue の復元用の控えではありません"));
+    Input head(bytes.sliced(sizeof Mark));
+    const quint32 version = head.number<quint32>();
+    const quint64 length = head.number<quint64>();
+    const quint32 checksum = head.number<quint32>();
+    if (head.failed())
+        return damaged(QStringLiteral("途中で切れています"));
+    if (version != FormatVersion)
+        return Result::failure(version > FormatVersion
+                                   ? QStringLiteral("新しい版の Lyricue が書いた控えです (形式 %1)").arg(version)
+                                   : QStringLiteral("Lyricue の復元用の控えではありません (形式 %1)").arg(version));
+    const QByteArrayView body = bytes.sliced(HeadSize);
+    if (length != static_cast<quint64>(body.size()))
+        return damaged(QStringLiteral("%1 バイトのはずが %2 バイトです")
+                           .arg(QString::number(length + HeadSize), QString::number(bytes.size())));
+    if (crc32(body) != checksum)
+        return damaged(QStringLiteral("検査値が合いません"));
+
+    Input in(body);
+    RecoverySnapshot snapshot;
+    LyricsContent& content = snapshot.content;
+    snapshot.changedAt = QDateTime::fromMSecsSinceEpoch(in.number<qint64>());
+    const quint8 encoding = in.number<quint8>();
+    const qint32 lineCount = in.number<qint32>();
+    snapshot.cursor.stampRow = in.number<qint32>();
+    snapshot.cursor.row = in.number<qint32>();
+    for (QString* text : {&snapshot.header[0], &snapshot.header[1], &content.sourcePath, &content.savedPath,
+                          &snapshot.lyricsPath, &snapshot.trackPath})
+        *text = in.text();
+    const quint32 headerCount = in.number<quint32>();
+    for (quint32 header = 0; header < headerCount && !in.failed(); ++header)
+        content.lrcHeaders.append(in.text());
+    const quint32 lines = in.number<quint32>();
+    const bool fits = lines <= static_cast<quint32>(MaxLyricLines) && !in.failed();
+    if (fits) {
+        content.lines.resize(lines);
+        for (LyricLine& line : content.lines) {
+            line.tag = in.text();
+            line.text = in.text();
+        }
+    }
+    const auto int16Range = [](qint32 value) {
+        return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+    };
+    if (in.failed() || !in.atEnd() || !fits || encoding >= std::size(Encodings) || lineCount < 0
+        || !int16Range(lineCount) || !int16Range(snapshot.cursor.stampRow) || snapshot.cursor.row < 0
+        || snapshot.cursor.row > static_cast<qint32>(lines))
+        return damaged(QStringLiteral("中身の形が合いません"));
+    content.encoding = Encodings[encoding];
+    content.lineCount = static_cast<std::int16_t>(lineCount);
+    return snapshot;
+}
