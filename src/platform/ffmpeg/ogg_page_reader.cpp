@@ -45,7 +45,9 @@ std::uint64_t littleEndian(const char* bytes, int count)
 
 bool OggPageReader::open(const QString& path)
 {
-    m_file.setFileName(path);
+    // A copy of its own: the reader may be destroyed on the decoding thread, and a path
+    // shared with the window's thread would be freed there.
+    m_file.setFileName(QString(path.constData(), path.size()));
     if (!m_file.open(QIODevice::ReadOnly))
         return false;
     m_size = m_file.size();
