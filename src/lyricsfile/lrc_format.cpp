@@ -1,7 +1,7 @@
 #include "lrc_format.h"
 
 #include "ansi_text.h"
-#include "time_tag.h"
+#include "platform/time_tag.h"
 
 #include <algorithm>
 #include <vector>

@@ -20,7 +20,7 @@
 #include "stamp_offset.h"
 #include "stamping.h"
 #include "tag_mover.h"
-#include "time_tag.h"
+#include "platform/time_tag.h"
 #include "toolbar.h"
 #include "volume_slider.h"
 
