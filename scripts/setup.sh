@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lyricue needs to build, test and run, if any is missing.
 # Sourced by run.sh and test.sh.
-lyricue_packages=(build-essential cmake pkgconf qt6-base-dev libsdl2-dev libmpg123-dev libpulse-dev
+lyricue_packages=(build-essential cmake pkgconf qt6-base-dev zlib1g-dev libsdl2-dev libmpg123-dev libpulse-dev
   libtag1-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev librubberband-dev
   libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-ipafont-mincho
   fonts-noto-cjk qt6-translations-l10n

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include <zlib.h>
+
 namespace {
 
 // "LyricueRecovery" and a line feed: a copy of this program's, and not a text file.
@@ -14,41 +16,10 @@ constexpr quint32 FormatVersion = 1;
 // The mark, the version, the length of the body and its checksum.
 constexpr qsizetype HeadSize = sizeof Mark + 4 + 8 + 4;
 
-// Eight tables for CRC-32 eight bytes at a time ("slicing by 8"): table 0 is the
-// classic byte table, table k advances a byte's remainder over k more zero bytes.
-using CrcTables = std::array<std::array<quint32, 256>, 8>;
-
-constexpr CrcTables crcTables()
+quint32 crc32Of(QByteArrayView bytes)
 {
-    CrcTables tables{};
-    for (quint32 n = 0; n < 256; ++n) {
-        quint32 c = n;
-        for (int bit = 0; bit < 8; ++bit)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        tables[0][n] = c;
-    }
-    for (std::size_t k = 1; k < tables.size(); ++k)
-        for (std::size_t n = 0; n < 256; ++n)
-            tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
-    return tables;
-}
-
-// CRC-32 as zlib and PNG compute it.
-quint32 crc32(QByteArrayView bytes)
-{
-    static constexpr CrcTables t = crcTables();
-    const auto* at = reinterpret_cast<const quint8*>(bytes.data());
-    qsizetype left = bytes.size();
-    quint32 crc = 0xFFFFFFFFu;
-    for (; left >= 8; left -= 8, at += 8) {
-        const quint32 low = crc ^ qFromLittleEndian<quint32>(at);
-        const quint32 high = qFromLittleEndian<quint32>(at + 4);
-        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24]
-              ^ t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^ t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
-    }
-    for (; left > 0; --left, ++at)
-        crc = t[0][(crc ^ *at) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    return quint32(crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.data()),
+                           std::size_t(bytes.size())));
 }
 
 constexpr TextEncoding Encodings[] = {TextEncoding::Cp932, TextEncoding::Utf8, TextEncoding::Utf8WithBom,
@@ -205,7 +176,7 @@ QByteArray recoveryBytes(const RecoverySnapshot& snapshot)
     QByteArray bytes = out.take();
     const QByteArrayView body = QByteArrayView(bytes).sliced(HeadSize);
     const quint64 length = qToLittleEndian(static_cast<quint64>(body.size()));
-    const quint32 checksum = qToLittleEndian(crc32(body));
+    const quint32 checksum = qToLittleEndian(crc32Of(body));
     std::memcpy(bytes.data() + sizeof Mark + 4, &length, sizeof length);
     std::memcpy(bytes.data() + sizeof Mark + 12, &checksum, sizeof checksum);
     return bytes;
@@ -229,7 +200,7 @@ ResultOf<RecoverySnapshot> recoverySnapshotOf(QByteArrayView bytes)
     if (length != static_cast<quint64>(body.size()))
         return damaged(QStringLiteral("%1 バイトのはずが %2 バイトです")
                            .arg(QString::number(length + HeadSize), QString::number(bytes.size())));
-    if (crc32(body) != checksum)
+    if (crc32Of(body) != checksum)
         return damaged(QStringLiteral("検査値が合いません"));
 
     Input in(body);
