@@ -9,6 +9,7 @@
 // [PulseAudio|PipeWire]] for the sound servers alone. Without a source, 10 s of stereo noise is encoded at 128
 // kbit/s with sox and lame. The 60-minute files are the source's frames repeated
 // in a temporary folder; the 320 kbit/s one is made from the same noise.
+#include "bench_timing.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3_engine.h"
 #include "audio/playback_settings.h"
@@ -49,11 +50,7 @@ double millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench_timing::median;
 
 bool run(const QString& program, const QStringList& arguments)
 {

@@ -8,6 +8,7 @@
 // the lyrics file again for its own display; that reading is printed on its own line.
 // The save replaces the file safely (a new file, synced to disk, renamed over the old
 // one); the time QSaveFile alone takes to write the same bytes so is printed beside it.
+#include "bench_timing.h"
 #include "audio/mp3_engine.h"
 #include "lrc_files.h"
 #include "lyrics_loader.h"
@@ -56,18 +57,8 @@ private:
     QStringList m_messages;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double timeMs(const std::function<void()>& work)
-{
-    const Clock::time_point start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using bench_timing::median;
+using bench_timing::timeMs;
 
 struct Pair {
     double ms;
@@ -88,10 +79,7 @@ Pair medianPair(const std::function<void()>& work, const std::function<void()>& 
 
 double medianMs(const std::function<void()>& work)
 {
-    std::vector<double> times;
-    for (int run = 0; run < kRuns; ++run)
-        times.push_back(timeMs(work));
-    return median(times);
+    return bench_timing::medianMs(work, kRuns);
 }
 
 // One bulk conversion of all of `in`; the number of bytes written, or -1.

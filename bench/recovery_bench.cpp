@@ -7,6 +7,7 @@
 //
 // Usage: recovery_bench [folder for the copies] [stamps]; the folder should lie on the
 // disk the user's state folder lies on.
+#include "bench_timing.h"
 #include "document/recovery_snapshot.h"
 #include "main_window.h"
 #include "quiet_engine.h"
@@ -50,26 +51,12 @@ public:
     bool showSaveDialog(FileDialogSettings&) override { return false; }
 };
 
-double timeMs(const std::function<void()>& work)
-{
-    const Clock::time_point start = Clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The value below which `share` of the sorted times lie.
-double quantile(std::vector<double> times, double share)
-{
-    std::sort(times.begin(), times.end());
-    return times[std::min(times.size() - 1, static_cast<std::size_t>(share * static_cast<double>(times.size())))];
-}
+using bench_timing::quantile;
+using bench_timing::timeMs;
 
 double medianMs(const std::function<void()>& work)
 {
-    std::vector<double> times;
-    for (int run = 0; run < kRuns; ++run)
-        times.push_back(timeMs(work));
-    return quantile(times, 0.5);
+    return bench_timing::medianMs(work, kRuns);
 }
 
 bool saveBytes(const QString& path, const QByteArray& bytes)
