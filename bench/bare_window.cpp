@@ -14,3 +14,4 @@ int main(int argc, char* argv[])
     table.show();
     return QApplication::exec();
 }
+

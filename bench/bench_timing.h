@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+namespace lyricue {
+
 // Timing helpers the benchmarks share: one run's time, and medians and quantiles of many.
 namespace bench_timing {
 
@@ -38,3 +40,5 @@ inline double medianMs(const std::function<void()>& work, int runs)
 }
 
 }  // namespace bench_timing
+
+}  // namespace lyricue

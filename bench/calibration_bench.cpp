@@ -5,8 +5,8 @@
 // the loosest tappers). A median counts as near within three quarters of the scatter + 5 ms.
 //
 // Usage: calibration_bench [runs per figure, default 4000]
-#include "click_track.h"
-#include "tap_analysis.h"
+#include "calibration/click_track.h"
+#include "calibration/tap_analysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <random>
 #include <vector>
+
+using namespace lyricue;
 
 int main(int argc, char** argv)
 {
@@ -59,3 +61,4 @@ int main(int argc, char** argv)
         }
     }
 }
+

@@ -15,7 +15,7 @@
 #include "audio/playback_settings.h"
 #include "audio/sdl_output.h"
 #include "audio/stream_layout.h"
-#include "generated_sources.h"
+#include "support/generated_sources.h"
 #include "format_bench.h"
 #include "server_bench.h"
 
@@ -37,6 +37,8 @@
 #include <random>
 #include <thread>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -422,6 +424,10 @@ const char* verdict(bool met)
 
 }  // namespace
 
+}  // namespace lyricue
+
+using namespace lyricue;
+
 int main(int argc, char** argv)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -527,3 +533,4 @@ int main(int argc, char** argv)
         && seeksMet && formatsMet && serversMet;
     return allMet ? 0 : 2;
 }
+

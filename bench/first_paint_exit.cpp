@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace lyricue {
+
 namespace {
 
 // Watches every event for the first paint; ends the process after that repaint is done.
@@ -43,3 +45,5 @@ void installFirstPaintExit()
 }  // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(installFirstPaintExit)
+
+}  // namespace lyricue

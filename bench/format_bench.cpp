@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace lyricue {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -155,3 +157,5 @@ bool run(const QString& noiseWav, const QString& mp3, const QString& folder)
 }
 
 }  // namespace format_bench
+
+}  // namespace lyricue

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lyricue {
+
 // The formats FFmpeg decodes: the open time of 60-minute FLAC, M4A, Ogg Vorbis and Opus
 // tracks through openDecoderFor, and the decoding speed and seek time of each format,
 // beside MP3's through mpg123.
@@ -12,3 +14,5 @@ namespace format_bench {
 bool run(const QString& noiseWav, const QString& mp3, const QString& folder);
 
 }  // namespace format_bench
+
+}  // namespace lyricue

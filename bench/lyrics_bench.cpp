@@ -10,13 +10,13 @@
 // one); the time QSaveFile alone takes to write the same bytes so is printed beside it.
 #include "bench_timing.h"
 #include "audio/mp3_engine.h"
-#include "lrc_files.h"
-#include "lyrics_loader.h"
-#include "lyrics_saver.h"
+#include "lyricsfile/lrc_files.h"
+#include "lyricsfile/lyrics_loader.h"
+#include "lyricsfile/lyrics_saver.h"
 #include "quiet_engine.h"
 #include "sheet/lyrics_sheet.h"
-#include "platform/freed_memory.h"
-#include "sheet_shaping.h"
+#include "base/freed_memory.h"
+#include "sheet/sheet_shaping.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,6 +30,8 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -144,6 +146,10 @@ void reportBeside(const char* what, double ms, double plainMs)
 }
 
 }  // namespace
+
+}  // namespace lyricue
+
+using namespace lyricue;
 
 int main(int argc, char** argv)
 {
@@ -274,3 +280,4 @@ int main(int argc, char** argv)
     iconv_close(utf16ToUtf8);
     return 0;
 }
+

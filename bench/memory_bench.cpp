@@ -3,11 +3,11 @@
 // for its own display too. Prints the resident size before and after the load and the
 // peak. Target: under 80 MB after the load.
 #include "audio/mp3_engine.h"
-#include "ansi_text.h"
-#include "command_keys.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "prompts.h"
+#include "text/ansi_text.h"
+#include "shell/command_keys.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "base/prompts.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -20,6 +20,8 @@
 #include <QToolButton>
 
 #include <cstdio>
+
+namespace lyricue {
 
 namespace {
 
@@ -78,6 +80,10 @@ bool writeLyrics(const QString& path)
 
 }  // namespace
 
+}  // namespace lyricue
+
+using namespace lyricue;
+
 // memory_bench: makes the file in a child run of itself ("--make FILE"), so that
 // the memory of making it is not counted, then measures.
 int main(int argc, char* argv[])
@@ -123,3 +129,4 @@ int main(int argc, char* argv[])
     window.close();
     return 0;
 }
+

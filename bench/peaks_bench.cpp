@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+namespace lyricue {
+
 namespace {
 
 // Seconds to open and decode the whole track; frames decoded in `frames`.
@@ -50,6 +52,10 @@ double peaksOf(const QString& path, std::int64_t& blocks)
 
 }  // namespace
 
+}  // namespace lyricue
+
+using namespace lyricue;
+
 int main(int argc, char* argv[])
 {
     if (argc < 2) {
@@ -80,3 +86,4 @@ int main(int argc, char* argv[])
                 ratio, ratio <= 1.5 ? "met" : "MISSED");
     return 0;
 }
+

@@ -11,9 +11,9 @@
 // scripts/bench_play_cpu.sh and scripts/bench_timeline_cpu.sh make a 128 kbit/s track
 // with sox and lame.
 #include "audio/mp3_engine.h"
-#include "command_keys.h"
-#include "main_window.h"
-#include "prompts.h"
+#include "shell/command_keys.h"
+#include "shell/main_window.h"
+#include "base/prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +31,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+namespace lyricue {
 
 namespace {
 
@@ -79,6 +81,10 @@ void click(MainWindow& window, const QString& key)
 }
 
 }  // namespace
+
+}  // namespace lyricue
+
+using namespace lyricue;
 
 int main(int argc, char* argv[])
 {
@@ -148,3 +154,4 @@ int main(int argc, char* argv[])
     window.close();
     return 0;
 }
+

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
+
+namespace lyricue {
 
 // An engine that does nothing and answers 0, so that a measurement holds the
 // program's own work only. It keeps the last lyrics file it was handed.
@@ -36,3 +38,5 @@ public:
     std::int32_t vbmp3_stopCallback() override { return 0; }
     std::int32_t vbmp3_free() override { return 0; }
 };
+
+}  // namespace lyricue

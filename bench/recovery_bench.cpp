@@ -9,7 +9,7 @@
 // disk the user's state folder lies on.
 #include "bench_timing.h"
 #include "document/recovery_snapshot.h"
-#include "main_window.h"
+#include "shell/main_window.h"
 #include "quiet_engine.h"
 #include "sheet/lyrics_sheet.h"
 
@@ -29,6 +29,8 @@
 #include <vector>
 
 #include <sys/stat.h>
+
+namespace lyricue {
 
 namespace {
 
@@ -91,6 +93,10 @@ void printStamps(const char* what, const std::vector<double>& times)
 }
 
 }  // namespace
+
+}  // namespace lyricue
+
+using namespace lyricue;
 
 int main(int argc, char** argv)
 {
@@ -177,3 +183,4 @@ int main(int argc, char** argv)
     kept.finishRecovery();
     return copies.empty() ? 1 : 0;
 }
+

@@ -1,9 +1,9 @@
 #include "server_bench.h"
 
 #include "audio/mp3_engine.h"
-#include "generated_sources.h"
-#include "monitor_recorder.h"
-#include "sound_server.h"
+#include "support/generated_sources.h"
+#include "support/monitor_recorder.h"
+#include "support/sound_server.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -18,6 +18,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
+
+namespace lyricue {
 
 namespace server_bench {
 namespace {
@@ -268,3 +270,5 @@ bool run(double loadSeconds, const char* only)
 }
 
 }  // namespace server_bench
+
+}  // namespace lyricue

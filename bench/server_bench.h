@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lyricue {
+
 // The engine on a private PulseAudio and PipeWire server (tests/support): the clock's
 // error against the frame the sink plays, as the server's own reports of its monitor
 // place it, and underruns under load.
@@ -11,3 +13,5 @@ namespace server_bench {
 bool run(double loadSeconds = 60, const char* only = nullptr);
 
 }  // namespace server_bench
+
+}  // namespace lyricue

@@ -1,6 +1,6 @@
 // The FFmpeg decoder opening a file of any bytes (FLAC, Ogg, MP4, WAV and whatever
 // libavformat recognises), decoding its first seconds, and seeking in it.
-#include "ffmpeg/ffmpeg_decoder.h"
+#include "audio/ffmpeg/ffmpeg_decoder.h"
 #include "fuzz_support.h"
 
 extern "C" {
@@ -11,6 +11,8 @@ extern "C" {
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -41,6 +43,10 @@ void readSome(FfmpegDecoder& decoder, double seconds)
 
 }  // namespace
 
+}  // namespace lyricue
+
+using namespace lyricue;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const fuzz::ScratchFile file("track");
@@ -69,3 +75,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+

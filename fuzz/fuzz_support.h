@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace lyricue {
+
 // What the fuzz targets share: a failed invariant that libFuzzer reports as a crash,
 // and a scratch file for code that only reads from paths.
 namespace fuzz {
@@ -49,3 +51,5 @@ private:
 };
 
 }  // namespace fuzz
+
+}  // namespace lyricue

@@ -1,9 +1,9 @@
 // LRC reader: any bytes, decoded as a file is, read as LRC; the sheet lines written
 // back as LRC and read again give the same sheet and headers.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "fuzz_support.h"
-#include "lrc_format.h"
-#include "platform/time_tag.h"
+#include "lyricsfile/lrc_format.h"
+#include "text/time_tag.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -11,6 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+using namespace lyricue;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -35,3 +37,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(again.texts == lrc.texts, "texts come back");
     return 0;
 }
+

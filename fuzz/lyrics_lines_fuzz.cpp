@@ -1,8 +1,8 @@
 // Lyrics line reader and tag splitter: bytes in any encoding decoded, split into lines, each line split into tag and text.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "fuzz_support.h"
-#include "lyrics_format.h"
-#include "platform/time_tag.h"
+#include "lyricsfile/lyrics_format.h"
+#include "text/time_tag.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+using namespace lyricue;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -42,3 +44,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+

@@ -1,8 +1,8 @@
 // Engine's lyrics timer: a lyrics file and play positions (taken from the input's last bytes) to the five lines shown.
 #include "audio/lyrics_timer.h"
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 #include "fuzz_support.h"
-#include "record_text.h"
+#include "text/record_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -36,6 +38,10 @@ bool isEmpty(const char (&field)[kLineBytes])
 }
 
 }  // namespace
+
+}  // namespace lyricue
+
+using namespace lyricue;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -83,3 +89,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+

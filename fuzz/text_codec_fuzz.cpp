@@ -1,5 +1,5 @@
 // Text codec round trip: any bytes decoded as CP932, UTF-8, UTF-16 or as detected and encoded again come back unchanged.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "fuzz_support.h"
 
 #include <QByteArray>
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace lyricue;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -41,3 +42,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+

@@ -1,14 +1,16 @@
 // Engine opening a track: MP3 with ID3v1/v2 tags or RIFF 'RMP3' with INFO chunks, its tags and details, a little decoding with no sound device.
 #include "audio/mp3_engine.h"
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 #include "fuzz_support.h"
-#include "record_text.h"
+#include "text/record_text.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -50,6 +52,10 @@ void checkTags(const TrackTagRecord& tags, const TrackTextRecord& texts)
 }
 
 }  // namespace
+
+}  // namespace lyricue
+
+using namespace lyricue;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -110,3 +116,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine.vbmp3_close();
     return 0;
 }
+

@@ -1,8 +1,10 @@
-#include "command_line.h"
+#include "app/command_line.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QUrl>
+
+namespace lyricue {
 
 namespace {
 
@@ -99,3 +101,5 @@ CommandLineRequest readCommandLine(const QStringList& arguments)
     }
     return request;
 }
+
+}  // namespace lyricue

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace lyricue {
+
 // What the command line asks of the program: to start the window, or only to print
 // its help, its version or a usage error, and end with the given exit code.
 struct [[nodiscard]] CommandLineRequest {
@@ -16,3 +18,5 @@ struct [[nodiscard]] CommandLineRequest {
 // Reads the program's arguments (the program name first) before any application
 // object exists, so that --help and --version need no display.
 [[nodiscard]] CommandLineRequest readCommandLine(const QStringList& arguments);
+
+}  // namespace lyricue

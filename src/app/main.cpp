@@ -1,8 +1,8 @@
 #include "audio/mp3_engine.h"
-#include "command_line.h"
-#include "control_fonts.h"
-#include "main_window.h"
-#include "platform/freed_memory.h"
+#include "app/command_line.h"
+#include "shell/control_fonts.h"
+#include "shell/main_window.h"
+#include "base/freed_memory.h"
 #include "shell/qt_prompts.h"
 #include "shell/recovery_folder.h"
 #include "shell/termination_signals.h"
@@ -15,6 +15,8 @@
 
 #include <cstdio>
 
+namespace lyricue {
+
 namespace {
 
 QStringList argumentsOf(int argc, char* argv[])
@@ -26,6 +28,10 @@ QStringList argumentsOf(int argc, char* argv[])
 }
 
 }  // namespace
+
+}  // namespace lyricue
+
+using namespace lyricue;
 
 int main(int argc, char* argv[])
 {
@@ -68,3 +74,4 @@ int main(int argc, char* argv[])
     });
     return QApplication::exec();
 }
+

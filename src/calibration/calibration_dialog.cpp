@@ -1,7 +1,7 @@
-#include "calibration_dialog.h"
+#include "calibration/calibration_dialog.h"
 
-#include "cue_player.h"
-#include "stamp_offset.h"
+#include "audio/cue_player.h"
+#include "calibration/stamp_offset.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -16,6 +16,8 @@
 
 #include <cmath>
 #include <memory>
+
+namespace lyricue {
 
 namespace {
 
@@ -235,3 +237,5 @@ bool CalibrationDialog::eventFilter(QObject* watched, QEvent* event)
     }
     return QDialog::eventFilter(watched, event);
 }
+
+}  // namespace lyricue

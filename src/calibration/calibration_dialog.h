@@ -1,7 +1,7 @@
 #pragma once
 
-#include "click_track.h"
-#include "tap_analysis.h"
+#include "calibration/click_track.h"
+#include "calibration/tap_analysis.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -9,11 +9,14 @@
 #include <optional>
 #include <vector>
 
-class CuePlayer;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
+
+namespace lyricue {
+
+class CuePlayer;
 
 // "タイミング補正": plays the click through the music's output, times each Space press
 // against it, and offers the median delay as the stamp offset, which can also be typed; a
@@ -57,3 +60,5 @@ private:
     QLabel* m_result;
     QSpinBox* m_offset;
 };
+
+}  // namespace lyricue

@@ -1,8 +1,10 @@
-#include "click_track.h"
+#include "calibration/click_track.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+namespace lyricue {
 
 namespace {
 
@@ -67,3 +69,5 @@ float ClickTrack::sampleAt(std::int64_t frame) const
     const double seconds = double(into) / kRate;
     return kLevel * float(std::cos(2 * std::numbers::pi * kToneHz * seconds) * std::exp(-seconds * 1000.0 / kDecayMs));
 }
+
+}  // namespace lyricue

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace lyricue {
+
 // The tap-along click, made on the fly: after a lead-in, `count` short clicks at a steady
 // tempo, then one beat of silence for the last tap. Every click starts at a known frame.
 class ClickTrack final : public Decoder {
@@ -41,3 +43,5 @@ private:
     std::int64_t m_length;
     std::int64_t m_position = 0;
 };
+
+}  // namespace lyricue

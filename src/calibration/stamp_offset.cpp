@@ -1,9 +1,11 @@
-#include "stamp_offset.h"
+#include "calibration/stamp_offset.h"
 
 #include <QSettings>
 
 #include <algorithm>
 #include <cstdint>
+
+namespace lyricue {
 
 namespace stamp_offset {
 
@@ -39,3 +41,5 @@ QString text(int offsetMs)
 }
 
 }  // namespace stamp_offset
+
+}  // namespace lyricue

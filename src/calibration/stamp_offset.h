@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace lyricue {
+
 // The user's delay that every stamp takes off the position heard: reaction time plus the
 // sound output's latency, measured by tap-along calibration or typed. Kept in the
 // program's settings between runs.
@@ -23,3 +25,5 @@ std::int32_t stampMs(std::int32_t heardMs, int offsetMs);
 QString text(int offsetMs);
 
 }  // namespace stamp_offset
+
+}  // namespace lyricue

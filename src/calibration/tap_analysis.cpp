@@ -1,8 +1,10 @@
-#include "tap_analysis.h"
+#include "calibration/tap_analysis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+
+namespace lyricue {
 
 namespace {
 
@@ -169,3 +171,5 @@ TapAnalysis TapAnalysis::of(const std::vector<double>& clicksMs, const std::vect
         result.medianMs = medianOf(offsets);
     return result;
 }
+
+}  // namespace lyricue

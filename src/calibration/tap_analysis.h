@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+namespace lyricue {
+
 // Pairs the user's taps with the clicks they answer and finds the user's delay: the delay
 // most taps agree on, each tap's offset from its click at that delay, and their median, given
 // only when the taps clearly follow the clicks.
@@ -55,3 +57,5 @@ struct TapAnalysis {
     // `clicksMs` ascending; `tapsMs` as pressed, each the position heard when the key went down.
     static TapAnalysis of(const std::vector<double>& clicksMs, const std::vector<double>& tapsMs);
 };
+
+}  // namespace lyricue

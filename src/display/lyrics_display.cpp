@@ -1,8 +1,10 @@
-#include "lyrics_display.h"
+#include "display/lyrics_display.h"
 
-#include "ansi_text.h"
-#include "audio_engine.h"
-#include "record_text.h"
+#include "text/ansi_text.h"
+#include "audio/audio_engine.h"
+#include "text/record_text.h"
+
+namespace lyricue {
 
 std::array<QString, 5> lyricsLabelTexts(const LyricsLinesRecord& record)
 {
@@ -11,3 +13,5 @@ std::array<QString, 5> lyricsLabelTexts(const LyricsLinesRecord& record)
         texts[label] = decodeCp932(record_text::bytes(record.lines[4 - label]));
     return texts;
 }
+
+}  // namespace lyricue

@@ -1,11 +1,13 @@
-#include "lyrics_labels.h"
+#include "display/lyrics_labels.h"
 
-#include "audio_engine.h"
-#include "cut_at_nul.h"
-#include "lyrics_display.h"
+#include "audio/audio_engine.h"
+#include "text/cut_at_nul.h"
+#include "display/lyrics_display.h"
 
 #include <QLabel>
 #include <QPalette>
+
+namespace lyricue {
 
 LyricsDisplay::LyricsDisplay(AudioEngine& engine, const std::array<QLabel*, 5>& labels)
     : m_engine(engine), m_labels(labels)
@@ -39,3 +41,5 @@ bool isHighlightedLine(const QString& line)
     }
     return false;
 }
+
+}  // namespace lyricue

@@ -5,8 +5,11 @@
 
 #include <array>
 
-class AudioEngine;
 class QLabel;
+
+namespace lyricue {
+
+class AudioEngine;
 
 // Shows the engine's five timed lyric lines for the play position in the labels
 // Lbl_1(0) (top) to Lbl_1(4) (bottom) and marks the middle one once it holds text.
@@ -27,3 +30,5 @@ private:
 // True when a middle line, cut at its first NUL and with leading and trailing
 // spaces removed, still holds something to highlight.
 bool isHighlightedLine(const QString& line);
+
+}  // namespace lyricue

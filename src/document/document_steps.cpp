@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace lyricue {
+
 CursorStep::CursorStep(LyricsDocument& document, const QString& text, std::optional<CursorMove> cursor,
                        QUndoCommand* parent)
     : QUndoCommand(text, parent), m_document(document), m_cursor(cursor)
@@ -120,3 +122,5 @@ void ReplaceContentStep::redo()
     m_document.swapContent(m_other);
     m_document.beginCellEdit();
 }
+
+}  // namespace lyricue

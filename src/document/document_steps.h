@@ -4,6 +4,8 @@
 
 #include <QUndoCommand>
 
+namespace lyricue {
+
 // The undo steps of the lyrics document; only the document makes them.
 
 // A step that may move the cursor: undo restores the cursor before it, and every
@@ -90,3 +92,5 @@ private:
     LyricsDocument& m_document;
     LyricsContent m_other;
 };
+
+}  // namespace lyricue

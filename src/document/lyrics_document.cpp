@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace lyricue {
+
 LyricsDocument::LyricsDocument(QObject* parent) : QObject(parent)
 {
     // A thousand stamps or corrections back, in well under a megabyte.
@@ -166,3 +168,5 @@ int LineTagIndex(const LyricsDocument& document, int line)
 {
     return (line + 1) * document.cols();
 }
+
+}  // namespace lyricue

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +13,8 @@
 #include <vector>
 
 class QUndoCommand;
+
+namespace lyricue {
 
 // The most lines the lyrics hold: line counts and the row count (lines + 1) are 16-bit signed.
 constexpr int MaxLyricLines = 32766;
@@ -144,3 +146,5 @@ private:
 QString CellText(const LyricsDocument& document, int row, int column);
 // The linear index of the tag cell of a 0-based line; its text cell is the next index.
 int LineTagIndex(const LyricsDocument& document, int line);
+
+}  // namespace lyricue

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace lyricue {
+
 // The marker a cancelled file dialog leaves in SelectedPath.
 inline const QString ErrorCancel = QStringLiteral("Error_Cancel");
 
@@ -23,3 +25,5 @@ struct ProgramState {
     // The lyrics file last handed to the engine, whose lines the five labels show.
     QString EngineLyricsPath;
 };
+
+}  // namespace lyricue

@@ -8,6 +8,8 @@
 
 #include <zlib.h>
 
+namespace lyricue {
+
 namespace {
 
 // "LyricueRecovery" and a line feed: a copy of this program's, and not a text file.
@@ -237,3 +239,5 @@ ResultOf<RecoverySnapshot> recoverySnapshotOf(QByteArrayView bytes)
     content.lineCount = static_cast<std::int16_t>(lineCount);
     return snapshot;
 }
+
+}  // namespace lyricue

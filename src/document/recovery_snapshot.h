@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/lyrics_document.h"
-#include "platform/result.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <array>
+
+namespace lyricue {
 
 // Everything the user has put into the sheet and would lose to a crash: the lines with
 // their file, encoding and LRC headers, the header texts, LyricsPath, TrackPath, StampRow
@@ -33,3 +35,5 @@ QByteArray recoveryBytes(const RecoverySnapshot& snapshot);
 // The snapshot in a recovery copy's bytes; a damaged or foreign copy fails with the
 // reason in Japanese.
 ResultOf<RecoverySnapshot> recoverySnapshotOf(QByteArrayView bytes);
+
+}  // namespace lyricue

@@ -1,6 +1,8 @@
-#include "file_dialogs.h"
+#include "lyricsfile/file_dialogs.h"
 
-#include "platform/shell_paths.h"
+#include "base/shell_paths.h"
+
+namespace lyricue {
 
 // The first three entries and their order are fixed (commands pick them by index); the
 // fourth lists every file the engine plays.
@@ -36,3 +38,5 @@ bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, Program
     state.SelectedPath = ErrorCancel;
     return false;
 }
+
+}  // namespace lyricue

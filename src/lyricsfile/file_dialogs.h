@@ -1,9 +1,11 @@
 #pragma once
 
 #include "document/program_state.h"
-#include "platform/prompts.h"
+#include "base/prompts.h"
 
 #include <QString>
+
+namespace lyricue {
 
 // The filter list of every file dialog: three entries, music, lyrics, all files.
 extern const QString FileDialogFilter;
@@ -18,3 +20,5 @@ void ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, Program
 // True when confirmed: the chosen path is then CommonDialog1.fileName. On a cancel
 // SelectedPath receives ErrorCancel and LyricsPath is left as it was.
 bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state);
+
+}  // namespace lyricue

@@ -2,17 +2,19 @@
 
 #include "lyricsfile/lrc_format.h"
 #include "lyricsfile/sheet_filling.h"
-#include "platform/ansi_text.h"
-#include "platform/byte_escape.h"
-#include "platform/encode_error.h"
-#include "platform/record_text.h"
-#include "platform/shell_paths.h"
+#include "text/ansi_text.h"
+#include "text/byte_escape.h"
+#include "text/encode_error.h"
+#include "text/record_text.h"
+#include "base/shell_paths.h"
 
 #include <QDir>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+
+namespace lyricue {
 
 const QString LrcDialogFilter = QStringLiteral("LRC File(*.lrc)|*.lrc|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*");
 
@@ -172,3 +174,5 @@ Result WriteLrcFile(const QString& path, const QStringList& headers, const Lyric
     };
     return writeTextLines(path, headerCount + lineCount, lineAt, TextEncoding::Utf8);
 }
+
+}  // namespace lyricue

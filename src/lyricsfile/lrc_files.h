@@ -1,10 +1,12 @@
 #pragma once
 
 #include "lyricsfile/lyrics_files.h"
-#include "platform/result.h"
+#include "base/result.h"
 
 #include <QString>
 #include <QStringList>
+
+namespace lyricue {
 
 // The filter list of the LRC dialogs: LRC files, lyrics files, all files.
 extern const QString LrcDialogFilter;
@@ -32,3 +34,5 @@ void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog);
 // replacement character: a lyric or header line holding one is refused, named by its
 // sheet line number or header line number, and nothing is written.
 Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document);
+
+}  // namespace lyricue

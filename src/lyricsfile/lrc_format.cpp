@@ -1,10 +1,12 @@
-#include "lrc_format.h"
+#include "lyricsfile/lrc_format.h"
 
-#include "ansi_text.h"
-#include "platform/time_tag.h"
+#include "text/ansi_text.h"
+#include "text/time_tag.h"
 
 #include <algorithm>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -171,3 +173,5 @@ QStringList lrcTrackHeaders(const QString& title, const QString& artist, const Q
     }
     return headers;
 }
+
+}  // namespace lyricue

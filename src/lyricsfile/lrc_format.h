@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace lyricue {
+
 // Standard LRC, the timed lyrics format of music players: "[mm:ss.xx]text" lines
 // and header lines such as "[ti:Title]", "[ar:Artist]", "[offset:+250]".
 
@@ -41,3 +43,5 @@ void lrcLineOf(QStringView tag, QStringView text, QString& line);
 // Header lines for a track: [ti:], [ar:] and [al:] for the texts that are not empty,
 // and [length:mm:ss] when the length is known (above 0).
 QStringList lrcTrackHeaders(const QString& title, const QString& artist, const QString& album, qint64 lengthMs);
+
+}  // namespace lyricue

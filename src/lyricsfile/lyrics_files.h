@@ -2,8 +2,10 @@
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
-#include "platform/audio_engine.h"
-#include "platform/prompts.h"
+#include "audio/audio_engine.h"
+#include "base/prompts.h"
+
+namespace lyricue {
 
 // What the lyrics loader and the savers work on: the engine that is handed the
 // file, the prompts, the shared state, the lyrics document and the one file dialog object.
@@ -14,3 +16,5 @@ struct LyricsFiles {
     LyricsDocument& document;
     FileDialogSettings& CommonDialog1;
 };
+
+}  // namespace lyricue

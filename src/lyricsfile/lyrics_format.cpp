@@ -1,6 +1,8 @@
-#include "lyrics_format.h"
+#include "lyricsfile/lyrics_format.h"
 
-#include "platform/time_tag.h"
+#include "text/time_tag.h"
+
+namespace lyricue {
 
 qsizetype lyricTagLength(QStringView line)
 {
@@ -26,3 +28,5 @@ void joinLyricTag(QStringView tag, QStringView text, QString& line)
     line.resize(0);
     line.append(tag).append(text);
 }
+
+}  // namespace lyricue

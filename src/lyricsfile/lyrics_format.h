@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+namespace lyricue {
+
 // A lyrics line split into its leading time tag and its text.
 struct TaggedLine {
     QString tag;   // empty when the line has no tag
@@ -22,3 +24,5 @@ QString joinLyricTag(QStringView tag, QStringView text);
 // The same into `line`, which keeps its room: a writer joining line after line into one
 // string allocates only when a line is longer than all before it.
 void joinLyricTag(QStringView tag, QStringView text, QString& line);
+
+}  // namespace lyricue

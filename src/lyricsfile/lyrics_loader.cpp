@@ -3,10 +3,12 @@
 #include "lyricsfile/file_dialogs.h"
 #include "lyricsfile/lyrics_format.h"
 #include "lyricsfile/sheet_filling.h"
-#include "platform/ansi_text.h"
-#include "platform/shell_paths.h"
+#include "text/ansi_text.h"
+#include "base/shell_paths.h"
 
 #include <QFileInfo>
+
+namespace lyricue {
 
 namespace {
 
@@ -122,3 +124,5 @@ ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString
     content.encoding = decoded.encoding;
     return content;
 }
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "lyricsfile/lyrics_files.h"
-#include "platform/result.h"
+#include "base/result.h"
 
 #include <QByteArrayView>
+
+namespace lyricue {
 
 // Chooses the lyrics file (the same-named ".txt" of SelectedPath after a Yes, or
 // the open dialog), hands it to the engine and fills the sheet with its lines,
@@ -23,3 +25,5 @@ ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString
 // The same load for a file chosen elsewhere (dropped on the window): as if the open
 // dialog of "歌詞読込" had given `path`.
 void LoadLyricsFrom(LyricsFiles& files, const QString& path);
+
+}  // namespace lyricue

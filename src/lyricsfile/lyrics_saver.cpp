@@ -2,12 +2,14 @@
 
 #include "lyricsfile/file_dialogs.h"
 #include "lyricsfile/lyrics_format.h"
-#include "platform/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
+
+namespace lyricue {
 
 namespace {
 
@@ -96,3 +98,5 @@ void SaveAndLoadLyrics(LyricsFiles& files)
     state.EngineLyricsPath = state.LyricsPath;
     files.prompts.showMessage(state.LyricsPath + QStringLiteral("を Save & Load しました"));
 }
+
+}  // namespace lyricue

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "lyricsfile/lyrics_files.h"
-#include "platform/result.h"
+#include "base/result.h"
+
+namespace lyricue {
 
 // Writes lines 0 to LineCount - 1 of the document, tag directly followed by text, to
 // `path` in the encoding of the loaded file, each line ended
@@ -25,3 +27,5 @@ void SaveLyrics(LyricsFiles& files);
 // from nor the one it was last saved to, the user is asked first (Yes/No; No
 // changes nothing). A failed write shows its message and does not touch the engine.
 void SaveAndLoadLyrics(LyricsFiles& files);
+
+}  // namespace lyricue

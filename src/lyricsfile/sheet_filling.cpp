@@ -1,11 +1,13 @@
 #include "lyricsfile/sheet_filling.h"
 
-#include "platform/audio_engine.h"
+#include "audio/audio_engine.h"
 
 #include <QDir>
 #include <QUndoCommand>
 
 #include <utility>
+
+namespace lyricue {
 
 namespace {
 
@@ -100,3 +102,5 @@ void replaceLyrics(LyricsDocument& document, ProgramState& state, LyricsContent 
     document.undoStack().clear();
     document.undoStack().push(step);
 }
+
+}  // namespace lyricue

@@ -2,10 +2,12 @@
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
-#include "platform/result.h"
+#include "base/result.h"
 
 #include <QString>
 #include <QStringList>
+
+namespace lyricue {
 
 class AudioEngine;
 
@@ -27,3 +29,5 @@ LyricsContent lyricsContentOf(QStringList tags, QStringList texts);
 // its earlier lyrics file back and redo this one again. The steps before it are forgotten.
 void replaceLyrics(LyricsDocument& document, ProgramState& state, LyricsContent content, const QString& lyricsPath,
                    const QString& actionText, AudioEngine* engineGivenTheFile = nullptr);
+
+}  // namespace lyricue

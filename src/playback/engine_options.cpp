@@ -1,7 +1,9 @@
-#include "engine_options.h"
+#include "playback/engine_options.h"
 
-#include "audio_engine.h"
-#include "prompts.h"
+#include "audio/audio_engine.h"
+#include "base/prompts.h"
+
+namespace lyricue {
 
 void ApplyEngineOptions(AudioEngine& engine, Prompts& prompts)
 {
@@ -16,3 +18,5 @@ void ApplyDecodeOptions(AudioEngine& engine, Prompts& prompts)
     if (engine.vbmp3_setDecodeOption(options) == 0)
         prompts.showMessage(QStringLiteral("error"));
 }
+
+}  // namespace lyricue

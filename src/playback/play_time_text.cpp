@@ -1,8 +1,10 @@
-#include "play_time_text.h"
+#include "playback/play_time_text.h"
 
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 
 #include <cmath>
+
+namespace lyricue {
 
 namespace {
 
@@ -28,3 +30,5 @@ QString PlayTimeText(AudioEngine& engine)
 {
     return playTimeTextForMs(engine.vbmp3_getWinampPlayMs());
 }
+
+}  // namespace lyricue

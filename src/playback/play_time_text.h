@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace lyricue {
+
 class AudioEngine;
 
 // The play position as "mm:ss:xx" (minutes, seconds, hundredths, each at least two
@@ -12,3 +14,5 @@ QString playTimeTextForMs(std::int32_t ms);
 
 // The play-time text for the position the engine reports now.
 QString PlayTimeText(AudioEngine& engine);
+
+}  // namespace lyricue

@@ -1,11 +1,13 @@
-#include "playback_speed.h"
+#include "playback/playback_speed.h"
 
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 
 #include <QRegularExpression>
 #include <QSettings>
 
 #include <algorithm>
+
+namespace lyricue {
 
 namespace {
 
@@ -57,3 +59,5 @@ QString PlaybackSpeed::captionWithSpeed(const QString& caption) const
     plain.remove(ending);
     return m_percent == 100 ? plain : plain + QStringLiteral("  [速度 %1%]").arg(m_percent);
 }
+
+}  // namespace lyricue

@@ -4,8 +4,11 @@
 
 #include <array>
 
-class AudioEngine;
 class QSettings;
+
+namespace lyricue {
+
+class AudioEngine;
 
 // The playing speed the user chose (50 to 100 %, the pitch kept): sent to the engine,
 // kept in the settings between runs, and shown after the window caption.
@@ -33,3 +36,5 @@ private:
     QSettings& m_settings;
     int m_percent = 100;
 };
+
+}  // namespace lyricue

@@ -1,10 +1,12 @@
-#include "position_bar.h"
+#include "playback/position_bar.h"
 
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 
 #include <QScrollBar>
 
 #include <algorithm>
+
+namespace lyricue {
 
 PositionBar::PositionBar(QScrollBar& bar, AudioEngine& engine, QObject* parent)
     : QObject(parent), m_bar(bar), m_engine(engine)
@@ -30,3 +32,5 @@ void PositionBar::timebar_Scroll(int position)
         return;
     m_engine.vbmp3_seek(position);
 }
+
+}  // namespace lyricue

@@ -2,8 +2,11 @@
 
 #include <QObject>
 
-class AudioEngine;
 class QScrollBar;
+
+namespace lyricue {
+
+class AudioEngine;
 
 // Keeps the position bar timebar on the engine's position (in whole seconds) and
 // seeks while the user drags its thumb.
@@ -24,3 +27,5 @@ private:
     AudioEngine& m_engine;
     bool m_followingEngine = false;
 };
+
+}  // namespace lyricue

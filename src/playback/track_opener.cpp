@@ -1,8 +1,8 @@
-#include "track_opener.h"
+#include "playback/track_opener.h"
 
-#include "audio_engine.h"
-#include "prompts.h"
-#include "record_text.h"
+#include "audio/audio_engine.h"
+#include "base/prompts.h"
+#include "text/record_text.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdint>
+
+namespace lyricue {
 
 namespace {
 
@@ -79,3 +81,5 @@ void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget&
         return;
     window.setWindowTitle(caption);
 }
+
+}  // namespace lyricue

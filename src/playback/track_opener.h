@@ -2,11 +2,14 @@
 
 #include <QString>
 
-class AudioEngine;
-class Prompts;
 class QLabel;
 class QScrollBar;
 class QWidget;
+
+namespace lyricue {
+
+class AudioEngine;
+class Prompts;
 
 // The window's controls that show the open track.
 struct TrackControls {
@@ -27,3 +30,5 @@ void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPat
 // mp4 and wav, also lower-case only. Each text is read as UTF-8 when the lyrics files'
 // rule takes its bytes for UTF-8, as CP932 otherwise (record_text::fileText).
 void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget& window);
+
+}  // namespace lyricue

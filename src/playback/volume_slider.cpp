@@ -1,8 +1,10 @@
-#include "volume_slider.h"
+#include "playback/volume_slider.h"
 
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 
 #include <QMouseEvent>
+
+namespace lyricue {
 
 VolumeSlider::VolumeSlider(AudioEngine& engine, QWidget* parent)
     : QSlider(Qt::Horizontal, parent), m_engine(engine)
@@ -43,3 +45,5 @@ void VolumeSlider::Slider1_Click()
     const int volume = value();
     m_engine.vbmp3_setVolume(volume, volume);
 }
+
+}  // namespace lyricue

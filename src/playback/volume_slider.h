@@ -2,6 +2,8 @@
 
 #include <QSlider>
 
+namespace lyricue {
+
 class AudioEngine;
 
 // The volume slider Slider1: starts at the engine's volume and sends its value to
@@ -24,3 +26,5 @@ private:
     AudioEngine& m_engine;
     bool m_pressed = false;
 };
+
+}  // namespace lyricue

@@ -6,6 +6,8 @@
 
 #include <QLineEdit>
 
+namespace lyricue {
+
 CellEditing::CellEditing(LyricsSheet& sheet, ProgramState& state, QLineEdit& timeBox, QLineEdit& textBox)
     : m_sheet(sheet), m_document(sheet.document()), m_state(state), Time_Txt(timeBox), Grid_Txt(textBox)
 {
@@ -86,3 +88,5 @@ void CellEditing::Grid_Txt_Change()
 {
     write(1, Grid_Txt.text());
 }
+
+}  // namespace lyricue

@@ -3,9 +3,13 @@
 #include <QObject>
 #include <QString>
 
+class QLineEdit;
+
+namespace lyricue {
+
 class LyricsDocument;
 class LyricsSheet;
-class QLineEdit;
+
 struct ProgramState;
 
 // Correcting single lines through the two edit boxes above the sheet. Both boxes show
@@ -42,3 +46,5 @@ private:
     QLineEdit& Grid_Txt;  // the text of the line shown
     int m_line = 0;
 };
+
+}  // namespace lyricue

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace lyricue {
+
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
@@ -258,3 +260,5 @@ int LineTagIndex(const LyricsSheet& sheet, int line)
 {
     return LineTagIndex(sheet.document(), line);
 }
+
+}  // namespace lyricue

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTableView>
 
+namespace lyricue {
+
 class LyricsSheetModel;
 
 // The two-column sheet that shows a lyrics document: time tags and lyric texts.
@@ -75,3 +77,5 @@ private:
 QString CellText(const LyricsSheet& sheet, int row, int column);
 // The linear index of the tag cell of a 0-based line; its text cell is the next index.
 int LineTagIndex(const LyricsSheet& sheet, int line);
+
+}  // namespace lyricue

@@ -2,6 +2,8 @@
 
 #include "document/lyrics_document.h"
 
+namespace lyricue {
+
 LyricsSheetModel::LyricsSheetModel(LyricsDocument& document, QObject* parent)
     : QAbstractTableModel(parent),
       m_document(document),
@@ -67,3 +69,5 @@ Qt::ItemFlags LyricsSheetModel::flags(const QModelIndex& index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
+
+}  // namespace lyricue

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace lyricue {
+
 class LyricsDocument;
 
 // The table model through which the sheet shows a lyrics document: the header
@@ -27,3 +29,5 @@ private:
     LyricsDocument& m_document;
     std::vector<Qt::Alignment> m_alignments;
 };
+
+}  // namespace lyricue

@@ -3,6 +3,8 @@
 #include "document/lyrics_document.h"
 #include "sheet/lyrics_sheet.h"
 
+namespace lyricue {
+
 void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& /*state*/)
 {
     sheet.setCols(2);
@@ -14,3 +16,5 @@ void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& /*state*/)
     sheet.setHighLight(1);
     sheet.document().setLineCount(14);
 }
+
+}  // namespace lyricue

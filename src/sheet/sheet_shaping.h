@@ -1,7 +1,11 @@
 #pragma once
 
+namespace lyricue {
+
 class LyricsSheet;
 struct ProgramState;
 
 // The sheet's shape at start-up: the header and 14 empty lines, current row 1.
 void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& state);
+
+}  // namespace lyricue

@@ -2,8 +2,10 @@
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
-#include "platform/prompts.h"
+#include "base/prompts.h"
 #include "sheet/lyrics_sheet.h"
+
+namespace lyricue {
 
 void stampStep(LyricsSheet& sheet, ProgramState& state, Prompts& prompts, const QString& value)
 {
@@ -30,3 +32,5 @@ void stampStep(LyricsSheet& sheet, ProgramState& state, Prompts& prompts, const 
     if (sheet.row() > 7)
         sheet.setTopRow(sheet.topRow() + 1);
 }
+
+}  // namespace lyricue

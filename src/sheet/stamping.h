@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lyricue {
+
 class LyricsSheet;
 class Prompts;
 struct ProgramState;
@@ -11,3 +13,5 @@ struct ProgramState;
 // On the last row it rewrites that tag and stays. A press whose StampRow lies
 // outside the sheet's lines writes nothing and moves nothing.
 void stampStep(LyricsSheet& sheet, ProgramState& state, Prompts& prompts, const QString& value);
+
+}  // namespace lyricue

@@ -1,13 +1,15 @@
-#include "about_box.h"
+#include "shell/about_box.h"
 
-#include "audio_engine.h"
-#include "control_fonts.h"
-#include "icon_resources.h"
+#include "audio/audio_engine.h"
+#include "shell/control_fonts.h"
+#include "shell/icon_resources.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+
+namespace lyricue {
 
 namespace {
 
@@ -120,3 +122,5 @@ void AboutBox::cmdOK_Click()
 {
     accept();
 }
+
+}  // namespace lyricue

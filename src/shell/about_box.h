@@ -5,8 +5,11 @@
 
 #include <cstdint>
 
-class AudioEngine;
 class QLabel;
+
+namespace lyricue {
+
+class AudioEngine;
 
 // The engine version text: the engine's version times 100 divided by 100, in the
 // general number form of single precision ("1.5", "1.23", "2", "0.05", "-1.5").
@@ -31,3 +34,5 @@ private:
     QLabel* m_lblVersion;
     QLabel* m_vbmpVer;
 };
+
+}  // namespace lyricue

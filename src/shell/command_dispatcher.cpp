@@ -1,16 +1,18 @@
-#include "command_dispatcher.h"
+#include "shell/command_dispatcher.h"
 
-#include "audio_engine.h"
-#include "command_keys.h"
-#include "file_commands.h"
-#include "lyrics_sheet.h"
-#include "program_state.h"
-#include "prompts.h"
+#include "audio/audio_engine.h"
+#include "shell/command_keys.h"
+#include "shell/file_commands.h"
+#include "sheet/lyrics_sheet.h"
+#include "document/program_state.h"
+#include "base/prompts.h"
 
 #include <QTimer>
 #include <QWidget>
 
 #include <utility>
+
+namespace lyricue {
 
 namespace {
 
@@ -128,3 +130,5 @@ void CommandDispatcher::ShowSearchNotice()
 {
     m_targets.prompts.showMessage(SearchNotice);
 }
+
+}  // namespace lyricue

@@ -5,12 +5,16 @@
 #include <cstdint>
 #include <functional>
 
+class QTimer;
+class QWidget;
+
+namespace lyricue {
+
 class AudioEngine;
 class FileCommands;
 class LyricsSheet;
 class Prompts;
-class QTimer;
-class QWidget;
+
 struct ProgramState;
 
 // What a command refused while music plays says.
@@ -51,3 +55,5 @@ private:
 
     Targets m_targets;
 };
+
+}  // namespace lyricue

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lyricue {
+
 // The keys of the commands: each toolbar button's, and the LRC menu's items'.
 namespace CommandKey {
 inline const QString Open = QStringLiteral("読込");
@@ -17,3 +19,5 @@ inline const QString Exit = QStringLiteral("終了");
 inline const QString ImportLrc = QStringLiteral("LRC読込");
 inline const QString ExportLrc = QStringLiteral("LRC書出し");
 }  // namespace CommandKey
+
+}  // namespace lyricue

@@ -1,7 +1,9 @@
-#include "control_fonts.h"
+#include "shell/control_fonts.h"
 
 #include <QFontDatabase>
 #include <QStringList>
+
+namespace lyricue {
 
 namespace {
 
@@ -56,3 +58,5 @@ QFont systemFont(double points)
     // Latin letters and digits.
     return fontOf({QStringLiteral("System"), QStringLiteral("Sans Serif")}, points, QFont::Bold);
 }
+
+}  // namespace lyricue

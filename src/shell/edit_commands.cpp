@@ -2,15 +2,17 @@
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
-#include "platform/audio_engine.h"
-#include "platform/prompts.h"
-#include "platform/time_tag.h"
+#include "audio/audio_engine.h"
+#include "base/prompts.h"
+#include "text/time_tag.h"
 #include "sheet/lyrics_sheet.h"
 
 #include <QTimer>
 
 #include <algorithm>
 #include <optional>
+
+namespace lyricue {
 
 namespace {
 
@@ -107,3 +109,5 @@ void EditCommands::restoreCursor(int stampRow, int row)
     if (m_targets.sheet.currentIndex().isValid())
         m_targets.sheet.scrollTo(m_targets.sheet.currentIndex());
 }
+
+}  // namespace lyricue

@@ -1,9 +1,13 @@
 #pragma once
 
+class QTimer;
+
+namespace lyricue {
+
 class AudioEngine;
 class LyricsSheet;
 class Prompts;
-class QTimer;
+
 struct ProgramState;
 
 // The timing tools of the "編集" menu that work on the current row: nudging its
@@ -37,3 +41,5 @@ public:
 private:
     Targets m_targets;
 };
+
+}  // namespace lyricue

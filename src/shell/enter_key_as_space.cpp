@@ -1,8 +1,10 @@
-#include "enter_key_as_space.h"
+#include "shell/enter_key_as_space.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QKeyEvent>
+
+namespace lyricue {
 
 void EnterKeyAsSpace::install(QAbstractButton& button)
 {
@@ -22,3 +24,5 @@ bool EnterKeyAsSpace::eventFilter(QObject* watched, QEvent* event)
     QCoreApplication::sendEvent(watched, &space);
     return true;
 }
+
+}  // namespace lyricue

@@ -4,6 +4,8 @@
 
 class QAbstractButton;
 
+namespace lyricue {
+
 // Makes Return and Enter press a focused push button as Space does (down on the
 // press, clicked on the release, a held key's repeats ignored), as buttons on
 // Windows do: users stamp with either key.
@@ -18,3 +20,5 @@ protected:
 private:
     using QObject::QObject;
 };
+
+}  // namespace lyricue

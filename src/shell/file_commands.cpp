@@ -1,12 +1,14 @@
-#include "file_commands.h"
+#include "shell/file_commands.h"
 
 #include "audio/playable_files.h"
-#include "file_dialogs.h"
-#include "lrc_files.h"
-#include "lyrics_loader.h"
-#include "lyrics_saver.h"
+#include "lyricsfile/file_dialogs.h"
+#include "lyricsfile/lrc_files.h"
+#include "lyricsfile/lyrics_loader.h"
+#include "lyricsfile/lyrics_saver.h"
 
 #include <utility>
+
+namespace lyricue {
 
 namespace {
 
@@ -48,7 +50,7 @@ void FileCommands::openTrackAndOfferLyrics()
     OpenTrack(m_files.engine, m_files.prompts, state.SelectedPath, m_track);
     m_trackOpened(state.SelectedPath);
     // Also after "Open Error": the lyrics are offered all the same.
-    ::LoadLyrics(m_files);
+    lyricue::LoadLyrics(m_files);
 }
 
 void FileCommands::reopenTrack(const QString& path)
@@ -63,17 +65,17 @@ void FileCommands::loadLyricsFile()
 {
     // An empty path makes the loader skip its question and go to the open dialog.
     m_files.state.SelectedPath.clear();
-    ::LoadLyrics(m_files);
+    lyricue::LoadLyrics(m_files);
 }
 
 void FileCommands::SaveLyrics()
 {
-    ::SaveLyrics(m_files);
+    lyricue::SaveLyrics(m_files);
 }
 
 void FileCommands::SaveAndLoadLyrics()
 {
-    ::SaveAndLoadLyrics(m_files);
+    lyricue::SaveAndLoadLyrics(m_files);
 }
 
 void FileCommands::importLrc()
@@ -85,3 +87,5 @@ void FileCommands::exportLrc()
 {
     ExportLrc(m_files, m_lrcDialog);
 }
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "lyrics_files.h"
-#include "track_opener.h"
+#include "lyricsfile/lyrics_files.h"
+#include "playback/track_opener.h"
 
 #include <functional>
+
+namespace lyricue {
 
 // The toolbar commands that work on files. Each is run by the dispatch with the
 // engine state already read and the busy rule already applied.
@@ -31,3 +33,5 @@ private:
     std::function<void(const QString&)> m_trackOpened;
     FileDialogSettings m_lrcDialog;  // the LRC dialogs' own, so the lyrics dialogs keep their settings
 };
+
+}  // namespace lyricue

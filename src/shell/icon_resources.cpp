@@ -1,4 +1,4 @@
-#include "icon_resources.h"
+#include "shell/icon_resources.h"
 
 #include <QFileInfo>
 #include <QIconEngine>
@@ -7,8 +7,8 @@
 #include <array>
 
 // The resources sit in a static library: nothing would pull them into the program
-// unless their initialiser is called by name (outside any namespace, as the
-// initialiser is declared where it is called).
+// unless their initialiser is called by name, from outside any namespace, since the
+// initialiser is declared where it is called.
 static void loadIconResources()
 {
     static const bool loaded = [] {
@@ -17,6 +17,8 @@ static void loadIconResources()
     }();
     (void)loaded;
 }
+
+namespace lyricue {
 
 QIcon iconResource(const QString& name)
 {
@@ -101,3 +103,5 @@ QIcon programIcon()
     loadIconResources();
     return QIcon(new ProgramIconEngine);
 }
+
+}  // namespace lyricue

@@ -1,8 +1,10 @@
-#include "input_event_age.h"
+#include "shell/input_event_age.h"
 
 #include <QGuiApplication>
 
 #include <chrono>
+
+namespace lyricue {
 
 namespace {
 
@@ -38,3 +40,5 @@ qint64 inputEventAgeMs(quint64 timestamp)
     static const bool monotonic = platformStampsMonotonicTime();
     return inputEventAgeMs(timestamp, monotonicNowMs(), monotonic);
 }
+
+}  // namespace lyricue

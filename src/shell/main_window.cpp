@@ -1,28 +1,28 @@
-#include "main_window.h"
+#include "shell/main_window.h"
 
-#include "about_box.h"
+#include "shell/about_box.h"
 #include "audio/peak_decoder.h"
-#include "audio_engine.h"
-#include "calibration_dialog.h"
-#include "control_fonts.h"
+#include "audio/audio_engine.h"
+#include "calibration/calibration_dialog.h"
+#include "shell/control_fonts.h"
 #include "document/lyrics_document.h"
-#include "engine_options.h"
-#include "icon_resources.h"
-#include "lyrics_sheet.h"
-#include "menu_keys_first.h"
-#include "menu_tree.h"
-#include "play_time_text.h"
-#include "prompts.h"
-#include "recovery_keeper.h"
-#include "recovery_offer.h"
-#include "sheet_shaping.h"
-#include "stamp_button.h"
-#include "stamp_offset.h"
-#include "stamping.h"
-#include "tag_mover.h"
-#include "platform/time_tag.h"
-#include "toolbar.h"
-#include "volume_slider.h"
+#include "playback/engine_options.h"
+#include "shell/icon_resources.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/menu_keys_first.h"
+#include "shell/menu_tree.h"
+#include "playback/play_time_text.h"
+#include "base/prompts.h"
+#include "shell/recovery_keeper.h"
+#include "shell/recovery_offer.h"
+#include "sheet/sheet_shaping.h"
+#include "shell/stamp_button.h"
+#include "calibration/stamp_offset.h"
+#include "sheet/stamping.h"
+#include "shell/tag_mover.h"
+#include "text/time_tag.h"
+#include "shell/toolbar.h"
+#include "playback/volume_slider.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -40,6 +40,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+
+namespace lyricue {
 
 namespace {
 
@@ -335,3 +337,5 @@ void MainWindow::dropEvent(QDropEvent* event)
     // After the drop has ended: the file commands may show modal boxes.
     QTimer::singleShot(0, this, [this, path] { openGivenFile(path); });
 }
+
+}  // namespace lyricue

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "cell_editing.h"
-#include "command_dispatcher.h"
+#include "sheet/cell_editing.h"
+#include "shell/command_dispatcher.h"
 #include "document/program_state.h"
-#include "file_commands.h"
-#include "lyrics_labels.h"
-#include "playback_speed.h"
-#include "position_bar.h"
+#include "shell/file_commands.h"
+#include "display/lyrics_labels.h"
+#include "playback/playback_speed.h"
+#include "playback/position_bar.h"
 #include "shell/edit_commands.h"
-#include "timeline_toggle.h"
-#include "window_controls.h"
+#include "shell/timeline_toggle.h"
+#include "shell/window_controls.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -17,11 +17,15 @@
 
 #include <memory>
 
+class QAction;
+
+namespace lyricue {
+
 class AudioEngine;
 class CuePlayer;
 class LyricsDocument;
 class Prompts;
-class QAction;
+
 class RecoveryKeeper;
 struct MenuTree;
 
@@ -100,3 +104,5 @@ private:
     bool m_unloaded = false;
     std::unique_ptr<RecoveryKeeper> m_recovery;
 };
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
-#include "menu_keys_first.h"
+#include "shell/menu_keys_first.h"
 
 #include <QAction>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QWidget>
+
+namespace lyricue {
 
 MenuKeysFirst::MenuKeysFirst(QList<QAction*> items, QObject* parent) : QObject(parent), m_items(std::move(items)) {}
 
@@ -26,3 +28,5 @@ bool MenuKeysFirst::eventFilter(QObject* /*watched*/, QEvent* event)
     }
     return false;
 }
+
+}  // namespace lyricue

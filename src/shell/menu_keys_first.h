@@ -6,6 +6,8 @@
 class QAction;
 class QWidget;
 
+namespace lyricue {
+
 // Lets the window's menu keys reach their commands from a widget that would take them
 // for itself: an edit box claims Ctrl+Z (its own, empty undo), Ctrl+Shift+Insert (paste)
 // and others before any menu sees them. In a box, Ctrl+Z then undoes what was typed
@@ -23,3 +25,5 @@ private:
     MenuKeysFirst(QList<QAction*> items, QObject* parent);
     QList<QAction*> m_items;
 };
+
+}  // namespace lyricue

@@ -1,11 +1,13 @@
-#include "menu_tree.h"
+#include "shell/menu_tree.h"
 
-#include "command_keys.h"
+#include "shell/command_keys.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+
+namespace lyricue {
 
 namespace {
 
@@ -117,3 +119,5 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
     addItem(*popup, "del_line", QStringLiteral("行の削除"));
     return {lrc, edit, speed, popup, timeline, zoomIn, zoomOut};
 }
+
+}  // namespace lyricue

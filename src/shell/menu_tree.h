@@ -4,6 +4,8 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
+namespace lyricue {
+
 // The items of "編集(&E)"; the window connects each to its command.
 struct EditMenu {
     QAction* undo;          // Ctrl+Z
@@ -37,3 +39,5 @@ struct MenuTree {
 // (import Ctrl+I, export Ctrl+E) once the window connects the menu. "速度(&S)" offers
 // slower (Ctrl+-) and faster (Ctrl++), then 50 % to 100 %, one checked at a time.
 MenuTree buildMenuTree(QMenuBar& menuBar);
+
+}  // namespace lyricue

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+namespace lyricue {
+
 namespace {
 
 // "Shown text|*.a;*.b|..." to Qt name filters "Shown text (*.a *.b)". The shown
@@ -108,3 +110,5 @@ bool QtPrompts::showFileDialog(FileDialogSettings& settings, bool save)
         settings.filterIndex = static_cast<int>(filterIndex) + 1;
     return true;
 }
+
+}  // namespace lyricue

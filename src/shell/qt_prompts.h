@@ -1,9 +1,11 @@
 #pragma once
 
-#include "platform/prompts.h"
+#include "base/prompts.h"
 
 #include <QPointer>
 #include <QWidget>
+
+namespace lyricue {
 
 // The real prompts: QMessageBox for messages and the question, QFileDialog for files.
 class QtPrompts : public Prompts {
@@ -27,3 +29,5 @@ private:
 
     QPointer<QWidget> m_parent;
 };
+
+}  // namespace lyricue

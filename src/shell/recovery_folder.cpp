@@ -1,6 +1,6 @@
-#include "recovery_folder.h"
+#include "shell/recovery_folder.h"
 
-#include "platform/file_error_reason.h"
+#include "base/file_error_reason.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+
+namespace lyricue {
 
 namespace {
 
@@ -96,3 +98,5 @@ Result RecoveryFolder::setAside(const QString& copy, const QString& aside)
                                         fileErrorReason(file.errorString())));
     return Result();
 }
+
+}  // namespace lyricue

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "platform/result.h"
+#include "base/result.h"
 
 #include <QLockFile>
 #include <QString>
 
 #include <memory>
 #include <vector>
+
+namespace lyricue {
 
 // The per-user folder of recovery copies. Each running program writes a copy of its
 // own, named after its process and a random number, beside a lock it holds while it
@@ -43,3 +45,5 @@ private:
     QString m_path;
     QString m_ownCopy;
 };
+
+}  // namespace lyricue

@@ -1,11 +1,13 @@
-#include "recovery_keeper.h"
+#include "shell/recovery_keeper.h"
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
-#include "platform/prompts.h"
+#include "base/prompts.h"
 #include "sheet/lyrics_sheet.h"
 
 #include <algorithm>
+
+namespace lyricue {
 
 RecoveryKeeper::RecoveryKeeper(Sources sources, const QString& folder, int intervalMs)
     : m_sources(sources), m_folder(folder), m_writer(m_folder.ownCopy(), RecoveryFolder::lockOf(m_folder.ownCopy())),
@@ -92,3 +94,5 @@ void RecoveryKeeper::writeFailed(const QString& message)
     m_failureShown = true;
     m_sources.prompts.showMessage(message + QStringLiteral("。このまま異常終了すると、保存していない歌詞は戻せません"));
 }
+
+}  // namespace lyricue

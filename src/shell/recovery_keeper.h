@@ -1,12 +1,14 @@
 #pragma once
 
-#include "recovery_folder.h"
-#include "recovery_writer.h"
+#include "shell/recovery_folder.h"
+#include "shell/recovery_writer.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+
+namespace lyricue {
 
 class LyricsDocument;
 class LyricsSheet;
@@ -56,3 +58,5 @@ private:
     bool m_finished = false;
     bool m_failureShown = false;
 };
+
+}  // namespace lyricue

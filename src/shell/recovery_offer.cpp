@@ -1,17 +1,19 @@
-#include "recovery_offer.h"
+#include "shell/recovery_offer.h"
 
 #include "document/lyrics_document.h"
 #include "document/program_state.h"
 #include "lyricsfile/sheet_filling.h"
-#include "platform/ansi_text.h"
-#include "platform/prompts.h"
-#include "recovery_folder.h"
+#include "text/ansi_text.h"
+#include "base/prompts.h"
+#include "shell/recovery_folder.h"
 #include "sheet/lyrics_sheet.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
+
+namespace lyricue {
 
 namespace {
 
@@ -84,3 +86,5 @@ void restoreSnapshot(RecoveryTargets& targets, RecoverySnapshot snapshot)
     // Where stamping would have scrolled to: the current row as the seventh shown.
     sheet.setTopRow(std::max(1, snapshot.cursor.row - 6));
 }
+
+}  // namespace lyricue

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+namespace lyricue {
+
 class LyricsDocument;
 class LyricsSheet;
 class Prompts;
@@ -35,3 +37,5 @@ void offerLeftCopies(const RecoveryFolder& folder, RecoveryTargets& targets);
 // file the lines belong to and its encoding, LyricsPath, StampRow, the current row
 // and TrackPath; the track is opened again when its file is still there.
 void restoreSnapshot(RecoveryTargets& targets, RecoverySnapshot snapshot);
+
+}  // namespace lyricue

@@ -1,6 +1,6 @@
-#include "recovery_writer.h"
+#include "shell/recovery_writer.h"
 
-#include "platform/file_error_reason.h"
+#include "base/file_error_reason.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +8,8 @@
 #include <QSaveFile>
 
 #include <cerrno>
+
+namespace lyricue {
 
 RecoveryWriter::RecoveryWriter(QString copyPath, QString lockPath)
     : m_copyPath(std::move(copyPath)), m_lock(lockPath)
@@ -109,3 +111,5 @@ Result RecoveryWriter::writeCopy(const RecoverySnapshot& snapshot)
         return failure(fileErrorReason(file.errorString()));
     return Result();
 }
+
+}  // namespace lyricue

@@ -12,6 +12,8 @@
 #include <optional>
 #include <thread>
 
+namespace lyricue {
+
 // Writes one recovery copy on a thread of its own, so that the window never waits on
 // the disk. Only the newest job waits: one handed in while another is being done
 // replaces any still waiting. The copy's lock is taken before its first write and
@@ -51,3 +53,5 @@ private:
     bool m_stopping = false;
     std::thread m_thread;  // from the first job on
 };
+
+}  // namespace lyricue

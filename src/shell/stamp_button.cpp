@@ -1,9 +1,11 @@
-#include "stamp_button.h"
+#include "shell/stamp_button.h"
 
-#include "input_event_age.h"
+#include "shell/input_event_age.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+
+namespace lyricue {
 
 StampButton::StampButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
 
@@ -55,3 +57,5 @@ void StampButton::focusOutEvent(QFocusEvent* event)
     QPushButton::focusOutEvent(event);
     endPress();
 }
+
+}  // namespace lyricue

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+namespace lyricue {
+
 // The "Time Input" button. It stamps when it is released, as every push button clicks,
 // but the time it stamps is the play position at the moment the key or mouse button
 // went down: how long the user holds the key adds nothing to the tag, and the
@@ -37,3 +39,5 @@ private:
     PositionAgo m_positionAgo;
     std::optional<std::int32_t> m_pressedAtMs;
 };
+
+}  // namespace lyricue

@@ -1,4 +1,4 @@
-#include "termination_signals.h"
+#include "shell/termination_signals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
+
+namespace lyricue {
 
 namespace {
 
@@ -56,3 +58,5 @@ void runBeforeTerminationSignals(std::function<void()> beforeEnd)
     static_cast<void>(beforeEnd);
 #endif
 }
+
+}  // namespace lyricue

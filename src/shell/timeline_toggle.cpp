@@ -1,10 +1,12 @@
-#include "timeline_toggle.h"
+#include "shell/timeline_toggle.h"
 
 #include <QAction>
 #include <QLayout>
 #include <QMainWindow>
 #include <QSettings>
 #include <QVBoxLayout>
+
+namespace lyricue {
 
 namespace {
 
@@ -91,3 +93,5 @@ void TimelineToggle::build()
     if (focus)
         focus->setFocus();
 }
+
+}  // namespace lyricue

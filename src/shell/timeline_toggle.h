@@ -1,12 +1,14 @@
 #pragma once
 
-#include "timeline_panel.h"
+#include "timeline/timeline_panel.h"
 
 #include <QObject>
 #include <QPointer>
 
 class QAction;
 class QMainWindow;
+
+namespace lyricue {
 
 // The "タイムライン" item of the "表示" menu: shows the timeline panel below the window's
 // controls, building it when it is first shown, so that the window stays as it was until
@@ -41,3 +43,5 @@ private:
     QString m_trackPath;
     QPointer<TimelinePanel> m_panel;
 };
+
+}  // namespace lyricue

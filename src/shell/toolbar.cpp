@@ -1,11 +1,13 @@
-#include "toolbar.h"
+#include "shell/toolbar.h"
 
-#include "command_keys.h"
-#include "icon_resources.h"
+#include "shell/command_keys.h"
+#include "shell/icon_resources.h"
 
 #include <QAction>
 #include <QToolBar>
 #include <QToolButton>
+
+namespace lyricue {
 
 namespace {
 
@@ -61,3 +63,5 @@ void BuildToolbar(QToolBar& toolbar)
             toolButton->setAutoRaise(true);
     }
 }
+
+}  // namespace lyricue

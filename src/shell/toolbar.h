@@ -5,6 +5,8 @@
 
 class QToolBar;
 
+namespace lyricue {
+
 // The toolbar's image list ImageList: ten 32 x 32 icons; image n is entry n - 1.
 QList<QIcon> ImageList();
 
@@ -12,3 +14,5 @@ QList<QIcon> ImageList();
 // Each button's action carries its key as data and object name, and the button the
 // key as its accessible name and object name.
 void BuildToolbar(QToolBar& toolbar);
+
+}  // namespace lyricue

@@ -1,10 +1,10 @@
-#include "window_controls.h"
+#include "shell/window_controls.h"
 
-#include "control_fonts.h"
-#include "enter_key_as_space.h"
-#include "lyrics_sheet.h"
-#include "stamp_button.h"
-#include "volume_slider.h"
+#include "shell/control_fonts.h"
+#include "shell/enter_key_as_space.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/stamp_button.h"
+#include "playback/volume_slider.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
+
+namespace lyricue {
 
 namespace {
 
@@ -134,3 +136,5 @@ WindowControls createControls(QWidget& client, AudioEngine& engine, LyricsDocume
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     return c;
 }
+
+}  // namespace lyricue

@@ -1,20 +1,24 @@
 #pragma once
 
-#include "prompts.h"
+#include "base/prompts.h"
 
 #include <array>
 
-class AudioEngine;
-class LyricsDocument;
-class LyricsSheet;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class StampButton;
 class QScrollBar;
 class QTimer;
 class QToolBar;
 class QWidget;
+
+namespace lyricue {
+
+class AudioEngine;
+class LyricsDocument;
+class LyricsSheet;
+class StampButton;
+
 class VolumeSlider;
 
 // The controls of the main window, named as the window names them.
@@ -40,3 +44,5 @@ struct WindowControls {
 // 15 to a pixel) with its design-time settings and tab order. Timers are created
 // stopped; the toolbar is empty until BuildToolbar fills it. The sheet shows `document`.
 WindowControls createControls(QWidget& client, AudioEngine& engine, LyricsDocument& document);
+
+}  // namespace lyricue

@@ -1,10 +1,12 @@
-#include "tag_markers.h"
+#include "timeline/tag_markers.h"
 
-#include "platform/time_tag.h"
-#include "lyrics_sheet.h"
+#include "text/time_tag.h"
+#include "sheet/lyrics_sheet.h"
 
 #include <algorithm>
 #include <optional>
+
+namespace lyricue {
 
 namespace {
 
@@ -28,3 +30,5 @@ std::vector<TagMarker> tagMarkers(const LyricsSheet& sheet)
                      [](const TagMarker& a, const TagMarker& b) { return a.ms < b.ms; });
     return markers;
 }
+
+}  // namespace lyricue

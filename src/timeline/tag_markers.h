@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace lyricue {
+
 class LyricsSheet;
 
 // A line of the sheet whose tag cell holds a time: where the timeline draws its marker.
@@ -15,3 +17,5 @@ struct TagMarker {
 
 // The tagged lines of the sheet, in time order (lines of equal time in line order).
 std::vector<TagMarker> tagMarkers(const LyricsSheet& sheet);
+
+}  // namespace lyricue

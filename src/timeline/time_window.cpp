@@ -1,7 +1,9 @@
-#include "time_window.h"
+#include "timeline/time_window.h"
 
 #include <algorithm>
 #include <cmath>
+
+namespace lyricue {
 
 double TimeWindow::xOf(qint64 ms, int pixels) const
 {
@@ -38,3 +40,5 @@ void TimeWindow::zoom(int steps, qint64 anchorMs)
     startMs = std::max<qint64>(anchorMs - std::llround(share * static_cast<double>(width)), 0);
     widthMs = width;
 }
+
+}  // namespace lyricue

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+namespace lyricue {
+
 // The span of the track the timeline shows, and where a time falls on a panel so many
 // pixels wide. The span turns like a page: it stays put while the play position moves
 // across it and jumps on when the position leaves it.
@@ -24,3 +26,5 @@ struct TimeWindow {
     // narrowest and widest spans; `anchorMs` keeps its place on the panel.
     void zoom(int steps, qint64 anchorMs);
 };
+
+}  // namespace lyricue

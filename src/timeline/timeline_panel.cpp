@@ -1,7 +1,7 @@
-#include "timeline_panel.h"
+#include "timeline/timeline_panel.h"
 
-#include "audio_engine.h"
-#include "lyrics_sheet.h"
+#include "audio/audio_engine.h"
+#include "sheet/lyrics_sheet.h"
 
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+
+namespace lyricue {
 
 namespace {
 
@@ -323,3 +325,5 @@ void TimelinePanel::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     m_waveform = QPixmap();
 }
+
+}  // namespace lyricue

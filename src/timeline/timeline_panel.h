@@ -1,8 +1,8 @@
 #pragma once
 
 #include "audio/peak_scan.h"
-#include "tag_markers.h"
-#include "time_window.h"
+#include "timeline/tag_markers.h"
+#include "timeline/time_window.h"
 
 #include <QPixmap>
 #include <QTimer>
@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+namespace lyricue {
 
 class AudioEngine;
 class LyricsSheet;
@@ -94,3 +96,5 @@ private:
     qint64 m_dragMs = 0;
     bool m_dragMoved = false;
 };
+
+}  // namespace lyricue

@@ -1,5 +1,5 @@
-#include "click_track.h"
-#include "tap_analysis.h"
+#include "calibration/click_track.h"
+#include "calibration/tap_analysis.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include <optional>
 #include <random>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -163,3 +165,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+}  // namespace lyricue

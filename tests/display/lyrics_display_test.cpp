@@ -1,11 +1,13 @@
-#include "ansi_text.h"
-#include "audio_engine.h"
-#include "lyrics_display.h"
-#include "record_text.h"
+#include "text/ansi_text.h"
+#include "audio/audio_engine.h"
+#include "display/lyrics_display.h"
+#include "text/record_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+namespace lyricue {
 
 TEST(LyricsLabelTexts, ShowsRecordLinesBottomUpDecodedFromCp932)
 {
@@ -31,3 +33,5 @@ TEST(LyricsLabelTexts, FieldWithoutNulIsReadToItsEnd)
     std::memset(record.lines[2], 'a', sizeof record.lines[2]);
     EXPECT_EQ(lyricsLabelTexts(record)[2], QString(128, u'a'));
 }
+
+}  // namespace lyricue

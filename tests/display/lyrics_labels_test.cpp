@@ -1,11 +1,12 @@
-#include "ansi_text.h"
-#include "lyrics_labels.h"
-#include "recording_engine.h"
+#include "text/ansi_text.h"
+#include "display/lyrics_labels.h"
+#include "support/recording_engine.h"
 
 #include <gtest/gtest.h>
 
 #include <QLabel>
 
+namespace lyricue {
 
 namespace {
 
@@ -86,3 +87,5 @@ TEST_F(LyricsDisplayTest, HighlightIsNeverSetBack)
 }
 
 }  // namespace
+
+}  // namespace lyricue

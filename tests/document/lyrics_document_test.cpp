@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lyricue {
+
 namespace {
 
 // The keystrokes of one edit on one cell are one step; a click (beginCellEdit),
@@ -36,3 +38,5 @@ TEST(DocumentEdits, OneStepPerEditOfOneCell)
 }
 
 }  // namespace
+
+}  // namespace lyricue

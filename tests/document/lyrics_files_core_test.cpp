@@ -3,13 +3,15 @@
 #include "lyricsfile/lyrics_loader.h"
 #include "lyricsfile/lyrics_saver.h"
 #include "lyricsfile/sheet_filling.h"
-#include "recording_engine.h"
-#include "scripted_prompts.h"
+#include "support/recording_engine.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+
+namespace lyricue {
 
 namespace {
 
@@ -127,3 +129,5 @@ TEST(LyricsBytesOverDocument, MoreLinesThanTheSheetHoldsAreRefusedNamingTheFile)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace lyricue {
+
 namespace {
 
 RecoverySnapshot snapshotWith(std::vector<LyricLine> lines, std::int16_t lineCount, TextEncoding encoding)
@@ -110,3 +112,5 @@ TEST(RecoverySnapshot, DamagedOrForeignCopiesAreRefused)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,8 +1,10 @@
-#include "file_dialogs.h"
-#include "lyricsfile_printers.h"
-#include "scripted_prompts.h"
+#include "lyricsfile/file_dialogs.h"
+#include "lyricsfile/lyricsfile_printers.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
+
+namespace lyricue {
 
 namespace {
 
@@ -112,3 +114,5 @@ TEST(ShowSaveDialog, CancelMarksSelectedPathAndKeepsLyricsPath)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,10 +1,12 @@
-#include "lrc_files.h"
-#include "lyrics_files_fixture.h"
-#include "lyrics_saver.h"
-#include "record_text.h"
+#include "lyricsfile/lrc_files.h"
+#include "lyricsfile/lyrics_files_fixture.h"
+#include "lyricsfile/lyrics_saver.h"
+#include "text/record_text.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+namespace lyricue {
 
 namespace {
 
@@ -241,3 +243,5 @@ TEST_F(LrcFiles, SaveAndLoadAfterAnImportAsksBeforeReplacingTheTextFile)
 }
 
 }  // namespace
+
+}  // namespace lyricue

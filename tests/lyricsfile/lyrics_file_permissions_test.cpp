@@ -1,12 +1,14 @@
 // Saves and loads that the file system refuses. Permission bits do not bind root,
 // so these run again as an unprivileged user (see tests/CMakeLists.txt).
-#include "lyrics_files_fixture.h"
-#include "lyrics_saver.h"
+#include "lyricsfile/lyrics_files_fixture.h"
+#include "lyricsfile/lyrics_saver.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <unistd.h>
+
+namespace lyricue {
 
 namespace {
 
@@ -115,3 +117,5 @@ TEST_F(LyricsFilePermissions, UnreadableLyricsFileIsReportedAndNotOverwritten)
 }
 
 }  // namespace
+
+}  // namespace lyricue

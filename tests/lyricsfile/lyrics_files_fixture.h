@@ -1,21 +1,23 @@
 #pragma once
 
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "document/lyrics_document.h"
-#include "lyrics_files.h"
-#include "lyrics_loader.h"
-#include "lyrics_sheet.h"
-#include "lyricsfile_printers.h"
-#include "program_state.h"
-#include "recording_engine.h"
-#include "scripted_prompts.h"
-#include "sheet_shaping.h"
+#include "lyricsfile/lyrics_files.h"
+#include "lyricsfile/lyrics_loader.h"
+#include "sheet/lyrics_sheet.h"
+#include "lyricsfile/lyricsfile_printers.h"
+#include "document/program_state.h"
+#include "support/recording_engine.h"
+#include "support/scripted_prompts.h"
+#include "sheet/sheet_shaping.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+
+namespace lyricue {
 
 // The CP932 bytes of a text that CP932 can hold.
 inline QByteArray cp932(const QString& text)
@@ -105,3 +107,5 @@ protected:
     FileDialogSettings dialog;
     LyricsFiles files{engine, prompts, state, document, dialog};
 };
+
+}  // namespace lyricue

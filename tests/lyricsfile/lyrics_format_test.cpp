@@ -1,6 +1,8 @@
-#include "lyrics_format.h"
+#include "lyricsfile/lyrics_format.h"
 
 #include <gtest/gtest.h>
+
+namespace lyricue {
 
 struct TagCase {
     const char16_t* line;
@@ -54,3 +56,5 @@ TEST(JoinLyricTag, JoinsIntoAStringThatHeldAnotherLine)
         EXPECT_EQ(line, QString::fromUtf16(c.tag) + QString::fromUtf16(c.text));
     }
 }
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
-#include "file_dialogs.h"
-#include "lyrics_files_fixture.h"
-#include "lyrics_saver.h"
-#include "test_data.h"
+#include "lyricsfile/file_dialogs.h"
+#include "lyricsfile/lyrics_files_fixture.h"
+#include "lyricsfile/lyrics_saver.h"
+#include "support/test_data.h"
 
 #include <QDir>
+
+namespace lyricue {
 
 namespace {
 
@@ -396,3 +398,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+}  // namespace lyricue

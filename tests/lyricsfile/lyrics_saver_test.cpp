@@ -1,10 +1,12 @@
-#include "lyrics_files_fixture.h"
-#include "file_dialogs.h"
-#include "lyrics_saver.h"
-#include "test_data.h"
+#include "lyricsfile/lyrics_files_fixture.h"
+#include "lyricsfile/file_dialogs.h"
+#include "lyricsfile/lyrics_saver.h"
+#include "support/test_data.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+namespace lyricue {
 
 namespace {
 
@@ -346,3 +348,5 @@ TEST_F(SaveLyricsTest, UnwritableTargetNamesFileAndReasonAndChangesNothing)
 }
 
 }  // namespace
+
+}  // namespace lyricue

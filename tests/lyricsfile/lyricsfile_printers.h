@@ -1,11 +1,13 @@
 #pragma once
 
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <ostream>
+
+namespace lyricue {
 
 // Let GoogleTest print Qt texts as text rather than as bytes.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -28,3 +30,5 @@ inline void PrintTo(TextEncoding encoding, std::ostream* out)
     static const char* const names[] = {"Cp932", "Utf8", "Utf8WithBom", "Utf16Le", "Utf16Be"};
     *out << names[static_cast<int>(encoding)];
 }
+
+}  // namespace lyricue

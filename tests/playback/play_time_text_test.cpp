@@ -1,9 +1,11 @@
-#include "play_time_text.h"
-#include "recording_engine.h"
+#include "playback/play_time_text.h"
+#include "support/recording_engine.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
+
+namespace lyricue {
 
 struct PlayTimeCase {
     std::int32_t ms;
@@ -33,3 +35,5 @@ TEST(PlayTimeText, ReadsTheEngineAfreshAtEachCall)
     EXPECT_EQ(PlayTimeText(engine), QStringLiteral("100:00:00"));
     EXPECT_EQ(engine.calls(), (std::vector<std::string>{"vbmp3_getWinampPlayMs", "vbmp3_getWinampPlayMs"}));
 }
+
+}  // namespace lyricue

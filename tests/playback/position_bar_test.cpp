@@ -1,11 +1,13 @@
-#include "position_bar.h"
-#include "recording_engine.h"
-#include "slider_parts.h"
+#include "playback/position_bar.h"
+#include "support/recording_engine.h"
+#include "playback/slider_parts.h"
 
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
 #include <QTest>
+
+namespace lyricue {
 
 namespace {
 
@@ -72,3 +74,5 @@ TEST_F(PositionBarTest, StateTimerDuringADragDoesNotSeek)
 }
 
 }  // namespace
+
+}  // namespace lyricue

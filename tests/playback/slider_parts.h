@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
+namespace lyricue {
+
 // Where a part of a scroll bar or slider is drawn, for aiming mouse clicks at it.
 inline QRect sliderPart(const QAbstractSlider& slider, QStyle::ComplexControl control,
                         QStyle::SubControl part)
@@ -39,3 +41,5 @@ inline QRect sliderHandle(const QAbstractSlider& slider)
 {
     return sliderPart(slider, QStyle::CC_Slider, QStyle::SC_SliderHandle);
 }
+
+}  // namespace lyricue

@@ -1,11 +1,11 @@
-#include "track_opener.h"
+#include "playback/track_opener.h"
 
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "audio/mp3_engine.h"
-#include "record_text.h"
-#include "recording_engine.h"
-#include "scripted_prompts.h"
-#include "test_data.h"
+#include "text/record_text.h"
+#include "support/recording_engine.h"
+#include "support/scripted_prompts.h"
+#include "support/test_data.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,6 +18,8 @@
 
 #include <cstring>
 #include <ostream>
+
+namespace lyricue {
 
 namespace {
 
@@ -237,3 +239,5 @@ TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,10 +1,12 @@
-#include "recording_engine.h"
-#include "slider_parts.h"
-#include "volume_slider.h"
+#include "support/recording_engine.h"
+#include "playback/slider_parts.h"
+#include "playback/volume_slider.h"
 
 #include <gtest/gtest.h>
 
 #include <QTest>
+
+namespace lyricue {
 
 namespace {
 
@@ -97,3 +99,5 @@ TEST_F(VolumeSliderTest, OtherChangesSendNothing)
 }
 
 }  // namespace
+
+}  // namespace lyricue

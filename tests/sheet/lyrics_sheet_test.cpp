@@ -1,4 +1,4 @@
-#include "sheet_fixture.h"
+#include "sheet/sheet_fixture.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
+
+namespace lyricue {
 
 int SheetFixture::lastTopRow() const
 {
@@ -139,3 +141,5 @@ TEST(LyricsSheetFocusRect, StyleZeroDrawsNoRectangleAroundTheCurrentCell)
 }
 
 }  // namespace
+
+}  // namespace lyricue

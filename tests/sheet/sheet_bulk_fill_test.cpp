@@ -1,6 +1,8 @@
-#include "sheet_fixture.h"
+#include "sheet/sheet_fixture.h"
 
 #include <QSignalSpy>
+
+namespace lyricue {
 
 namespace {
 
@@ -57,3 +59,5 @@ TEST_F(SheetBulkFillTest, TextsPastTheLastCellAreDroppedNotWrittenOutside)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "lyrics_sheet.h"
-#include "program_state.h"
-#include "scripted_prompts.h"
-#include "sheet_shaping.h"
+#include "sheet/lyrics_sheet.h"
+#include "document/program_state.h"
+#include "support/scripted_prompts.h"
+#include "sheet/sheet_shaping.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
+
+namespace lyricue {
 
 // A start-up sheet at its size in the main window, shown offscreen.
 class SheetFixture : public ::testing::Test {
@@ -33,3 +35,5 @@ protected:
     ProgramState state;
     ScriptedPrompts prompts;
 };
+
+}  // namespace lyricue

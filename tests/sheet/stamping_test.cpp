@@ -1,6 +1,8 @@
-#include "sheet_fixture.h"
+#include "sheet/sheet_fixture.h"
 
-#include "stamping.h"
+#include "sheet/stamping.h"
+
+namespace lyricue {
 
 namespace {
 
@@ -101,3 +103,5 @@ TEST_F(StampingTest, LargestSheetStampsNearItsEnd)
 }
 
 }  // namespace
+
+}  // namespace lyricue

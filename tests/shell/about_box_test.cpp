@@ -1,13 +1,15 @@
-#include "about_box.h"
-#include "command_keys.h"
-#include "recording_engine.h"
-#include "window_fixture.h"
+#include "shell/about_box.h"
+#include "shell/command_keys.h"
+#include "support/recording_engine.h"
+#include "shell/window_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+namespace lyricue {
 
 namespace {
 
@@ -123,3 +125,5 @@ TEST_F(AboutCommandTest, ShutdownClosesAnOpenBoxBeforeReleasingTheEngine)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,12 +1,12 @@
 // Tap-along calibration through the window: the click on the engine's manual output,
 // the offset shown and kept, and the stamps that take it off.
-#include "../platform/engine_render.h"
-#include "calibration_dialog.h"
-#include "click_track.h"
-#include "play_time_text.h"
-#include "stamp_offset.h"
-#include "test_data.h"
-#include "window_fixture.h"
+#include "audio/engine_render.h"
+#include "calibration/calibration_dialog.h"
+#include "calibration/click_track.h"
+#include "playback/play_time_text.h"
+#include "calibration/stamp_offset.h"
+#include "support/test_data.h"
+#include "shell/window_fixture.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -16,6 +16,8 @@
 #include <functional>
 #include <optional>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -227,3 +229,5 @@ TEST_F(CalibrationTest, RefusedWhileMusicPlaysAndWithoutAnOutputForTheClick)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
-#include "window_fixture.h"
+#include "shell/window_fixture.h"
 
-#include "command_keys.h"
+#include "shell/command_keys.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
+
+namespace lyricue {
 
 namespace {
 
@@ -114,3 +116,5 @@ TEST_F(CellEditingTest, KeysGoToTheFocusedBoxNotToTheStampButtonAfterPlay)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -15,6 +15,8 @@
 #include <functional>
 #include <string>
 
+namespace lyricue {
+
 // What a child sends back to its parent: one line per report() call.
 class ChildReport {
 public:
@@ -126,3 +128,5 @@ inline ChildOutcome runInChild(const std::function<void(ChildReport&)>& body, in
             outcome.lines.append(QString::fromUtf8(line));
     return outcome;
 }
+
+}  // namespace lyricue

@@ -1,5 +1,7 @@
-#include "command_keys.h"
-#include "window_fixture.h"
+#include "shell/command_keys.h"
+#include "shell/window_fixture.h"
+
+namespace lyricue {
 
 namespace {
 
@@ -224,3 +226,5 @@ TEST_F(CommandDispatchTest, PlayPauseResumeStopRunTheClock)
 }
 
 }  // namespace
+
+}  // namespace lyricue

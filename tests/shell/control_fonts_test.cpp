@@ -1,8 +1,10 @@
-#include "control_fonts.h"
+#include "shell/control_fonts.h"
 
 #include <gtest/gtest.h>
 
 #include <QRawFont>
+
+namespace lyricue {
 
 namespace {
 
@@ -50,3 +52,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ControlFontCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,7 +1,7 @@
 // The two edit boxes above the sheet follow the line they show through every change to
 // the lines, and the "編集" keys reach their commands wherever the keyboard focus is.
-#include "command_keys.h"
-#include "window_fixture.h"
+#include "shell/command_keys.h"
+#include "shell/window_fixture.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 
 #include <functional>
+
+namespace lyricue {
 
 namespace {
 
@@ -171,3 +173,5 @@ TEST_F(EditBoxesTest, UndoInABoxTakesBackItsTypingThenTheHistoryBeforeIt)
 }
 
 }  // namespace
+
+}  // namespace lyricue

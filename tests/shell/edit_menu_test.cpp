@@ -1,12 +1,14 @@
-#include "command_keys.h"
+#include "shell/command_keys.h"
 #include "document/lyrics_document.h"
-#include "window_fixture.h"
+#include "shell/window_fixture.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <functional>
+
+namespace lyricue {
 
 namespace {
 
@@ -232,3 +234,5 @@ TEST_F(EditMenuTest, InsertIsRefusedAtTheLineLimitAndDeleteKeepsTheLastLine)
 }
 
 }  // namespace
+
+}  // namespace lyricue

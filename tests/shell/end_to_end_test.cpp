@@ -1,16 +1,16 @@
 // The whole road over the real engine on SDL's dummy driver: open a track with its
 // lyrics, play, stamp three lines, Save & Load, play again and watch the labels.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "audio/mp3_engine.h"
-#include "command_keys.h"
-#include "lyrics_display.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "real_window.h"
-#include "qt_printers.h"
-#include "road_helpers.h"
-#include "scripted_prompts.h"
-#include "test_data.h"
+#include "shell/command_keys.h"
+#include "display/lyrics_display.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "shell/real_window.h"
+#include "shell/qt_printers.h"
+#include "shell/road_helpers.h"
+#include "support/scripted_prompts.h"
+#include "support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +27,8 @@
 #include <QToolButton>
 
 #include <array>
+
+namespace lyricue {
 
 namespace {
 
@@ -244,3 +246,5 @@ TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
 }
 
 }  // namespace
+
+}  // namespace lyricue

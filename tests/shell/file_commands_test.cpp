@@ -1,9 +1,9 @@
 // The file commands "読込", "歌詞読込", "歌詞保存" and "再読込" from the toolbar.
-#include "ansi_text.h"
-#include "command_keys.h"
-#include "file_dialogs.h"
-#include "record_text.h"
-#include "window_fixture.h"
+#include "text/ansi_text.h"
+#include "shell/command_keys.h"
+#include "lyricsfile/file_dialogs.h"
+#include "text/record_text.h"
+#include "shell/window_fixture.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -14,6 +14,8 @@
 #include <array>
 #include <memory>
 #include <ostream>
+
+namespace lyricue {
 
 namespace {
 
@@ -388,3 +390,5 @@ TEST_F(GivenFileTest, AnUnplayableTrackGetsTheUsualMessageAndTheWindowRunsOn)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,8 +1,10 @@
-#include "icon_resources.h"
+#include "shell/icon_resources.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+
+namespace lyricue {
 
 namespace {
 
@@ -36,3 +38,5 @@ TEST(ProgramIcon, GivesWhatAnIconHoldingEverySizeGives)
 }
 
 }  // namespace
+
+}  // namespace lyricue

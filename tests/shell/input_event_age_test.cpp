@@ -1,6 +1,8 @@
-#include "input_event_age.h"
+#include "shell/input_event_age.h"
 
 #include <gtest/gtest.h>
+
+namespace lyricue {
 
 namespace {
 
@@ -25,3 +27,5 @@ TEST(InputEventAge, CountsFromTheMonotonicClockOnlyWhereThePlatformStampsIt)
 }
 
 }  // namespace
+
+}  // namespace lyricue

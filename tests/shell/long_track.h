@@ -2,11 +2,13 @@
 
 // Long test tracks made from a committed fixture, for faults that need more than the
 // read buffer's worth of file.
-#include "test_data.h"
+#include "support/test_data.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+
+namespace lyricue {
 
 // tone_noxing.mp3 is 56 kbit/s CBR with no header and no tags: copies of it one after
 // the other are one longer stream of the same frames.
@@ -27,3 +29,5 @@ inline bool writeRepeatedTone(const QString& path, int copies)
             return false;
     return true;
 }
+
+}  // namespace lyricue

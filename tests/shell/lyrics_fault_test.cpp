@@ -1,14 +1,14 @@
 // Faults of the lyrics file: deleted between the load question and the load, or
 // after the open dialog, and a save cut off part-way by a file-size limit. The user is told, no file is replaced
 // by a broken or emptied sheet, and the window goes on working.
-#include "child_process.h"
-#include "command_keys.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "real_window.h"
-#include "qt_printers.h"
-#include "recording_engine.h"
-#include "scripted_prompts.h"
+#include "shell/child_process.h"
+#include "shell/command_keys.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "shell/real_window.h"
+#include "shell/qt_printers.h"
+#include "support/recording_engine.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,8 @@
 #include <csignal>
 #include <functional>
 #include <utility>
+
+namespace lyricue {
 
 namespace {
 
@@ -238,3 +240,5 @@ TEST_F(LyricsFault, SaveCutOffByAFileSizeLimitKeepsTheOldFileAndNamesIt)
 }
 
 }  // namespace
+
+}  // namespace lyricue

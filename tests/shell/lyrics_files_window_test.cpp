@@ -1,14 +1,16 @@
 // Lyrics files through the real window: a UTF-16 file stamped and saved back, the
 // LRC menu, Return and Enter on the stamping buttons, the sheet after a load.
-#include "ansi_text.h"
-#include "command_keys.h"
-#include "lrc_files.h"
-#include "window_fixture.h"
+#include "text/ansi_text.h"
+#include "shell/command_keys.h"
+#include "lyricsfile/lrc_files.h"
+#include "shell/window_fixture.h"
 
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+
+namespace lyricue {
 
 namespace {
 
@@ -127,3 +129,5 @@ TEST_F(LyricsFilesWindow, LrcMenuRunsByShortcutAndIsRefusedWhileMusicPlays)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,10 +1,12 @@
-#include "command_keys.h"
-#include "window_fixture.h"
+#include "shell/command_keys.h"
+#include "shell/window_fixture.h"
 
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+
+namespace lyricue {
 
 namespace {
 
@@ -249,3 +251,5 @@ TEST_F(MainWindowTest, MenusHoldTheTreeAndDoNothing)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -2,15 +2,15 @@
 // process so that the test process keeps its dummy driver. The window starts over the
 // real engine, "再生" and "一時停止" fail without a crash and leave the play clock off,
 // and tracks and lyrics still open, stamp and save.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 #include "audio/mp3_engine.h"
-#include "child_process.h"
-#include "command_keys.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "real_window.h"
-#include "scripted_prompts.h"
-#include "test_data.h"
+#include "shell/child_process.h"
+#include "shell/command_keys.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "shell/real_window.h"
+#include "support/scripted_prompts.h"
+#include "support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+namespace lyricue {
 
 namespace {
 
@@ -104,3 +106,5 @@ TEST(NoSoundDevice, WindowStartsPlayingFailsCleanlyAndFilesStillLoadAndSave)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,7 +1,8 @@
-#include "ansi_text.h"
-#include "command_keys.h"
-#include "window_fixture.h"
+#include "text/ansi_text.h"
+#include "shell/command_keys.h"
+#include "shell/window_fixture.h"
 
+namespace lyricue {
 
 namespace {
 
@@ -84,3 +85,5 @@ INSTANTIATE_TEST_SUITE_P(Positions, StateTimer,
                                            BarCase{-5, 32767, 0}, BarCase{200, 180, 180}, BarCase{180, 180, 180}));
 
 }  // namespace
+
+}  // namespace lyricue

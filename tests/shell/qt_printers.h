@@ -5,6 +5,8 @@
 
 #include <ostream>
 
+namespace lyricue {
+
 // Let GoogleTest print Qt texts as text rather than as bytes.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
@@ -20,3 +22,5 @@ inline void PrintTo(const QStringList& texts, std::ostream* out)
     }
     *out << '}';
 }
+
+}  // namespace lyricue

@@ -17,6 +17,8 @@
 
 #include <functional>
 
+namespace lyricue {
+
 namespace {
 
 // Runs `handle` on the modal box once it is shown, then makes sure the box is
@@ -271,3 +273,5 @@ TEST_F(QtPromptsFileDialog, SaveTakesATypedNameAsTypedWithoutOverwritePrompt)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,11 +1,11 @@
 // The window over the real engine, playing through SDL's dummy driver.
 #include "audio/mp3_engine.h"
-#include "command_keys.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "qt_printers.h"
-#include "scripted_prompts.h"
-#include "test_data.h"
+#include "shell/command_keys.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "shell/qt_printers.h"
+#include "support/scripted_prompts.h"
+#include "support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+namespace lyricue {
 
 namespace {
 
@@ -79,3 +81,5 @@ TEST(RealEngineStamping, EachTagLiesBetweenThePositionsReadAroundItsPress)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -2,15 +2,15 @@
 // server: the tag lies within 5 ms of what was heard at the press, as the recording of
 // the server's sink and the server's own account of it tell.
 #include "audio/mp3_engine.h"
-#include "command_keys.h"
-#include "generated_sources.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "monitor_recorder.h"
-#include "real_window.h"
-#include "road_helpers.h"
-#include "scripted_prompts.h"
-#include "sound_server.h"
+#include "shell/command_keys.h"
+#include "support/generated_sources.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "support/monitor_recorder.h"
+#include "shell/real_window.h"
+#include "shell/road_helpers.h"
+#include "support/scripted_prompts.h"
+#include "support/sound_server.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,8 @@
 #include <optional>
 #include <cstdio>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -131,3 +133,5 @@ INSTANTIATE_TEST_SUITE_P(Servers, RealServerStamping,
                          [](const auto& info) { return std::string(SoundServer::name(info.param)); });
 
 }  // namespace
+
+}  // namespace lyricue

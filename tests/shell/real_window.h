@@ -1,7 +1,7 @@
 #pragma once
 
 // Driving a whole MainWindow from outside, as the fault, soak and road tests do.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
+
+namespace lyricue {
 
 // A mouse click on the toolbar button whose key is `key`.
 inline void clickToolbarButton(QWidget& window, const QString& key)
@@ -47,3 +49,5 @@ inline QByteArray cp932Lines(const QStringList& lines)
         bytes += encodeCp932(line).bytes + "\r\n";
     return bytes;
 }
+
+}  // namespace lyricue

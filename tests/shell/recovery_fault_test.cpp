@@ -1,10 +1,12 @@
 // The recovery copy when the program is killed, or terminated as a session ends, in
 // the middle of a session, and when a second program starts while the first runs.
-#include "child_process.h"
-#include "recovery_fixture.h"
-#include "termination_signals.h"
+#include "shell/child_process.h"
+#include "shell/recovery_fixture.h"
+#include "shell/termination_signals.h"
 
 #include <csignal>
+
+namespace lyricue {
 
 namespace {
 
@@ -73,3 +75,5 @@ TEST_F(RecoveryFault, ARunningProgramsCopyIsNotOffered)
 }
 
 }  // namespace
+
+}  // namespace lyricue

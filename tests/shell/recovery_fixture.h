@@ -1,12 +1,12 @@
 #pragma once
 
 // Windows keeping recovery copies, for the tests of the copy through the real window.
-#include "command_keys.h"
+#include "shell/command_keys.h"
 #include "document/recovery_snapshot.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "recording_engine.h"
-#include "scripted_prompts.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "support/recording_engine.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,8 @@
 #include <QToolButton>
 
 #include <memory>
+
+namespace lyricue {
 
 inline constexpr int Forever = 3600 * 1000;  // an interval no test waits out
 
@@ -138,3 +140,5 @@ protected:
     RecordingEngine engine;
     ScriptedPrompts prompts;
 };
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
 // The recovery copy through the real window: a program closed with unsaved stamps
 // gives them back whole at the next start; saved lines leave nothing to ask; a
 // declined or damaged copy is set aside.
-#include "recovery_fixture.h"
+#include "shell/recovery_fixture.h"
 
 #include <functional>
+
+namespace lyricue {
 
 namespace {
 
@@ -100,3 +102,5 @@ TEST_F(RecoveryTest, AnUnfinishedWriteOfAGoneProgramIsRemoved)
 }
 
 }  // namespace
+
+}  // namespace lyricue

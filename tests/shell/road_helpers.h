@@ -1,13 +1,15 @@
 #pragma once
 
 // Helpers of the tests that walk the whole road over the real engine.
-#include "ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
 #include <QString>
 
 #include <vector>
+
+namespace lyricue {
 
 // One line of a lyrics file as its tag and text bytes.
 struct FileLine {
@@ -37,3 +39,5 @@ inline int tagMs(const QString& tag)
         return -1;
     return ((match.captured(1).toInt() * 60 + match.captured(2).toInt()) * 100 + match.captured(3).toInt()) * 10;
 }
+
+}  // namespace lyricue

@@ -1,7 +1,9 @@
-#include "window_fixture.h"
+#include "shell/window_fixture.h"
 
 #include <QMenu>
 #include <QSettings>
+
+namespace lyricue {
 
 namespace {
 
@@ -96,3 +98,5 @@ TEST_F(SpeedMenuTest, KeptForTheNextRun)
 }
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,9 +1,11 @@
 // "Time Input" stamps the moment its key or mouse button went down, not when it came up.
-#include "window_fixture.h"
+#include "shell/window_fixture.h"
 
 #include <QLineEdit>
 
 #include <functional>
+
+namespace lyricue {
 
 namespace {
 
@@ -76,3 +78,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+}  // namespace lyricue

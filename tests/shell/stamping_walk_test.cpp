@@ -1,5 +1,7 @@
-#include "command_keys.h"
-#include "window_fixture.h"
+#include "shell/command_keys.h"
+#include "shell/window_fixture.h"
+
+namespace lyricue {
 
 namespace {
 
@@ -95,3 +97,5 @@ TEST_F(StampingWalk, PressPastTheLastLineWritesNothingAndMovesNothing)
 }
 
 }  // namespace
+
+}  // namespace lyricue

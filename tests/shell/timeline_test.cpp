@@ -1,9 +1,9 @@
 // The timeline panel through the real window: the "表示" toggle, seeking by a click,
 // dragging a tag's marker, and the peaks computation following the open track.
-#include "command_keys.h"
-#include "long_track.h"
-#include "timeline_panel.h"
-#include "window_fixture.h"
+#include "shell/command_keys.h"
+#include "shell/long_track.h"
+#include "timeline/timeline_panel.h"
+#include "shell/window_fixture.h"
 
 #include <QAction>
 #include <QMouseEvent>
@@ -12,6 +12,8 @@
 
 #include <chrono>
 #include <thread>
+
+namespace lyricue {
 
 namespace {
 
@@ -223,3 +225,5 @@ TEST_F(TimelineTest, AFileThatDoesNotDecodeLeavesAnEmptyPanel)
 }
 
 }  // namespace
+
+}  // namespace lyricue

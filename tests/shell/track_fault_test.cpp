@@ -2,14 +2,14 @@
 // file deleted, cut short, or cut below the paused position. Playback ends cleanly
 // with what could be read, and the window goes on to open and play another track.
 #include "audio/mp3_engine.h"
-#include "command_keys.h"
-#include "long_track.h"
-#include "main_window.h"
-#include "real_window.h"
-#include "qt_printers.h"
-#include "scripted_prompts.h"
-#include "../playback/slider_parts.h"
-#include "test_data.h"
+#include "shell/command_keys.h"
+#include "shell/long_track.h"
+#include "shell/main_window.h"
+#include "shell/real_window.h"
+#include "shell/qt_printers.h"
+#include "support/scripted_prompts.h"
+#include "playback/slider_parts.h"
+#include "support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +26,8 @@
 
 #include <cmath>
 #include <vector>
+
+namespace lyricue {
 
 namespace {
 
@@ -272,3 +274,5 @@ TEST_P(TrackFaultOnDevice, TrackCutWhileTheDeviceReadsEndsAndTheWindowGoesOn)
 INSTANTIATE_TEST_SUITE_P(DummyDriver, TrackFaultOnDevice, ::testing::Values(Mp3Engine::Output::Device));
 
 }  // namespace
+
+}  // namespace lyricue

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "qt_printers.h"
-#include "recording_engine.h"
-#include "scripted_prompts.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "shell/qt_printers.h"
+#include "support/recording_engine.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,8 @@
 #include <QToolButton>
 
 #include <memory>
+
+namespace lyricue {
 
 // The main window over a RecordingEngine and ScriptedPrompts. The window starts at
 // the first use of window(), so a test can script the engine's start-up answers
@@ -113,3 +115,5 @@ protected:
 private:
     std::unique_ptr<MainWindow> m_window;
 };
+
+}  // namespace lyricue

@@ -3,14 +3,14 @@
 // lyrics file. Every cycle is checked; resident memory may not grow by more than
 // 5 MB after the first cycle of each part. The engine renders by hand
 // (Output::Manual), so that positions are exact and the run is not tied to the clock.
-#include "../playback/slider_parts.h"
-#include "../shell/long_track.h"
+#include "playback/slider_parts.h"
+#include "shell/long_track.h"
 #include "audio/mp3_engine.h"
-#include "command_keys.h"
-#include "lyrics_sheet.h"
-#include "main_window.h"
-#include "../shell/real_window.h"
-#include "scripted_prompts.h"
+#include "shell/command_keys.h"
+#include "sheet/lyrics_sheet.h"
+#include "shell/main_window.h"
+#include "shell/real_window.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +31,8 @@
 
 #include <cstdio>
 #include <vector>
+
+namespace lyricue {
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LYRICUE_MEMORY_IS_SANITIZED 1
@@ -279,3 +281,5 @@ TEST_F(Soak, StampsTransportAndFileCyclesKeepWorkingWithoutGrowing)
 }
 
 }  // namespace
+
+}  // namespace lyricue

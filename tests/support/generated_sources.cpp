@@ -1,9 +1,11 @@
-#include "generated_sources.h"
+#include "support/generated_sources.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <thread>
+
+namespace lyricue {
 
 GeneratedSource::GeneratedSource(int sampleRate, double seconds)
     : m_rate(sampleRate)
@@ -83,3 +85,5 @@ int StallingSource::read(float* stereo, int frames)
         std::this_thread::sleep_for(m_stall);
     return m_source->read(stereo, frames);
 }
+
+}  // namespace lyricue

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace lyricue {
+
 // Sound the tests make themselves: the same sample on both channels, frame by frame.
 class GeneratedSource : public Decoder {
 public:
@@ -75,3 +77,5 @@ private:
     std::chrono::milliseconds m_stall;
     int m_reads = 0;
 };
+
+}  // namespace lyricue

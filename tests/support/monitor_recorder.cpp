@@ -1,4 +1,4 @@
-#include "monitor_recorder.h"
+#include "support/monitor_recorder.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+namespace lyricue {
 
 namespace {
 
@@ -311,3 +313,5 @@ std::vector<std::int64_t> MonitorRecorder::clicks(float threshold, int apart) co
     }
     return found;
 }
+
+}  // namespace lyricue

@@ -15,6 +15,8 @@ struct pa_context;
 struct pa_stream;
 struct pa_time_event;
 
+namespace lyricue {
+
 // Records a sound server's sink monitor, and tells when each recorded frame was played.
 //
 // When a frame was played comes from the server's own account, not from when the
@@ -99,3 +101,5 @@ private:
     std::int64_t m_lastWriteIndex = -1;
     std::int64_t m_smallestStep = 0;
 };
+
+}  // namespace lyricue

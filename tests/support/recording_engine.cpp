@@ -1,12 +1,14 @@
-#include "recording_engine.h"
+#include "support/recording_engine.h"
 
-#include "record_text.h"
+#include "text/record_text.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+namespace lyricue {
 
 namespace {
 
@@ -289,3 +291,5 @@ std::int32_t RecordingEngine::setPlaybackSpeed(std::int32_t percent)
 {
     return record("setPlaybackSpeed", {percent});
 }
+
+}  // namespace lyricue

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio_engine.h"
+#include "audio/audio_engine.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +11,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+namespace lyricue {
 
 // One call made on a RecordingEngine, with the arguments that went in.
 struct EngineCall {
@@ -120,3 +122,5 @@ private:
     TrackTextRecord m_textRecord{};
     LyricsLinesRecord m_lyricsRecord{};
 };
+
+}  // namespace lyricue

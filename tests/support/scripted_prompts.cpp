@@ -1,6 +1,8 @@
-#include "scripted_prompts.h"
+#include "support/scripted_prompts.h"
 
 #include <gtest/gtest.h>
+
+namespace lyricue {
 
 ScriptedPrompts::~ScriptedPrompts()
 {
@@ -80,3 +82,5 @@ bool ScriptedPrompts::answerDialog(std::deque<DialogResult>& results, FileDialog
     settings.fileName = *result;
     return true;
 }
+
+}  // namespace lyricue

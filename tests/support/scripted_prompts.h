@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prompts.h"
+#include "base/prompts.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,6 +8,8 @@
 #include <deque>
 #include <optional>
 #include <vector>
+
+namespace lyricue {
 
 // Prompts test double: answers from queues, records what was shown, never blocks.
 // A prompt with nothing queued for it fails the test and is answered as cancelled;
@@ -55,3 +57,5 @@ private:
     std::vector<FileDialogSettings> m_saveDialogs;
     QStringList m_shown;
 };
+
+}  // namespace lyricue

@@ -1,4 +1,4 @@
-#include "sound_server.h"
+#include "support/sound_server.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +12,8 @@
 
 #include <chrono>
 #include <csignal>
+
+namespace lyricue {
 
 namespace {
 
@@ -312,3 +314,5 @@ QString SoundServer::logs() const
     }
     return text;
 }
+
+}  // namespace lyricue

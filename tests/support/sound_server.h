@@ -9,6 +9,8 @@
 
 class QProcess;
 
+namespace lyricue {
+
 // A private sound server for tests, on a machine with no sound card: PulseAudio, or
 // PipeWire with its server of the PulseAudio protocol, each with one null sink "nul"
 // at 48 kHz that plays on its own steady clock as a card would. Its processes are
@@ -49,3 +51,5 @@ private:
     QTemporaryDir m_folder;
     std::vector<std::unique_ptr<QProcess>> m_processes;  // in start order
 };
+
+}  // namespace lyricue

@@ -1,7 +1,9 @@
 // The span the timeline shows: how it follows the play position and how it zooms.
-#include "time_window.h"
+#include "timeline/time_window.h"
 
 #include <gtest/gtest.h>
+
+namespace lyricue {
 
 namespace {
 
@@ -44,3 +46,5 @@ TEST(TimeWindow, ZoomHalvesOrDoublesWithinItsLimitsKeepingTheAnchorInPlace)
 }
 
 }  // namespace
+
+}  // namespace lyricue

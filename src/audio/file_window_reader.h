@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <mpg123.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace lyricue {
+
+// Gives mpg123 one window of a file (all of an MP3 file, or a RIFF file's data chunk),
+// read through a stdio buffer of a chosen size. Offsets it reports start at the window.
+class FileWindowReader {
+public:
+    FileWindowReader() = default;
+    FileWindowReader(const FileWindowReader&) = delete;
+    FileWindowReader& operator=(const FileWindowReader&) = delete;
+    ~FileWindowReader();
+
+    bool open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes);
+    void close();
+    // Reads fail once `*cancel` is true.
+    void setCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
+
+    // The callbacks for mpg123_replace_reader_handle; `handle` is the reader.
+    static mpg123_ssize_t read(void* handle, void* buffer, size_t bytes);
+    static off_t seek(void* handle, off_t offset, int whence);
+
+private:
+    std::FILE* m_file = nullptr;
+    std::vector<char> m_buffer;  // stdio's buffer; glibc ignores the size without one
+    std::int64_t m_begin = 0;
+    std::int64_t m_end = 0;
+    std::int64_t m_position = 0;  // from m_begin
+    const std::atomic<bool>* m_cancel = nullptr;
+};
+
+}  // namespace lyricue

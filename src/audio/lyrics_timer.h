@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace lyricue {
+
+struct LyricsLinesRecord;
+
+// The engine's timed lyrics: reads a lyrics file and tells the five lines to show
+// for a play position.
+//
+// A line's times are its leading time tags (time_tag.h); several leading tags give the
+// line several times. Anything else in brackets ([Intro], [ar:Name]) is no time tag, and
+// a line without a time is not shown. The text shown is what follows the tags, in CP932: bytes of a CP932
+// file that are no valid character are passed on as they were, and characters
+// CP932 cannot hold show as 〓, since the record is for display only.
+// Not synchronised: its owner must not call load() and linesAt() at the same time.
+class LyricsTimer {
+public:
+    // Reads the file with the program's text file rules (CP932 or UTF-8, CR LF, CR
+    // or LF line ends); false, and no lines, when it cannot be read.
+    bool load(const QString& path);
+    void clear();
+    // Fills the record's five lines for a position: lines[2] is the current line
+    // (the last one whose time has been reached), lines[3] and lines[4] the one and
+    // two before it, lines[1] and lines[0] the one and two after it. Before the
+    // first time the current line is empty and the first two lines show as coming
+    // (lines[1] and lines[0]). Missing lines are empty; texts are cut to fit their
+    // field on a character boundary.
+    void linesAt(std::int64_t positionMs, LyricsLinesRecord& record) const;
+
+private:
+    struct TimedLine {
+        std::int64_t ms;
+        QByteArray cp932Text;
+    };
+    std::vector<TimedLine> m_lines;  // sorted by time, lines of equal time in file order
+};
+
+}  // namespace lyricue
