@@ -10,9 +10,11 @@
 // one); the time QSaveFile alone takes to write the same bytes so is printed beside it.
 #include "bench_timing.h"
 #include "audio/mp3_engine.h"
-#include "lyricsfile/lrc_files.h"
-#include "lyricsfile/lyrics_loader.h"
-#include "lyricsfile/lyrics_saver.h"
+#include "lyricsfile/lrc_file.h"
+#include "shell/lrc_commands.h"
+#include "shell/lyrics_loader.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_saver.h"
 #include "quiet_engine.h"
 #include "sheet/lyrics_sheet.h"
 #include "base/freed_memory.h"
@@ -187,24 +189,23 @@ int main(int argc, char** argv)
 
     QuietEngine engine;
     YesPrompts prompts;
-    ProgramState state;
     LyricsSheet sheet;
     LyricsDocument& document = sheet.document();
     FileDialogSettings dialog;
-    LyricsFiles files{engine, prompts, state, document, dialog};
+    LyricsFiles files{engine, prompts, document, dialog, QString()};
     sheet.resize(7455 / 15, 4155 / 15);
-    shapeSheetAtStartUp(sheet, state);
+    shapeSheetAtStartUp(sheet);
     sheet.show();
     const QString musicPath = dir.filePath(QStringLiteral("song.mp3"));
 
     const Pair load = medianPair(
         [&] {
-            state.SelectedPath = musicPath;
+            files.SelectedPath = musicPath;
             LoadLyrics(files);
         },
         decodeBaseline);
-    if (document.lineCount() != kLines || !prompts.messages().isEmpty()) {
-        std::fprintf(stderr, "load went wrong: %d lines, %lld messages\n", document.lineCount(),
+    if (document.LineCount() != kLines || !prompts.messages().isEmpty()) {
+        std::fprintf(stderr, "load went wrong: %d lines, %lld messages\n", document.LineCount(),
                      static_cast<long long>(prompts.messages().size()));
         return 1;
     }
@@ -212,7 +213,7 @@ int main(int argc, char** argv)
     const double engineMs = medianMs([&] { realEngine.vbmp3_setLyricsFile(lyricsPath); });
 
     Result written;
-    const Pair save = medianPair([&] { written = WriteLyricsFile(document, state.LyricsPath); }, encodeBaseline);
+    const Pair save = medianPair([&] { written = WriteLyricsFile(document, document.LyricsPath()); }, encodeBaseline);
     if (!written.ok()) {
         std::fprintf(stderr, "save went wrong: %s\n", qPrintable(written.errorString()));
         return 1;
@@ -247,8 +248,8 @@ int main(int argc, char** argv)
     prompts.openPath = lrcPath;
     const Pair lrcImport = medianPair([&] { ImportLrc(files, lrcDialog); },
                                       [&] { iconvBulk(utf8ToUtf16, lrcBytes, lrcDecoded); });
-    if (document.lineCount() != kLines || !prompts.messages().isEmpty()) {
-        std::fprintf(stderr, "LRC import went wrong: %d lines, %lld messages\n", document.lineCount(),
+    if (document.LineCount() != kLines || !prompts.messages().isEmpty()) {
+        std::fprintf(stderr, "LRC import went wrong: %d lines, %lld messages\n", document.LineCount(),
                      static_cast<long long>(prompts.messages().size()));
         return 1;
     }

@@ -15,7 +15,7 @@ void CursorStep::undo()
     revert();
     m_document.beginCellEdit();
     if (m_cursor)
-        emit m_document.cursorRestored(m_cursor->before.stampRow, m_cursor->before.row);
+        m_document.setCursor(m_cursor->before, CursorChange::Restored);
 }
 
 void CursorStep::redo()
@@ -23,7 +23,7 @@ void CursorStep::redo()
     apply();
     m_document.beginCellEdit();
     if (m_cursor && m_done)
-        emit m_document.cursorRestored(m_cursor->after.stampRow, m_cursor->after.row);
+        m_document.setCursor(m_cursor->after, CursorChange::Restored);
     m_done = true;
 }
 
@@ -88,7 +88,7 @@ LineStep::LineStep(LyricsDocument& document, Kind kind, int line, const CursorMo
     : CursorStep(document, kind == Insert ? QStringLiteral("行の挿入") : QStringLiteral("行の削除"), cursor),
       m_kind(kind), m_line(line),
       // An inserted line just past the last counted one is counted too (an empty load's sheet).
-      m_countsLine(kind == Insert ? line <= document.lineCount() : line < document.lineCount())
+      m_countsLine(kind == Insert ? line <= document.LineCount() : line < document.LineCount())
 {
 }
 
@@ -96,14 +96,14 @@ void LineStep::add()
 {
     m_document.putLine(m_line, std::exchange(m_taken, LyricLine()));
     if (m_countsLine)
-        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() + 1));
+        m_document.setLineCount(static_cast<std::int16_t>(m_document.LineCount() + 1));
 }
 
 void LineStep::take()
 {
     m_taken = m_document.takeLine(m_line);
     if (m_countsLine)
-        m_document.setLineCount(static_cast<std::int16_t>(m_document.lineCount() - 1));
+        m_document.setLineCount(static_cast<std::int16_t>(m_document.LineCount() - 1));
 }
 
 ReplaceContentStep::ReplaceContentStep(LyricsDocument& document, LyricsContent content, QUndoCommand* parent)

@@ -1,6 +1,7 @@
 #include "document/lyrics_document.h"
 
 #include "document/document_steps.h"
+#include "text/time_tag.h"
 
 #include <algorithm>
 
@@ -107,25 +108,124 @@ void LyricsDocument::editCell(int line, int column, const QString& text)
     m_undoStack.push(new EditCellStep(*this, line, column, text));
 }
 
-bool LyricsDocument::insertLine(int line, const CursorMove& cursor)
+Result LyricsDocument::insertLine(int line, const CursorMove& cursor)
 {
-    if (lineRows() >= MaxLyricLines || line < 0 || line > lineRows())
-        return false;
+    if (lineRows() >= MaxLyricLines)
+        return Result::failure(
+            QStringLiteral("行を挿入できません: 歌詞は %1 行までです").arg(QString::number(MaxLyricLines)));
+    if (line < 0 || line > lineRows())
+        return Result::failure(QStringLiteral("行を挿入できません: %1 行目はありません").arg(line + 1));
     m_undoStack.push(new LineStep(*this, LineStep::Insert, line, cursor));
-    return true;
+    return Result();
 }
 
-bool LyricsDocument::removeLine(int line, const CursorMove& cursor)
+Result LyricsDocument::removeLine(int line, const CursorMove& cursor)
 {
-    if (lineRows() <= 1 || line < 0 || line >= lineRows())
-        return false;
+    if (lineRows() <= 1)
+        return Result::failure(QStringLiteral("最後の 1 行は削除できません"));
+    if (line < 0 || line >= lineRows())
+        return Result::failure(QStringLiteral("行を削除できません: %1 行目はありません").arg(line + 1));
     m_undoStack.push(new LineStep(*this, LineStep::Remove, line, cursor));
-    return true;
+    return Result();
 }
 
-void LyricsDocument::addReplaceStep(LyricsContent content, QUndoCommand* step)
+void LyricsDocument::setStampRow(int stampRow)
 {
+    setCursor({stampRow, row()});
+}
+
+void LyricsDocument::setRow(int row)
+{
+    setCursor({StampRow(), row});
+}
+
+void LyricsDocument::setCursor(StampCursor cursor, CursorChange why)
+{
+    if (lineRows() > 0)
+        cursor.row = std::clamp(cursor.row, 1, lineRows());
+    if (cursor == m_content.cursor)
+        return;
+    m_content.cursor = cursor;
+    emit cursorChanged(why);
+}
+
+std::optional<qint64> LyricsDocument::tagMs(int line) const
+{
+    if (line < 0 || line >= lineRows())
+        return std::nullopt;
+    return time_tag::msOf(this->line(line).tag);
+}
+
+Result LyricsDocument::stamp(const QString& tag)
+{
+    const StampCursor before = cursor();
+    const int rowCount = rows();
+    // The current row lies past the last row, or StampRow has run past the last line
+    // (it can while it is ahead of the current row): writing would leave the sheet.
+    if (before.row + 1 > rowCount || before.stampRow < 0 || before.stampRow >= lineRows())
+        return Result::failure(QStringLiteral("Error Rows!!"));
+    const bool advances = before.row + 1 < rowCount;
+    const StampCursor after = advances ? StampCursor{before.stampRow + 1, before.row + 1} : before;
+    // One step: undoing it puts the tag, StampRow and the current row back.
+    setTag(before.stampRow, tag, tag.isEmpty() ? QStringLiteral("Space") : QStringLiteral("Time Input"),
+           CursorMove{before, after});
+    setCursor(after, CursorChange::Stamped);
+    return Result();
+}
+
+void LyricsDocument::nudgeCurrentTag(int ms)
+{
+    const int line = row() - 1;
+    if (const std::optional<qint64> tagMs = this->tagMs(line))
+        setTag(line, time_tag::format(*tagMs + ms), QStringLiteral("タグの移動"));
+}
+
+void LyricsDocument::moveTag(int line, qint64 hundredths)
+{
+    const qint64 ms = std::clamp<qint64>(hundredths, 0, time_tag::kLatestTagMs / 10) * 10;
+    setTag(line, time_tag::format(ms), QStringLiteral("マーカーの移動"));
+}
+
+Result LyricsDocument::insertLineAtCursor()
+{
+    const int currentRow = std::max(row(), 1);
+    const int line = currentRow - 1;
+    const int stampRow = StampRow();
+    // StampRow keeps to the lyric line it named, which moves down when it lies at or below.
+    const int stampAfter = stampRow >= line ? stampRow + 1 : stampRow;
+    const CursorMove move{{stampRow, currentRow}, {stampAfter, currentRow}};
+    if (const Result inserted = insertLine(line, move); !inserted.ok())
+        return inserted;
+    setCursor(move.after);
+    return Result();
+}
+
+Result LyricsDocument::deleteLineAtCursor()
+{
+    if (lineRows() <= 1)
+        return Result::failure(QStringLiteral("最後の 1 行は削除できません"));
+    const int currentRow = row();
+    const int line = currentRow - 1;
+    const int lastLineAfter = lineRows() - 2;
+    const int stampRow = StampRow();
+    // StampRow keeps to its lyric line; on the deleted line it names the next one.
+    const int stampAfter = std::min(stampRow > line ? stampRow - 1 : stampRow, lastLineAfter);
+    const CursorMove move{{stampRow, currentRow}, {stampAfter, std::min(currentRow, lastLineAfter + 1)}};
+    if (const Result removed = removeLine(line, move); !removed.ok())
+        return removed;
+    setCursor(move.after);
+    return Result();
+}
+
+void LyricsDocument::load(LyricsContent content, const QString& actionText,
+                          const std::function<void(QUndoCommand* step)>& alongside)
+{
+    auto* step = new QUndoCommand(actionText);
+    if (alongside)
+        alongside(step);
     new ReplaceContentStep(*this, std::move(content), step);
+    m_undoStack.clear();
+    m_undoStack.push(step);
 }
 
 void LyricsDocument::swapContent(LyricsContent& content)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "text/ansi_text.h"
 
 #include <QObject>
@@ -9,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,7 +28,15 @@ struct LyricLine {
     bool operator==(const LyricLine&) const = default;
 };
 
-// Everything a load replaces at once.
+// Where stamping stands: StampRow, the line the next stamp goes to, and the current row
+// (a sheet row: line n is row n + 1).
+struct StampCursor {
+    int stampRow = 0;
+    int row = 1;
+    bool operator==(const StampCursor&) const = default;
+};
+
+// Everything a load replaces at once, and its undo puts back.
 struct LyricsContent {
     std::vector<LyricLine> lines;  // the line rows shown
     std::int16_t lineCount = 0;    // LineCount: the lines 0 .. lineCount - 1 that a save writes
@@ -34,13 +44,14 @@ struct LyricsContent {
     QString savedPath;             // the file they were last saved to; empty when none
     TextEncoding encoding = TextEncoding::Cp932;  // the loaded file's, which saves keep
     QStringList lrcHeaders;        // header lines of an imported LRC file, for its export
+    QString lyricsPath;            // LyricsPath: where "再読込" saves; empty when there is none
+    QString engineLyricsPath;      // the lyrics file last handed to the engine (the five lines')
+    StampCursor cursor;
 };
 
-// Where stamping stands: StampRow and the sheet's current row.
-struct StampCursor {
-    int stampRow = 0;
-    int row = 1;
-};
+// Why the stamp cursor moved: a stamp steps it on, undo and redo put it back, anything
+// else (a click, a key, an edit command) moves it.
+enum class CursorChange { Moved, Stamped, Restored };
 
 // The cursor before and after a change, so that undo and redo can put it back.
 struct CursorMove {
@@ -53,6 +64,10 @@ struct CursorMove {
 // change to the lines. Cells are addressed as the sheet addresses them: row 0 is
 // the header, line n is row n + 1, column 0 the tag and column 1 the text, and
 // one linear index row * cols() + column.
+//
+// It also holds where stamping stands (StampRow and the current row), LyricsPath and
+// the track the lines are timed to: the views show the document and the commands
+// change it, so that each piece of the session has this one owner.
 //
 // Plain setters (setRows, setCellAt, ...) change the lines without history; the
 // operations under "Undoable" push one step each onto undoStack().
@@ -77,8 +92,25 @@ public:
 
     // Everything a load replaces, as it stands.
     const LyricsContent& content() const { return m_content; }
-    std::int16_t lineCount() const { return m_content.lineCount; }
+    std::int16_t LineCount() const { return m_content.lineCount; }
     void setLineCount(std::int16_t count) { m_content.lineCount = count; }
+    const QString& LyricsPath() const { return m_content.lyricsPath; }
+    void setLyricsPath(const QString& path) { m_content.lyricsPath = path; }
+    const QString& engineLyricsPath() const { return m_content.engineLyricsPath; }
+    void setEngineLyricsPath(const QString& path) { m_content.engineLyricsPath = path; }
+    // The music file last opened with "読込", for the LRC export's name and headers.
+    const QString& trackPath() const { return m_trackPath; }
+    void setTrackPath(const QString& path) { m_trackPath = path; }
+
+    // The stamp cursor. The current row stays within the line rows (1 .. lineRows()).
+    const StampCursor& cursor() const { return m_content.cursor; }
+    int StampRow() const { return m_content.cursor.stampRow; }
+    int row() const { return m_content.cursor.row; }
+    void setStampRow(int stampRow);
+    void setRow(int row);
+    void setCursor(StampCursor cursor, CursorChange why = CursorChange::Moved);
+    // The time of a line's tag in ms, when the tag is one.
+    std::optional<qint64> tagMs(int line) const;
     const QString& sourcePath() const { return m_content.sourcePath; }
     void setSourcePath(const QString& path) { m_content.sourcePath = path; }
     const QString& savedPath() const { return m_content.savedPath; }
@@ -105,14 +137,34 @@ public:
     void editCell(int line, int column, const QString& text);
     void beginCellEdit() { ++m_editSession; }
     // An empty line before `line` (lineRows() for after the last); LineCount grows
-    // when the line lies within it. Refused (false) at MaxLyricLines.
-    bool insertLine(int line, const CursorMove& cursor);
-    // Removes a line; LineCount shrinks when the line lay within it. Refused (false)
-    // for the only line row.
-    bool removeLine(int line, const CursorMove& cursor);
-    // A step, as a child of `step`, that replaces the whole content (a load). The
-    // caller adds its own children and pushes `step`.
-    void addReplaceStep(LyricsContent content, QUndoCommand* step);
+    // when the line lies within it. Refused at MaxLyricLines.
+    Result insertLine(int line, const CursorMove& cursor);
+    // Removes a line; LineCount shrinks when the line lay within it. Refused for the
+    // only line row.
+    Result removeLine(int line, const CursorMove& cursor);
+
+    // One press of "Time Input" (a tag) or "Space" (an empty tag): `tag` goes into line
+    // StampRow, and StampRow and the current row step on; on the last row the tag is
+    // rewritten and nothing moves. Refused, changing nothing, when StampRow or the
+    // current row lies outside the lines.
+    Result stamp(const QString& tag);
+    // The current row's tag moved by `ms` (never below 00:00:00); a line without a
+    // time tag is left alone.
+    void nudgeCurrentTag(int ms);
+    // A line's tag set to "[mm:ss:xx]" for the time `hundredths` (0 at the least), as one
+    // step: the one road by which the timeline's dragged marker changes a tag.
+    void moveTag(int line, qint64 hundredths);
+    // An empty line above the current row, which becomes the current row; StampRow keeps
+    // to the lyric line it named.
+    Result insertLineAtCursor();
+    // The current row's line removed; StampRow keeps to its line, or names the next one.
+    Result deleteLineAtCursor();
+    // Replaces the whole content (a load, an import, a restore) as one step named
+    // `actionText`; `alongside`, when given, adds the caller's own parts to the step.
+    // A load keeps one earlier content to go back to, not every one ever loaded: the
+    // history starts again from the content before it.
+    void load(LyricsContent content, const QString& actionText,
+              const std::function<void(QUndoCommand* step)>& alongside = {});
 
     // Without history: the steps call these.
     void swapContent(LyricsContent& content);
@@ -130,14 +182,15 @@ signals:
     void linesRemoved();
     void contentAboutToBeReplaced();
     void contentReplaced();
-    // Undo or redo of a step that moved the cursor: StampRow and the current row go here.
-    void cursorRestored(int stampRow, int row);
+    // StampRow or the current row changed, and why (a stamp scrolls the sheet on).
+    void cursorChanged(CursorChange why);
 
 private:
     QString& cellRef(int index);
 
     std::array<QString, 2> m_header;
     LyricsContent m_content;
+    QString m_trackPath;
     QUndoStack m_undoStack;
     int m_editSession = 0;
 };

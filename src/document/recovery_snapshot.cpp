@@ -126,7 +126,7 @@ private:
 qsizetype bodySize(const RecoverySnapshot& snapshot)
 {
     qsizetype units = snapshot.header[0].size() + snapshot.header[1].size() + snapshot.content.sourcePath.size()
-                      + snapshot.content.savedPath.size() + snapshot.lyricsPath.size() + snapshot.trackPath.size();
+                      + snapshot.content.savedPath.size() + snapshot.content.lyricsPath.size() + snapshot.trackPath.size();
     qsizetype texts = 6 + snapshot.content.lrcHeaders.size() + 2 * static_cast<qsizetype>(snapshot.content.lines.size());
     for (const QString& header : snapshot.content.lrcHeaders)
         units += header.size();
@@ -147,6 +147,7 @@ RecoverySnapshot snapshotOf(const LyricsDocument& document)
     RecoverySnapshot snapshot;
     snapshot.header = {document.cellAt(0), document.cellAt(1)};
     snapshot.content = document.content();
+    snapshot.trackPath = document.trackPath();
     return snapshot;
 }
 
@@ -161,10 +162,10 @@ QByteArray recoveryBytes(const RecoverySnapshot& snapshot)
     out.number(static_cast<qint64>(snapshot.changedAt.isValid() ? snapshot.changedAt.toMSecsSinceEpoch() : 0));
     out.number(encodingNumber(content.encoding));
     out.number(static_cast<qint32>(content.lineCount));
-    out.number(static_cast<qint32>(snapshot.cursor.stampRow));
-    out.number(static_cast<qint32>(snapshot.cursor.row));
+    out.number(static_cast<qint32>(snapshot.content.cursor.stampRow));
+    out.number(static_cast<qint32>(snapshot.content.cursor.row));
     for (const QString* text : {&snapshot.header[0], &snapshot.header[1], &content.sourcePath, &content.savedPath,
-                                &snapshot.lyricsPath, &snapshot.trackPath})
+                                &snapshot.content.lyricsPath, &snapshot.trackPath})
         out.text(*text);
     out.number(static_cast<quint32>(content.lrcHeaders.size()));
     for (const QString& header : content.lrcHeaders)
@@ -211,10 +212,10 @@ ResultOf<RecoverySnapshot> recoverySnapshotOf(QByteArrayView bytes)
     snapshot.changedAt = QDateTime::fromMSecsSinceEpoch(in.number<qint64>());
     const quint8 encoding = in.number<quint8>();
     const qint32 lineCount = in.number<qint32>();
-    snapshot.cursor.stampRow = in.number<qint32>();
-    snapshot.cursor.row = in.number<qint32>();
+    snapshot.content.cursor.stampRow = in.number<qint32>();
+    snapshot.content.cursor.row = in.number<qint32>();
     for (QString* text : {&snapshot.header[0], &snapshot.header[1], &content.sourcePath, &content.savedPath,
-                          &snapshot.lyricsPath, &snapshot.trackPath})
+                          &snapshot.content.lyricsPath, &snapshot.trackPath})
         *text = in.text();
     const quint32 headerCount = in.number<quint32>();
     for (quint32 header = 0; header < headerCount && !in.failed(); ++header)
@@ -232,8 +233,8 @@ ResultOf<RecoverySnapshot> recoverySnapshotOf(QByteArrayView bytes)
         return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
     };
     if (in.failed() || !in.atEnd() || !fits || encoding >= std::size(Encodings) || lineCount < 0
-        || !int16Range(lineCount) || !int16Range(snapshot.cursor.stampRow) || snapshot.cursor.row < 0
-        || snapshot.cursor.row > static_cast<qint32>(lines))
+        || !int16Range(lineCount) || !int16Range(snapshot.content.cursor.stampRow) || snapshot.content.cursor.row < 0
+        || snapshot.content.cursor.row > static_cast<qint32>(lines))
         return damaged(QStringLiteral("中身の形が合いません"));
     content.encoding = Encodings[encoding];
     content.lineCount = static_cast<std::int16_t>(lineCount);

@@ -17,14 +17,12 @@ namespace lyricue {
 // and the current row, and when the lines last changed.
 struct RecoverySnapshot {
     std::array<QString, 2> header;
-    LyricsContent content;
-    QString lyricsPath;
+    LyricsContent content;  // LyricsPath and the stamp cursor included
     QString trackPath;
-    StampCursor cursor;
     QDateTime changedAt;
 };
 
-// The document's part of a snapshot. Cheap: the texts are shared with the document
+// A snapshot of the document, but for when it last changed. Cheap: the texts are shared with the document
 // until it changes them.
 RecoverySnapshot snapshotOf(const LyricsDocument& document);
 

@@ -1,15 +1,14 @@
 #include "sheet/cell_editing.h"
 
 #include "document/lyrics_document.h"
-#include "document/program_state.h"
 #include "sheet/lyrics_sheet.h"
 
 #include <QLineEdit>
 
 namespace lyricue {
 
-CellEditing::CellEditing(LyricsSheet& sheet, ProgramState& state, QLineEdit& timeBox, QLineEdit& textBox)
-    : m_sheet(sheet), m_document(sheet.document()), m_state(state), Time_Txt(timeBox), Grid_Txt(textBox)
+CellEditing::CellEditing(LyricsSheet& sheet, QLineEdit& timeBox, QLineEdit& textBox)
+    : m_sheet(sheet), m_document(sheet.document()), Time_Txt(timeBox), Grid_Txt(textBox)
 {
     connect(&m_document, &LyricsDocument::linesChanged, this, [this](int first, int last) {
         if (m_line >= first && m_line <= last)
@@ -66,7 +65,7 @@ void CellEditing::FlxGrid_Click()
     if (column == 0) {
         Time_Txt.setFocus();
         show(line);
-        m_state.StampRow = static_cast<std::int16_t>(line);
+        m_document.setStampRow(line);
     } else if (column == 1) {
         Grid_Txt.setFocus();
         show(line);

@@ -10,7 +10,6 @@ namespace lyricue {
 class LyricsDocument;
 class LyricsSheet;
 
-struct ProgramState;
 
 // Correcting single lines through the two edit boxes above the sheet. Both boxes show
 // one line, the one last clicked (line 0 before any click and after a load): its tag
@@ -21,7 +20,7 @@ struct ProgramState;
 class CellEditing : public QObject {
     Q_OBJECT
 public:
-    CellEditing(LyricsSheet& sheet, ProgramState& state, QLineEdit& Time_Txt, QLineEdit& Grid_Txt);
+    CellEditing(LyricsSheet& sheet, QLineEdit& Time_Txt, QLineEdit& Grid_Txt);
 
     // A click in the sheet: both boxes show the clicked line and the box of the clicked
     // column takes the focus; a click in the tag column also makes that line the next to stamp.
@@ -41,7 +40,6 @@ private:
 
     LyricsSheet& m_sheet;
     LyricsDocument& m_document;
-    ProgramState& m_state;
     QLineEdit& Time_Txt;  // the tag of the line shown
     QLineEdit& Grid_Txt;  // the text of the line shown
     int m_line = 0;

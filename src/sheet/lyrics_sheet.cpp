@@ -78,17 +78,46 @@ void LyricsSheet::setUp()
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->viewport()->installEventFilter(this);
     connect(this, &QAbstractItemView::clicked, this, &LyricsSheet::sheetClicked);
+    // While a load replaces the rows the view moves its current cell on its own: the
+    // document's cursor is shown once the new rows are in.
+    connect(m_document, &LyricsDocument::contentAboutToBeReplaced, this, [this] { m_replacing = true; });
     connect(m_document, &LyricsDocument::contentReplaced, this, &LyricsSheet::showReplacedContent);
+    connect(m_document, &LyricsDocument::cursorChanged, this, &LyricsSheet::showCursor);
+    // A row the user moves to (click, keys) is the document's current row.
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (current.isValid() && !m_replacing)
+            m_document->setRow(current.row() + 1);
+    });
     fitRowHeightToFont();
 }
 
 void LyricsSheet::showReplacedContent()
 {
+    // The header's shaping moves the current cell to row 1, as setting the columns does;
+    // the cursor that came with the content stays.
+    const StampCursor cursor = m_document->cursor();
     setHeaderFormat(QStringLiteral("<Time Tag|<歌詞"));
     setColWidth(0, 1100);
     setColWidth(1, 6250);
-    setRow(1);
+    m_replacing = false;
+    m_document->setCursor(cursor);
     setTopRow(1);
+    showCursor(CursorChange::Restored);
+}
+
+void LyricsSheet::showCursor(CursorChange why)
+{
+    const int row = m_document->row();
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex target = m_model->index(row - 1, column);
+    if (!target.isValid())
+        return;
+    if (target != currentIndex())
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    if (why == CursorChange::Stamped && row > 7)
+        setTopRow(topRow() + 1);  // stamping scrolls one line per stamp from row 8 on
+    else if (why == CursorChange::Restored)
+        scrollTo(target);
 }
 
 LyricsSheet::~LyricsSheet() = default;
@@ -102,7 +131,7 @@ void LyricsSheet::setRows(int rows)
 {
     m_document->setRows(rows);
     if (m_model->rowCount() > 0 && !currentIndex().isValid())
-        setRow(1);
+        showCursor(CursorChange::Moved);
 }
 
 int LyricsSheet::cols() const
@@ -118,15 +147,16 @@ void LyricsSheet::setCols(int /*cols*/)
 
 int LyricsSheet::row() const
 {
-    return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    return m_document->lineRows() > 0 ? m_document->row() : 0;
 }
 
 void LyricsSheet::setRow(int row)
 {
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    const QModelIndex target = m_model->index(row - 1, column);
-    if (target.isValid())
-        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    if (row < 1 || row > m_document->lineRows())
+        return;
+    m_document->setRow(row);
+    // The document's row may be this one already while the view shows none.
+    showCursor(CursorChange::Moved);
 }
 
 int LyricsSheet::rowSel() const

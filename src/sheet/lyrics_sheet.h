@@ -13,7 +13,8 @@ class LyricsSheetModel;
 // Row 0 is the fixed header (shown as the table's header); line n lives in row
 // n + 1. Every cell, the header included, is also reachable through one linear
 // index: row * cols() + column. Every change goes to the document; a replaced
-// document content (a load) is shown from its first line.
+// document content (a load) is shown from its first line. The current row is the
+// document's: the view shows it and a row the user moves to becomes it.
 class LyricsSheet : public QTableView {
     Q_OBJECT
 public:
@@ -68,9 +69,12 @@ private:
     void setUp();
     void fitRowHeightToFont();
     void showReplacedContent();
+    // The document's current row as the view's current cell (a stamp scrolls on).
+    void showCursor(CursorChange why);
 
     LyricsDocument* m_document;
     LyricsSheetModel* m_model;
+    bool m_replacing = false;  // between a load's start and its rows shown
 };
 
 // The text of the cell at (row, column), through the linear index.

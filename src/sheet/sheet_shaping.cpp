@@ -5,7 +5,7 @@
 
 namespace lyricue {
 
-void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& /*state*/)
+void shapeSheetAtStartUp(LyricsSheet& sheet)
 {
     sheet.setCols(2);
     sheet.setRows(15);

@@ -3,9 +3,8 @@
 namespace lyricue {
 
 class LyricsSheet;
-struct ProgramState;
 
 // The sheet's shape at start-up: the header and 14 empty lines, current row 1.
-void shapeSheetAtStartUp(LyricsSheet& sheet, ProgramState& state);
+void shapeSheetAtStartUp(LyricsSheet& sheet);
 
 }  // namespace lyricue

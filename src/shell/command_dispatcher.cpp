@@ -3,8 +3,7 @@
 #include "audio/audio_engine.h"
 #include "shell/command_keys.h"
 #include "shell/file_commands.h"
-#include "sheet/lyrics_sheet.h"
-#include "document/program_state.h"
+#include "document/lyrics_document.h"
 #include "base/prompts.h"
 
 #include <QTimer>
@@ -83,18 +82,16 @@ void CommandDispatcher::openGivenFile(const QString& path)
 
 void CommandDispatcher::play(std::int32_t state)
 {
-    if (m_targets.state.SelectedPath.isEmpty())
+    if (m_targets.fileCommands.SelectedPath().isEmpty())
         return;
     if (state == EnginePlaying)
         m_targets.engine.vbmp3_play();
     if (m_targets.engine.vbmp3_play() == 0)
         return;
-    LyricsSheet& sheet = m_targets.sheet;
-    if (sheet.row() >= 2) {
-        sheet.setRow(2);
-        m_targets.state.StampRow = 1;
-    }
-    sheet.setTopRow(1);
+    LyricsDocument& document = m_targets.document;
+    if (document.row() >= 2)
+        document.setCursor({1, 2});
+    m_targets.showSheetFromTop();
     m_targets.playTimer.start();
     m_targets.stampButton.setFocus();
 }

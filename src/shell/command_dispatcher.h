@@ -12,10 +12,9 @@ namespace lyricue {
 
 class AudioEngine;
 class FileCommands;
-class LyricsSheet;
+class LyricsDocument;
 class Prompts;
 
-struct ProgramState;
 
 // What a command refused while music plays says.
 QString busyMessage();
@@ -28,11 +27,11 @@ public:
     struct Targets {
         AudioEngine& engine;
         Prompts& prompts;
-        ProgramState& state;
-        LyricsSheet& sheet;
+        LyricsDocument& document;
         QTimer& playTimer;        // Play_timer, the play clock
         QWidget& stampButton;     // Cmd_TimeIn, focused when playback starts
         FileCommands& fileCommands;
+        std::function<void()> showSheetFromTop;  // play starts with the first lines in view
         std::function<void()> showAboutBox;
         std::function<void()> unloadWindow;
     };

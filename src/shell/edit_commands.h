@@ -5,10 +5,8 @@ class QTimer;
 namespace lyricue {
 
 class AudioEngine;
-class LyricsSheet;
+class LyricsDocument;
 class Prompts;
-
-struct ProgramState;
 
 // The timing tools of the "編集" menu that work on the current row: nudging its
 // tag, hearing its line again, inserting and deleting lines. Each works while the
@@ -18,8 +16,7 @@ public:
     struct Targets {
         AudioEngine& engine;
         Prompts& prompts;
-        ProgramState& state;
-        LyricsSheet& sheet;
+        LyricsDocument& document;
         QTimer& playTimer;  // Play_timer, started when a replay starts the music
     };
 
@@ -35,8 +32,6 @@ public:
     void insertLine();
     // Removes the current row's line.
     void deleteLine();
-    // Undo or redo moved the cursor: StampRow and the current row follow.
-    void restoreCursor(int stampRow, int row);
 
 private:
     Targets m_targets;

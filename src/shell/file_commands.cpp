@@ -1,10 +1,10 @@
 #include "shell/file_commands.h"
 
 #include "audio/playable_files.h"
-#include "lyricsfile/file_dialogs.h"
-#include "lyricsfile/lrc_files.h"
-#include "lyricsfile/lyrics_loader.h"
-#include "lyricsfile/lyrics_saver.h"
+#include "shell/file_dialogs.h"
+#include "shell/lrc_commands.h"
+#include "shell/lyrics_loader.h"
+#include "shell/lyrics_saver.h"
 
 #include <utility>
 
@@ -23,10 +23,9 @@ FileCommands::FileCommands(LyricsFiles files, TrackControls track, std::function
 
 void FileCommands::openMusicFile()
 {
-    ProgramState& state = m_files.state;
     m_files.CommonDialog1.filterIndex = MusicFilter;
-    ShowOpenDialog(m_files.prompts, m_files.CommonDialog1, state);
-    if (state.SelectedPath != ErrorCancel)
+    m_files.SelectedPath = ShowOpenDialog(m_files.prompts, m_files.CommonDialog1);
+    if (m_files.SelectedPath != ErrorCancel)
         openTrackAndOfferLyrics();
 }
 
@@ -39,24 +38,24 @@ void FileCommands::openGivenFile(const QString& path)
     // Where the open dialog of "読込" would have left things, had the user chosen the file there.
     m_files.CommonDialog1.filterIndex = MusicFilter;
     m_files.CommonDialog1.fileName = path;
-    m_files.state.SelectedPath = path;
+    m_files.SelectedPath = path;
     openTrackAndOfferLyrics();
 }
 
 void FileCommands::openTrackAndOfferLyrics()
 {
-    ProgramState& state = m_files.state;
-    state.TrackPath = state.SelectedPath;
-    OpenTrack(m_files.engine, m_files.prompts, state.SelectedPath, m_track);
-    m_trackOpened(state.SelectedPath);
+    const QString& path = m_files.SelectedPath;
+    m_files.document.setTrackPath(path);
+    OpenTrack(m_files.engine, m_files.prompts, path, m_track);
+    m_trackOpened(path);
     // Also after "Open Error": the lyrics are offered all the same.
     lyricue::LoadLyrics(m_files);
 }
 
 void FileCommands::reopenTrack(const QString& path)
 {
-    m_files.state.SelectedPath = path;
-    m_files.state.TrackPath = path;
+    m_files.SelectedPath = path;
+    m_files.document.setTrackPath(path);
     OpenTrack(m_files.engine, m_files.prompts, path, m_track);
     m_trackOpened(path);
 }
@@ -64,7 +63,7 @@ void FileCommands::reopenTrack(const QString& path)
 void FileCommands::loadLyricsFile()
 {
     // An empty path makes the loader skip its question and go to the open dialog.
-    m_files.state.SelectedPath.clear();
+    m_files.SelectedPath.clear();
     lyricue::LoadLyrics(m_files);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lyricsfile/lyrics_files.h"
+#include "shell/lyrics_files.h"
 #include "playback/track_opener.h"
 
 #include <functional>
@@ -25,6 +25,10 @@ public:
     void SaveAndLoadLyrics();    // "再読込": save and hand the file to the engine
     void importLrc();            // "LRC 読込": an LRC file into the sheet
     void exportLrc();            // "LRC 書出し": the sheet to an LRC file
+
+    // The path last chosen in an open dialog, or ErrorCancel; empty before any.
+    const QString& SelectedPath() const { return m_files.SelectedPath; }
+    void setSelectedPath(const QString& path) { m_files.SelectedPath = path; }
 
 private:
     void openTrackAndOfferLyrics();

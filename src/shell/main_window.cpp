@@ -18,8 +18,6 @@
 #include "sheet/sheet_shaping.h"
 #include "shell/stamp_button.h"
 #include "calibration/stamp_offset.h"
-#include "sheet/stamping.h"
-#include "shell/tag_mover.h"
 #include "text/time_tag.h"
 #include "shell/toolbar.h"
 #include "playback/volume_slider.h"
@@ -72,24 +70,20 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_document = new LyricsDocument(this);
     m_controls = createControls(*client, m_engine, *m_document);
     m_fileCommands = std::make_unique<FileCommands>(
-        LyricsFiles{m_engine, m_prompts, m_state, *m_document, m_controls.CommonDialog1},
+        LyricsFiles{m_engine, m_prompts, *m_document, m_controls.CommonDialog1, QString()},
         TrackControls{*this, *m_controls.timebar, *m_controls.lbl_time2},
         [this](const QString& path) { m_timeline->trackOpened(path); });
     m_dispatcher = std::make_unique<CommandDispatcher>(CommandDispatcher::Targets{
-        m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer, *m_controls.Cmd_TimeIn,
-        *m_fileCommands, [this] { showAboutBox(); }, [this] { close(); }});
+        m_engine, m_prompts, *m_document, *m_controls.Play_timer, *m_controls.Cmd_TimeIn, *m_fileCommands,
+        [this] { m_controls.FlxGrid->setTopRow(1); }, [this] { showAboutBox(); }, [this] { close(); }});
     m_lyricsDisplay = std::make_unique<LyricsDisplay>(m_engine, m_controls.Lbl_1);
     m_positionBar = std::make_unique<PositionBar>(*m_controls.timebar, m_engine);
-    m_cellEditing =
-        std::make_unique<CellEditing>(*m_controls.FlxGrid, m_state, *m_controls.Time_Txt, *m_controls.Grid_Txt);
+    m_cellEditing = std::make_unique<CellEditing>(*m_controls.FlxGrid, *m_controls.Time_Txt, *m_controls.Grid_Txt);
     m_editCommands = std::make_unique<EditCommands>(
-        EditCommands::Targets{m_engine, m_prompts, m_state, *m_controls.FlxGrid, *m_controls.Play_timer});
-    LyricsDocument& document = *m_document;
+        EditCommands::Targets{m_engine, m_prompts, *m_document, *m_controls.Play_timer});
     m_timeline = std::make_unique<TimelineToggle>(
         *this, TimelineToggle::Actions{*menus.timeline, *menus.timelineZoomIn, *menus.timelineZoomOut},
-        TimelineLinks{m_engine, *m_controls.FlxGrid, *m_controls.Play_timer,
-                      [&document](int line, qint64 hundredths) { moveTag(document, line, hundredths); },
-                      openPeakDecoder});
+        TimelineLinks{m_engine, *m_document, *m_controls.Play_timer, openPeakDecoder});
     connectHandlers();
     connectEditMenu(menus);
     connect(menus.lrc, &QMenu::triggered, this,
@@ -141,8 +135,6 @@ void MainWindow::connectEditMenu(const MenuTree& menus)
     edit.redo->setEnabled(false);
     connect(&history, &QUndoStack::canUndoChanged, edit.undo, &QAction::setEnabled);
     connect(&history, &QUndoStack::canRedoChanged, edit.redo, &QAction::setEnabled);
-    connect(m_document, &LyricsDocument::cursorRestored, this,
-            [this](int stampRow, int row) { m_editCommands->restoreCursor(stampRow, row); });
     const std::pair<QAction*, int> nudges[] = {
         {edit.earlier, -10}, {edit.later, 10}, {edit.muchEarlier, -100}, {edit.muchLater, 100}};
     for (const auto& [item, ms] : nudges)
@@ -161,14 +153,12 @@ void MainWindow::Form_Load()
 {
     m_engine.vbmp3_init();
     BuildToolbar(*m_controls.Toolbar1);
-    shapeSheetAtStartUp(*m_controls.FlxGrid, m_state);
+    shapeSheetAtStartUp(*m_controls.FlxGrid);
     ApplyEngineOptions(m_engine, m_prompts);
     ApplyDecodeOptions(m_engine, m_prompts);
     m_controls.Slider1->setUpFromEngine();
     m_speed->restore();
     showSpeed();
-    // Room for 2 x 2 texts; the first lyrics load replaces it with its own lines.
-    m_state.LyricLines = QStringList(4, QString());
     m_controls.Slider1->setFocus();  // the first control in tab order that takes the focus
 }
 
@@ -218,14 +208,14 @@ void MainWindow::Form_Unload()
 void MainWindow::keepRecoveryCopies(const QString& folder, int intervalMs)
 {
     m_recovery = std::make_unique<RecoveryKeeper>(
-        RecoveryKeeper::Sources{*m_document, m_state, *m_controls.FlxGrid, m_prompts}, folder, intervalMs);
+        RecoveryKeeper::Sources{*m_document, m_prompts}, folder, intervalMs);
 }
 
 void MainWindow::offerRecovery()
 {
     if (!m_recovery)
         return;
-    RecoveryTargets targets{*m_document, m_state, *m_controls.FlxGrid, m_prompts,
+    RecoveryTargets targets{*m_document, *m_controls.FlxGrid, m_prompts,
                             [this](const QString& path) { m_fileCommands->reopenTrack(path); }};
     offerLeftCopies(m_recovery->folder(), targets);
 }
@@ -297,12 +287,18 @@ void MainWindow::Cmd_TimeIn_Click()
     // The offset is the user's delay in wall time; slowed down, the track moves on less meanwhile.
     const int offsetInTrackMs = m_stampOffsetMs * m_speed->percent() / 100;
     const std::int32_t ms = stamp_offset::stampMs(heard, offsetInTrackMs);
-    stampStep(*m_controls.FlxGrid, m_state, m_prompts, time_tag::format(ms));
+    stamp(time_tag::format(ms));
 }
 
 void MainWindow::Command1_Click()
 {
-    stampStep(*m_controls.FlxGrid, m_state, m_prompts, QString());
+    stamp(QString());
+}
+
+void MainWindow::stamp(const QString& tag)
+{
+    if (const Result stamped = m_document->stamp(tag); !stamped.ok())
+        m_prompts.showMessage(stamped.errorString());
 }
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include "sheet/cell_editing.h"
 #include "shell/command_dispatcher.h"
-#include "document/program_state.h"
 #include "shell/file_commands.h"
 #include "display/lyrics_labels.h"
 #include "playback/playback_speed.h"
@@ -37,8 +36,10 @@ public:
     MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The state shared by the handlers; the file commands and the tests read it.
-    ProgramState& programState() { return m_state; }
+    // The lyrics being timed, with StampRow, the current row and LyricsPath.
+    LyricsDocument& document() { return *m_document; }
+    // The file commands, which own SelectedPath.
+    FileCommands& fileCommands() { return *m_fileCommands; }
     // What plays the tap-along click; without one, "タイミング補正…" says it cannot.
     void setCuePlayer(CuePlayer* player) { m_cuePlayer = player; }
 
@@ -71,6 +72,8 @@ private:
     // The play position `agoMs` before now, in track time.
     std::int32_t positionAgo(qint64 agoMs);
     void Command1_Click();
+    // "Time Input" (a tag) or "Space" (none) into line StampRow.
+    void stamp(const QString& tag);
     // "情報": the About box, built afresh and shown modally.
     void showAboutBox();
     // "タイミング補正…": the calibration dialog, built when first asked for.
@@ -83,7 +86,6 @@ private:
 
     AudioEngine& m_engine;
     Prompts& m_prompts;
-    ProgramState m_state;
     LyricsDocument* m_document = nullptr;  // a child made after the controls' parent, so it outlives the sheet
     WindowControls m_controls;
     std::unique_ptr<FileCommands> m_fileCommands;

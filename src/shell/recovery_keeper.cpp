@@ -1,9 +1,7 @@
 #include "shell/recovery_keeper.h"
 
 #include "document/lyrics_document.h"
-#include "document/program_state.h"
 #include "base/prompts.h"
-#include "sheet/lyrics_sheet.h"
 
 #include <algorithm>
 
@@ -55,11 +53,7 @@ void RecoveryKeeper::writeSnapshot()
 {
     if (!m_pending)
         return;
-    const ProgramState& state = m_sources.state;
     RecoverySnapshot snapshot = snapshotOf(m_sources.document);
-    snapshot.lyricsPath = state.LyricsPath;
-    snapshot.trackPath = state.TrackPath;
-    snapshot.cursor = {state.StampRow, m_sources.sheet.row()};
     snapshot.changedAt = m_changedAt;
     m_writer.write(std::move(snapshot));
     m_sinceWrite.start();

@@ -11,9 +11,7 @@
 namespace lyricue {
 
 class LyricsDocument;
-class LyricsSheet;
 class Prompts;
-struct ProgramState;
 
 // Keeps the recovery copy of the window's lyrics while their lines are unsaved (the
 // history away from its clean state): a snapshot at most every `intervalMs` while
@@ -25,8 +23,6 @@ class RecoveryKeeper : public QObject {
 public:
     struct Sources {
         LyricsDocument& document;
-        const ProgramState& state;
-        const LyricsSheet& sheet;
         Prompts& prompts;  // tells of the first copy that cannot be written
     };
     RecoveryKeeper(Sources sources, const QString& folder, int intervalMs);

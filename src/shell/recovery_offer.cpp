@@ -1,8 +1,7 @@
 #include "shell/recovery_offer.h"
 
 #include "document/lyrics_document.h"
-#include "document/program_state.h"
-#include "lyricsfile/sheet_filling.h"
+#include "shell/lyrics_files.h"
 #include "text/ansi_text.h"
 #include "base/prompts.h"
 #include "shell/recovery_folder.h"
@@ -20,7 +19,7 @@ namespace {
 // The name the user knows the lyrics by: the track's, else the lyrics file's.
 QString shownName(const RecoverySnapshot& snapshot)
 {
-    for (const QString* path : {&snapshot.trackPath, &snapshot.lyricsPath, &snapshot.content.sourcePath})
+    for (const QString* path : {&snapshot.trackPath, &snapshot.content.lyricsPath, &snapshot.content.sourcePath})
         if (!path->isEmpty())
             return QFileInfo(*path).fileName();
     return QStringLiteral("名前のない歌詞");
@@ -74,17 +73,14 @@ void offerLeftCopies(const RecoveryFolder& folder, RecoveryTargets& targets)
 
 void restoreSnapshot(RecoveryTargets& targets, RecoverySnapshot snapshot)
 {
-    ProgramState& state = targets.state;
     if (!snapshot.trackPath.isEmpty() && QFileInfo(snapshot.trackPath).isFile())
         targets.reopenTrack(snapshot.trackPath);
-    state.TrackPath = snapshot.trackPath;
-    replaceLyrics(targets.document, state, std::move(snapshot.content), snapshot.lyricsPath, QStringLiteral("復元"));
+    targets.document.setTrackPath(snapshot.trackPath);
+    const int row = snapshot.content.cursor.row;
+    replaceLyrics(targets.document, std::move(snapshot.content), QStringLiteral("復元"));
     targets.document.setCellsAt(0, {snapshot.header[0], snapshot.header[1]});
-    state.StampRow = static_cast<std::int16_t>(snapshot.cursor.stampRow);
-    LyricsSheet& sheet = targets.sheet;
-    sheet.setRow(snapshot.cursor.row);
     // Where stamping would have scrolled to: the current row as the seventh shown.
-    sheet.setTopRow(std::max(1, snapshot.cursor.row - 6));
+    targets.sheet.setTopRow(std::max(1, row - 6));
 }
 
 }  // namespace lyricue

@@ -12,12 +12,10 @@ class LyricsDocument;
 class LyricsSheet;
 class Prompts;
 class RecoveryFolder;
-struct ProgramState;
 
 // What a restored copy goes into.
 struct RecoveryTargets {
     LyricsDocument& document;
-    ProgramState& state;
     LyricsSheet& sheet;
     Prompts& prompts;
     // Opens a track as "読込" does, without the lyrics question.

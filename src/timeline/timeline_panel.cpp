@@ -1,7 +1,7 @@
 #include "timeline/timeline_panel.h"
 
 #include "audio/audio_engine.h"
-#include "sheet/lyrics_sheet.h"
+#include "document/lyrics_document.h"
 
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -43,17 +43,16 @@ TimelinePanel::TimelinePanel(TimelineLinks links, int width, QWidget* parent)
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_frameTimer, &QTimer::timeout, this, &TimelinePanel::frame);
 
-    QAbstractItemModel* model = m_links.sheet.model();
+    const LyricsDocument* document = &m_links.document;
     const auto stale = [this] {
         m_markersStale = true;
         update();
     };
-    connect(model, &QAbstractItemModel::dataChanged, this, stale);
-    connect(model, &QAbstractItemModel::modelReset, this, stale);
-    connect(model, &QAbstractItemModel::rowsInserted, this, stale);
-    connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
-    connect(m_links.sheet.selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { update(); });
+    connect(document, &LyricsDocument::linesChanged, this, stale);
+    connect(document, &LyricsDocument::contentReplaced, this, stale);
+    connect(document, &LyricsDocument::linesInserted, this, stale);
+    connect(document, &LyricsDocument::linesRemoved, this, stale);
+    connect(document, &LyricsDocument::cursorChanged, this, [this] { update(); });
 }
 
 TimelinePanel::~TimelinePanel() = default;
@@ -161,7 +160,7 @@ int TimelinePanel::xOf(qint64 ms) const
 const std::vector<TagMarker>& TimelinePanel::markers()
 {
     if (m_markersStale) {
-        m_markers = tagMarkers(m_links.sheet);
+        m_markers = tagMarkers(m_links.document);
         m_markersStale = false;
     }
     return m_markers;
@@ -210,7 +209,7 @@ void TimelinePanel::paintEvent(QPaintEvent*)
 
 void TimelinePanel::paintMarkers(QPainter& painter)
 {
-    const int currentLine = m_links.sheet.row() - 1;
+    const int currentLine = m_links.document.row() - 1;
     const QFontMetrics metrics = painter.fontMetrics();
     // Each text ends where the next marker begins.
     const auto draw = [&](int line, qint64 ms, const QString& text, int nextX) {
@@ -287,7 +286,7 @@ void TimelinePanel::mouseReleaseEvent(QMouseEvent* event)
         return;
     const int line = std::exchange(m_dragLine, -1);
     if (line >= 0 && m_dragMoved) {
-        m_links.moveTag(line, m_dragMs / 10);
+        m_links.document.moveTag(line, m_dragMs / 10);
         update();
         return;
     }

@@ -15,17 +15,15 @@
 namespace lyricue {
 
 class AudioEngine;
-class LyricsSheet;
+class LyricsDocument;
 
-// What the timeline works with: the engine for the play position and seeks, the sheet
-// for the tags, the play clock telling whether music plays, and the one road by which
-// a dragged marker moves its line's tag.
+// What the timeline works with: the engine for the play position and seeks, the
+// document for the tags, the current row and the moves of dragged markers, and the play
+// clock telling whether music plays.
 struct TimelineLinks {
     AudioEngine& engine;
-    LyricsSheet& sheet;
+    LyricsDocument& document;
     const QTimer& playClock;
-    // Line (0-based) and its new time in hundredths of a second, never below 0.
-    std::function<void(int line, qint64 hundredths)> moveTag;
     PeakScan::DecoderOpener openDecoder;
 };
 

@@ -1,8 +1,9 @@
 #include "document/lyrics_document.h"
-#include "document/program_state.h"
-#include "lyricsfile/lyrics_loader.h"
-#include "lyricsfile/lyrics_saver.h"
-#include "lyricsfile/sheet_filling.h"
+#include "shell/lyrics_loader.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_saver.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_files.h"
 #include "support/recording_engine.h"
 #include "support/scripted_prompts.h"
 
@@ -29,7 +30,7 @@ protected:
 
     void load(const QString& path)
     {
-        state.SelectedPath.clear();
+        files.SelectedPath = QString();
         prompts.queueOpenAccept(path);
         LoadLyrics(files);
     }
@@ -37,10 +38,9 @@ protected:
     QTemporaryDir dir;
     RecordingEngine engine;
     ScriptedPrompts prompts;
-    ProgramState state;
     LyricsDocument document;
     FileDialogSettings dialog;
-    LyricsFiles files{engine, prompts, state, document, dialog};
+    LyricsFiles files{engine, prompts, document, dialog, QString()};
 };
 
 TEST_F(LyricsFilesOverDocument, UndoingALoadBringsBackTheLinesTheirFileAndEncoding)
@@ -48,20 +48,20 @@ TEST_F(LyricsFilesOverDocument, UndoingALoadBringsBackTheLinesTheirFileAndEncodi
     const QString first = write("first.txt", QByteArray("[00:01:00]\x82\xa0\r\nplain\r\n"));  // CP932 "あ"
     const QString second = write("second.txt", QByteArray("\xef\xbb\xbf[00:09:00]utf\r\n"));
     load(first);
-    state.StampRow = 1;
+    document.setStampRow(1);
     load(second);
     EXPECT_EQ(document.line(0).text, QStringLiteral("utf"));
     EXPECT_EQ(document.encoding(), TextEncoding::Utf8WithBom);
-    EXPECT_EQ(state.StampRow, 0);
+    EXPECT_EQ(document.StampRow(), 0);
 
     document.undoStack().undo();
-    EXPECT_EQ(document.lineCount(), 2);
+    EXPECT_EQ(document.LineCount(), 2);
     EXPECT_EQ(document.line(0), (LyricLine{QStringLiteral("[00:01:00]"), QStringLiteral("あ")}));
     EXPECT_EQ(document.line(1), (LyricLine{QString(), QStringLiteral("plain")}));
     EXPECT_EQ(document.encoding(), TextEncoding::Cp932);
     EXPECT_EQ(document.sourcePath(), first);
-    EXPECT_EQ(state.LyricsPath, first);
-    EXPECT_EQ(state.StampRow, 1);
+    EXPECT_EQ(document.LyricsPath(), first);
+    EXPECT_EQ(document.StampRow(), 1);
 
     // "再読込" now writes the first file, in its own encoding, untouched by the second.
     SaveAndLoadLyrics(files);
@@ -71,7 +71,7 @@ TEST_F(LyricsFilesOverDocument, UndoingALoadBringsBackTheLinesTheirFileAndEncodi
     EXPECT_TRUE(document.undoStack().canRedo());  // saving keeps the history
 
     document.undoStack().redo();
-    EXPECT_EQ(state.LyricsPath, second);
+    EXPECT_EQ(document.LyricsPath(), second);
     EXPECT_EQ(document.line(0).tag, QStringLiteral("[00:09:00]"));
 }
 
@@ -112,8 +112,8 @@ TEST(LyricsBytesOverDocument, SaveWhatALoadGaveAndTheBytesComeBackUnchanged)
         ResultOf<LyricsContent> content = lyricsContentOfBytes(bytes, QStringLiteral("song.txt"));
         ASSERT_TRUE(content.ok()) << content.errorString().toStdString();
         LyricsDocument document;
-        ProgramState state;
-        replaceLyrics(document, state, std::move(content).value(), QStringLiteral("song.txt"), QStringLiteral("load"));
+        content->lyricsPath = QStringLiteral("song.txt");
+        replaceLyrics(document, std::move(content).value(), QStringLiteral("load"));
         const ResultOf<QByteArray> saved = lyricsFileBytes(document);
         ASSERT_TRUE(saved.ok()) << saved.errorString().toStdString();
         EXPECT_EQ(saved.value(), bytes) << bytes.toHex(' ').toStdString();

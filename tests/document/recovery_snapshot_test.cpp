@@ -17,9 +17,9 @@ RecoverySnapshot snapshotWith(std::vector<LyricLine> lines, std::int16_t lineCou
     snapshot.content.encoding = encoding;
     snapshot.content.sourcePath = QStringLiteral("/曲/夜明け.txt");
     snapshot.content.savedPath = QStringLiteral("/曲/夜明け 2.txt");
-    snapshot.lyricsPath = snapshot.content.savedPath;
+    snapshot.content.lyricsPath = snapshot.content.savedPath;
     snapshot.trackPath = QStringLiteral("/曲/夜明け.mp3");
-    snapshot.cursor = {3, std::min(4, static_cast<int>(snapshot.content.lines.size()))};
+    snapshot.content.cursor = {3, std::min(4, static_cast<int>(snapshot.content.lines.size()))};
     snapshot.changedAt = QDateTime::fromMSecsSinceEpoch(1796724900123);
     return snapshot;
 }
@@ -33,10 +33,10 @@ void expectSame(const RecoverySnapshot& read, const RecoverySnapshot& written)
     EXPECT_EQ(read.content.savedPath, written.content.savedPath);
     EXPECT_EQ(read.content.encoding, written.content.encoding);
     EXPECT_EQ(read.content.lrcHeaders, written.content.lrcHeaders);
-    EXPECT_EQ(read.lyricsPath, written.lyricsPath);
+    EXPECT_EQ(read.content.lyricsPath, written.content.lyricsPath);
     EXPECT_EQ(read.trackPath, written.trackPath);
-    EXPECT_EQ(read.cursor.stampRow, written.cursor.stampRow);
-    EXPECT_EQ(read.cursor.row, written.cursor.row);
+    EXPECT_EQ(read.content.cursor.stampRow, written.content.cursor.stampRow);
+    EXPECT_EQ(read.content.cursor.row, written.content.cursor.row);
     EXPECT_EQ(read.changedAt, written.changedAt);
 }
 

@@ -22,7 +22,7 @@ TEST_F(LyricsSheetTest, StartUpShapeHasHeaderAnd14EmptyLines)
 {
     EXPECT_EQ(sheet.rows(), 15);
     EXPECT_EQ(sheet.cols(), 2);
-    EXPECT_EQ(sheet.document().lineCount(), 14);
+    EXPECT_EQ(sheet.document().LineCount(), 14);
     EXPECT_EQ(sheet.row(), 1);
     EXPECT_EQ(sheet.topRow(), 1);
     EXPECT_EQ(sheet.cellAt(0), QStringLiteral("Time Tag"));
@@ -120,8 +120,7 @@ TEST(LyricsSheetFocusRect, StyleZeroDrawsNoRectangleAroundTheCurrentCell)
         auto* elsewhere = new QLineEdit(&window);
         sheet->resize(7455 / 15, 4155 / 15);
         elsewhere->move(0, sheet->height() + 4);
-        ProgramState state;
-        shapeSheetAtStartUp(*sheet, state);
+        shapeSheetAtStartUp(*sheet);
         sheet->setFocusRect(style);
         sheet->setCellAt(2, QStringLiteral("[00:01:00]"));
         sheet->setRow(1);

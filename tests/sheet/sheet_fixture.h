@@ -1,7 +1,6 @@
 #pragma once
 
 #include "sheet/lyrics_sheet.h"
-#include "document/program_state.h"
 #include "support/scripted_prompts.h"
 #include "sheet/sheet_shaping.h"
 
@@ -17,7 +16,7 @@ protected:
     void SetUp() override
     {
         sheet.resize(7455 / 15, 4155 / 15);
-        shapeSheetAtStartUp(sheet, state);
+        shapeSheetAtStartUp(sheet);
         sheet.show();
     }
 
@@ -32,7 +31,7 @@ protected:
     int lastTopRow() const;
 
     LyricsSheet sheet;
-    ProgramState state;
+    LyricsDocument& document = sheet.document();
     ScriptedPrompts prompts;
 };
 

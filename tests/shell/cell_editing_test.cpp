@@ -37,7 +37,7 @@ TEST_F(CellEditingTest, ClickOnATagCellLoadsItAndMakesThatLineTheNextStamp)
     clickCell(5, 0);
     EXPECT_EQ(timeBox().text(), QStringLiteral("[00:05:00]"));
     EXPECT_EQ(focusName(), QStringLiteral("Time_Txt"));
-    EXPECT_EQ(window().programState().StampRow, 4);
+    EXPECT_EQ(window().document().StampRow(), 4);
 
     engine.setPlayMs(83456);
     QTest::mouseClick(control<QPushButton>("Cmd_TimeIn"), Qt::LeftButton);
@@ -47,11 +47,11 @@ TEST_F(CellEditingTest, ClickOnATagCellLoadsItAndMakesThatLineTheNextStamp)
 
 TEST_F(CellEditingTest, ClickOnATextCellLoadsItAndKeepsTheStampLine)
 {
-    window().programState().StampRow = 9;
+    window().document().setStampRow(9);
     clickCell(5, 1);
     EXPECT_EQ(textBox().text(), QStringLiteral("line 5"));
     EXPECT_EQ(focusName(), QStringLiteral("Grid_Txt"));
-    EXPECT_EQ(window().programState().StampRow, 9);
+    EXPECT_EQ(window().document().StampRow(), 9);
     EXPECT_EQ(sheet().row(), 5);
 }
 
@@ -106,7 +106,7 @@ TEST_F(CellEditingTest, HeaderClickNeverLoadsOrWritesTheHeader)
 
 TEST_F(CellEditingTest, KeysGoToTheFocusedBoxNotToTheStampButtonAfterPlay)
 {
-    window().programState().SelectedPath = QStringLiteral("/music/song.mp3");
+    window().fileCommands().setSelectedPath(QStringLiteral("/music/song.mp3"));
     clickToolbar(CommandKey::Play);
     ASSERT_EQ(focusName(), QStringLiteral("Cmd_TimeIn"));
     clickCell(2, 1);

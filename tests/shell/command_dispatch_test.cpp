@@ -11,7 +11,7 @@ class CommandDispatchTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+        window().fileCommands().setSelectedPath(QStringLiteral("/music/a.mp3"));
         showActive();
         engine.clearLog();
     }
@@ -58,16 +58,15 @@ class BusyRule : public CommandDispatchTest, public ::testing::WithParamInterfac
 
 TEST_P(BusyRule, RefusesFileAndSearchCommandsOnlyWhilePlaying)
 {
-    ProgramState& state = window().programState();
-    state.LyricsPath = QStringLiteral("/music/a.txt");
+    window().document().setLyricsPath(QStringLiteral("/music/a.txt"));
     engine.setState(GetParam().state, 3);
 
     clickToolbar(*GetParam().key);
 
     EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("message: ") + QString::fromUtf16(GetParam().message)});
     EXPECT_EQ(engine.calls(), Calls{"vbmp3_getState"});
-    EXPECT_EQ(state.SelectedPath, QStringLiteral("/music/a.mp3"));
-    EXPECT_EQ(state.LyricsPath, QStringLiteral("/music/a.txt"));
+    EXPECT_EQ(window().fileCommands().SelectedPath(), QStringLiteral("/music/a.mp3"));
+    EXPECT_EQ(window().document().LyricsPath(), QStringLiteral("/music/a.txt"));
 }
 
 const char16_t* const Busy = u"ＭＰ３再生中は実行できません";
@@ -100,7 +99,7 @@ TEST_F(CommandDispatchTest, PlayWhilePlayingCallsPlayTwice)
 
 TEST_F(CommandDispatchTest, PlayWithoutAChosenFileDoesNothing)
 {
-    window().programState().SelectedPath.clear();
+    window().fileCommands().setSelectedPath(QString());
     sheet().setRow(5);
     clickToolbar(CommandKey::Play);
     EXPECT_EQ(engine.calls(), Calls{"vbmp3_getState"});
@@ -112,7 +111,7 @@ TEST_F(CommandDispatchTest, PlayWithoutAChosenFileDoesNothing)
 
 TEST_F(CommandDispatchTest, PlayAfterACancelledDialogStillCallsTheEngine)
 {
-    window().programState().SelectedPath = ErrorCancel;
+    window().fileCommands().setSelectedPath(ErrorCancel);
     clickToolbar(CommandKey::Play);
     EXPECT_EQ(engine.calls(), (Calls{"vbmp3_getState", "vbmp3_play"}));
 }
@@ -144,7 +143,7 @@ class PlayMovesRows : public CommandDispatchTest, public ::testing::WithParamInt
 TEST_P(PlayMovesRows, BackToLineOneFromRowTwoOnAndScrollsToTheTop)
 {
     sheet().setRow(GetParam().rowBefore);
-    window().programState().StampRow = GetParam().stampRowBefore;
+    window().document().setStampRow(GetParam().stampRowBefore);
     // Half as tall, so that the start-up sheet's lines do not all fit and it can scroll.
     sheet().resize(sheet().width(), sheet().height() / 2);
     sheet().setTopRow(6);
@@ -153,7 +152,7 @@ TEST_P(PlayMovesRows, BackToLineOneFromRowTwoOnAndScrollsToTheTop)
     clickToolbar(CommandKey::Play);
 
     EXPECT_EQ(sheet().row(), GetParam().rowAfter);
-    EXPECT_EQ(window().programState().StampRow, GetParam().stampRowAfter);
+    EXPECT_EQ(window().document().StampRow(), GetParam().stampRowAfter);
     EXPECT_EQ(sheet().topRow(), 1);
 }
 

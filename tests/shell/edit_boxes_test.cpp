@@ -27,7 +27,7 @@ public:
 
     void SetUp() override
     {
-        window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+        window().fileCommands().setSelectedPath(QStringLiteral("/music/a.mp3"));
         showActive();
         for (int line = 0; line < 14; ++line) {
             sheet().setCellAt(LineTagIndex(sheet(), line), QStringLiteral("[00:%1:00]").arg(line, 2, 10, QChar(u'0')));
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FollowCase{"Stamp",
                    [](EditBoxesTest& t) {
-                       t.window().programState().StampRow = 4;
+                       t.window().document().setStampRow(4);
                        t.engine.setPlayMs(83'450);
                        QTest::mouseClick(t.control<QPushButton>("Cmd_TimeIn"), Qt::LeftButton);
                    },

@@ -37,7 +37,7 @@ public:
 
     void SetUp() override
     {
-        window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+        window().fileCommands().setSelectedPath(QStringLiteral("/music/a.mp3"));
         showActive();
         for (int line = 0; line < 4; ++line)
             sheet().setCellAt(LineTagIndex(sheet(), line), QStringLiteral("[00:0%1:00]").arg(line + 1));
@@ -54,11 +54,10 @@ public:
     void deleteLine() { press(Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier); }
     void pressButton(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
     QString tag(int line) { return sheet().cellAt(LineTagIndex(sheet(), line)); }
-    ProgramState& state() { return window().programState(); }
 
     Snapshot snapshot()
     {
-        Snapshot shot{{}, sheet().document().lineCount(), sheet().row(), state().StampRow, state().LyricsPath};
+        Snapshot shot{{}, sheet().document().LineCount(), sheet().row(), window().document().StampRow(), window().document().LyricsPath()};
         for (int index = 0; index < sheet().rows() * sheet().cols(); ++index)
             shot.cells << sheet().cellAt(index);
         return shot;
@@ -88,7 +87,7 @@ class UndoRedo : public EditMenuTest, public ::testing::WithParamInterface<Chang
 TEST_P(UndoRedo, UndoBringsBackWhatWasBeforeAndRedoWhatWasAfter)
 {
     sheet().setRow(2);
-    state().StampRow = 1;
+    window().document().setStampRow(1);
     const Snapshot before = snapshot();
     GetParam().change(*this);
     const Snapshot after = snapshot();
@@ -174,11 +173,11 @@ TEST_P(Replay, PlaysFromTwoSecondsBeforeTheTagAndLeavesStampRow)
     engine.setState(GetParam().engineState);
     sheet().setCellAt(LineTagIndex(sheet(), 4), QLatin1String(GetParam().tag));
     sheet().setRow(5);
-    state().StampRow = 2;
+    window().document().setStampRow(2);
     engine.clearLog();
     press(Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(engine.callTexts(), GetParam().calls);
-    EXPECT_EQ(state().StampRow, 2);
+    EXPECT_EQ(window().document().StampRow(), 2);
     EXPECT_EQ(sheet().row(), 5);
     EXPECT_EQ(playTimer().isActive(), GetParam().startsPlayClock);
 }
@@ -194,23 +193,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(EditMenuTest, InsertAndDeleteAtTheFirstAndLastLinesKeepStampRowOnItsLine)
 {
     sheet().setRow(1);
-    state().StampRow = 2;
+    window().document().setStampRow(2);
     insertLine();  // above the first line
-    EXPECT_EQ(sheet().document().lineCount(), 15);
+    EXPECT_EQ(sheet().document().LineCount(), 15);
     EXPECT_EQ(tag(0), QString());
     EXPECT_EQ(sheet().row(), 1);
-    EXPECT_EQ(tag(state().StampRow), QStringLiteral("[00:03:00]"));
+    EXPECT_EQ(tag(window().document().StampRow()), QStringLiteral("[00:03:00]"));
     deleteLine();  // the first line again
     EXPECT_EQ(tag(0), QStringLiteral("[00:01:00]"));
-    EXPECT_EQ(state().StampRow, 2);
+    EXPECT_EQ(window().document().StampRow(), 2);
 
     sheet().setRow(14);
-    state().StampRow = 13;
+    window().document().setStampRow(13);
     deleteLine();  // the last line: StampRow and the current row step back onto the new last line
     EXPECT_EQ(sheet().rows(), 14);
-    EXPECT_EQ(sheet().document().lineCount(), 13);
+    EXPECT_EQ(sheet().document().LineCount(), 13);
     EXPECT_EQ(sheet().row(), 13);
-    EXPECT_EQ(state().StampRow, 12);
+    EXPECT_EQ(window().document().StampRow(), 12);
 
     // The keys reach the menu while an edit box has the focus, too.
     control<QLineEdit>("Grid_Txt")->setFocus();

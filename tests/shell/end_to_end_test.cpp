@@ -178,7 +178,7 @@ TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
     prompts.queueOpenAccept(picked);
     clickToolbar(CommandKey::Open);
     ASSERT_EQ(sheet->rows(), 7);
-    EXPECT_EQ(window.programState().LyricsPath, picked);
+    EXPECT_EQ(window.document().LyricsPath(), picked);
 
     // Play and stamp five lines with the space bar.
     clickToolbar(CommandKey::Play);
@@ -189,7 +189,7 @@ TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
     // Line 2 again: click its tag cell, then press Time Input.
     const QModelIndex lineTwoTag = sheet->model()->index(2, 0);
     QTest::mouseClick(sheet->viewport(), Qt::LeftButton, {}, sheet->visualRect(lineTwoTag).center());
-    EXPECT_EQ(window.programState().StampRow, 2);
+    EXPECT_EQ(window.document().StampRow(), 2);
     QTest::qWait(150);
     const std::int32_t beforeRestamp = engine.vbmp3_getWinampPlayMs();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Cmd_TimeIn")), Qt::LeftButton);

@@ -1,7 +1,7 @@
 // The file commands "読込", "歌詞読込", "歌詞保存" and "再読込" from the toolbar.
 #include "text/ansi_text.h"
 #include "shell/command_keys.h"
-#include "lyricsfile/file_dialogs.h"
+#include "shell/file_dialogs.h"
 #include "text/record_text.h"
 #include "shell/window_fixture.h"
 
@@ -101,18 +101,17 @@ TEST_F(FileCommandsTest, OpenThenYesOpensTheTrackAndLoadsTheSameNamedLyrics)
     EXPECT_EQ(barMaximum(), 185);
     EXPECT_EQ(sheetLines(), loadedSong);
     EXPECT_EQ(sheet().row(), 1);
-    const ProgramState& state = window().programState();
-    EXPECT_EQ(state.SelectedPath, music);
-    EXPECT_EQ(state.LyricsPath, lyrics);
-    EXPECT_EQ(state.StampRow, 0);
-    EXPECT_EQ(sheet().document().lineCount(), 3);
+    EXPECT_EQ(window().fileCommands().SelectedPath(), music);
+    EXPECT_EQ(window().document().LyricsPath(), lyrics);
+    EXPECT_EQ(window().document().StampRow(), 0);
+    EXPECT_EQ(sheet().document().LineCount(), 3);
 }
 
 TEST_F(FileCommandsTest, CancelledOpenLeavesTrackSheetAndLabelsAsTheyWere)
 {
     openSongWithLyrics();
     sheet().setRow(3);
-    window().programState().StampRow = 2;
+    window().document().setStampRow(2);
     lyricLabel(2)->setText(QStringLiteral("二行目"));
 
     prompts.queueOpenCancel();
@@ -126,10 +125,9 @@ TEST_F(FileCommandsTest, CancelledOpenLeavesTrackSheetAndLabelsAsTheyWere)
     EXPECT_EQ(sheetLines(), loadedSong);
     EXPECT_EQ(sheet().row(), 3);
     EXPECT_EQ(lyricLabel(2)->text(), QStringLiteral("二行目"));
-    const ProgramState& state = window().programState();
-    EXPECT_EQ(state.StampRow, 2);
-    EXPECT_EQ(state.SelectedPath, ErrorCancel);
-    EXPECT_EQ(state.LyricsPath, lyrics) << "the lines did not change, so neither did their file";
+    EXPECT_EQ(window().document().StampRow(), 2);
+    EXPECT_EQ(window().fileCommands().SelectedPath(), ErrorCancel);
+    EXPECT_EQ(window().document().LyricsPath(), lyrics) << "the lines did not change, so neither did their file";
 }
 
 TEST_F(FileCommandsTest, OpenErrorStillOffersTheLyrics)
@@ -163,8 +161,8 @@ TEST_F(FileCommandsTest, LoadLyricsAsksNothingAndOpensTheDialogOnTheLyricsFilter
     EXPECT_TRUE(dialog.fileName.isEmpty());
     EXPECT_EQ(engine.callTexts(), (Calls{"vbmp3_getState()", "vbmp3_setLyricsFile(" + other.toStdString() + ")"}));
     EXPECT_EQ(sheetLines(), (QStringList{QStringLiteral("[00:09]|短い形"), QStringLiteral("|")}));
-    EXPECT_EQ(window().programState().SelectedPath, other);
-    EXPECT_EQ(window().programState().LyricsPath, other);
+    EXPECT_EQ(window().fileCommands().SelectedPath(), other);
+    EXPECT_EQ(window().document().LyricsPath(), other);
     EXPECT_EQ(caption(), QStringLiteral("佐藤一郎 // 秋の空")) << "the track stays open";
 
     prompts.queueOpenCancel();
@@ -181,8 +179,8 @@ TEST_F(FileCommandsTest, CancelledLoadLyricsLeavesTheSheet)
     EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("open")});
     EXPECT_EQ(engine.calls(), Calls{"vbmp3_getState"});
     EXPECT_EQ(sheetLines(), loadedSong);
-    EXPECT_EQ(window().programState().SelectedPath, ErrorCancel);
-    EXPECT_EQ(window().programState().LyricsPath, lyrics);
+    EXPECT_EQ(window().fileCommands().SelectedPath(), ErrorCancel);
+    EXPECT_EQ(window().document().LyricsPath(), lyrics);
 }
 
 TEST_F(FileCommandsTest, SaveCommandsAfterACancelledLoadStillSaveTheStampedLines)
@@ -336,8 +334,8 @@ TEST_F(GivenFileTest, ADroppedTrackOpensAndOffersItsLyricsAsOpenDoes)
     EXPECT_EQ(engine.callsNamed("vbmp3_setLyricsFile").at(0).path, lyrics);
     EXPECT_EQ(caption(), QStringLiteral("佐藤一郎 // 秋の空"));
     EXPECT_EQ(sheetLines(), loadedSong);
-    EXPECT_EQ(window().programState().SelectedPath, music);
-    EXPECT_EQ(window().programState().TrackPath, music);
+    EXPECT_EQ(window().fileCommands().SelectedPath(), music);
+    EXPECT_EQ(window().document().trackPath(), music);
 }
 
 TEST_F(GivenFileTest, ADroppedLyricsFileLoadsWithoutADialog)
@@ -348,7 +346,7 @@ TEST_F(GivenFileTest, ADroppedLyricsFileLoadsWithoutADialog)
     EXPECT_TRUE(engine.callsNamed("vbmp3_open").empty());
     EXPECT_EQ(engine.callsNamed("vbmp3_setLyricsFile").at(0).path, lyrics);
     EXPECT_EQ(sheetLines(), loadedSong);
-    EXPECT_EQ(window().programState().LyricsPath, lyrics);
+    EXPECT_EQ(window().document().LyricsPath(), lyrics);
 }
 
 TEST_F(GivenFileTest, ADropWhilePlayingIsRefusedAndChangesNothing)
@@ -362,7 +360,7 @@ TEST_F(GivenFileTest, ADropWhilePlayingIsRefusedAndChangesNothing)
 
     EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("message: ＭＰ３再生中は実行できません")});
     EXPECT_EQ(sheetLines(), loadedSong);
-    EXPECT_EQ(window().programState().LyricsPath, lyrics);
+    EXPECT_EQ(window().document().LyricsPath(), lyrics);
 }
 
 TEST_F(GivenFileTest, OnlyASingleLocalFileIsTaken)

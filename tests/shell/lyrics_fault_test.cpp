@@ -161,8 +161,8 @@ TEST_F(LyricsFault, GoneAfterTheDialogIsToldAndTheStampedSheetStays)
                                               + QStringLiteral("」を開けません: ファイルまたはフォルダーが見つかりません"));
     EXPECT_EQ(sheetLines(), StampedFirstLines);
     EXPECT_EQ(sheet->row(), currentRow);
-    EXPECT_EQ(window.programState().StampRow, 2);
-    EXPECT_EQ(window.programState().LyricsPath, path("first.txt"));
+    EXPECT_EQ(window.document().StampRow(), 2);
+    EXPECT_EQ(window.document().LyricsPath(), path("first.txt"));
     EXPECT_EQ(engine.countOf("vbmp3_setLyricsFile"), 0);
 
     prompts.clearShown();
@@ -210,7 +210,7 @@ TEST_F(LyricsFault, SaveCutOffByAFileSizeLimitKeepsTheOldFileAndNamesIt)
         clickToolbar(CommandKey::SaveLyrics);
         for (const QString& message : prompts.messages())
             out.report(QStringLiteral("message ") + message);
-        out.report(QStringLiteral("lyrics file ") + window.programState().LyricsPath);
+        out.report(QStringLiteral("lyrics file ") + window.document().LyricsPath());
         out.report(QStringLiteral("handed to the engine %1").arg(engine.countOf("vbmp3_setLyricsFile")));
     });
 

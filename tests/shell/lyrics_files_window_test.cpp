@@ -2,7 +2,8 @@
 // LRC menu, Return and Enter on the stamping buttons, the sheet after a load.
 #include "text/ansi_text.h"
 #include "shell/command_keys.h"
-#include "lyricsfile/lrc_files.h"
+#include "lyricsfile/lrc_file.h"
+#include "shell/lrc_commands.h"
 #include "shell/window_fixture.h"
 
 #include <QFile>
@@ -80,10 +81,10 @@ TEST_F(LyricsFilesWindow, ReturnAndEnterPressAFocusedStampingButton)
     };
     for (const auto& c : cases) {
         control<QPushButton>(c.button)->setFocus();
-        const int line = window().programState().StampRow;
+        const int line = window().document().StampRow();
         sheet().setCellAt(LineTagIndex(sheet(), line), QStringLiteral("[09:09:09]"));
         QTest::keyClick(window().windowHandle(), c.key);
-        EXPECT_EQ(window().programState().StampRow, line + 1) << c.button << " " << c.key;
+        EXPECT_EQ(window().document().StampRow(), line + 1) << c.button << " " << c.key;
         EXPECT_EQ(sheet().cellAt(LineTagIndex(sheet(), line)), QLatin1String(c.tag)) << c.button << " " << c.key;
     }
 }

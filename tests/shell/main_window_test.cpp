@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, ExitCommandReleasesTheEngineLikeTheCloseBox)
 
 TEST_F(MainWindowTest, ClosingWhilePlayingWithUnsavedStampsStopsFirstAndAsksNothing)
 {
-    window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+    window().fileCommands().setSelectedPath(QStringLiteral("/music/a.mp3"));
     showActive();
     clickToolbar(CommandKey::Play);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
@@ -121,11 +121,10 @@ TEST_F(MainWindowTest, StartsWithEmptyDisplaysAndTheStartUpSheet)
 
     EXPECT_EQ(sheet().rows(), 15);
     EXPECT_EQ(sheet().row(), 1);
-    const ProgramState& state = window().programState();
-    EXPECT_EQ(sheet().document().lineCount(), 14);
-    EXPECT_EQ(state.StampRow, 0);
-    EXPECT_TRUE(state.SelectedPath.isEmpty());
-    EXPECT_TRUE(state.LyricsPath.isEmpty());
+    EXPECT_EQ(sheet().document().LineCount(), 14);
+    EXPECT_EQ(window().document().StampRow(), 0);
+    EXPECT_TRUE(window().fileCommands().SelectedPath().isEmpty());
+    EXPECT_TRUE(window().document().LyricsPath().isEmpty());
 }
 
 TEST(MainWindowTimers, StateTimerRunsFromStartUp)

@@ -17,7 +17,7 @@ class PlayClockTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+        window().fileCommands().setSelectedPath(QStringLiteral("/music/a.mp3"));
         showActive();
         clickToolbar(CommandKey::Play);
         engine.clearLog();

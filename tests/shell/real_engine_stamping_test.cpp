@@ -40,7 +40,7 @@ TEST(RealEngineStamping, EachTagLiesBetweenThePositionsReadAroundItsPress)
     const QString track = testDataPath(QStringLiteral("tone_xing.mp3"));
     TrackOpenRecord info{};
     ASSERT_EQ(engine.vbmp3_open(track, info), 1);
-    window.programState().SelectedPath = track;
+    window.fileCommands().setSelectedPath(track);
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -71,7 +71,7 @@ TEST(RealEngineStamping, EachTagLiesBetweenThePositionsReadAroundItsPress)
         lastAfter = after;
     }
     EXPECT_EQ(sheet->row(), 4);
-    EXPECT_EQ(window.programState().StampRow, 3);
+    EXPECT_EQ(window.document().StampRow(), 3);
     // The play clock ran meanwhile.
     EXPECT_NE(window.findChild<QLabel*>(QStringLiteral("lblTime"))->text(), QStringLiteral("Now 00:00:00"));
 

@@ -57,7 +57,7 @@ TEST_P(RealServerStamping, EachTagLiesWithinFiveMillisecondsOfWhatWasHeard)
         ScriptedPrompts prompts;
         MainWindow window(engine, prompts);
         ASSERT_EQ(engine.openSource(std::make_unique<ClickSource>(kRate, 4.0, kFirstClick, kClickEvery)), 1);
-        window.programState().SelectedPath = QStringLiteral("clicks");  // "再生" plays the open track
+        window.fileCommands().setSelectedPath(QStringLiteral("clicks"));  // "再生" plays the open track
         ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
         clickToolbarButton(window, CommandKey::Play);
         ASSERT_TRUE(engine.playsThroughSoundServer());

@@ -76,17 +76,16 @@ protected:
     {
         const LyricsSheet& sheet = sheetOf(window);
         const LyricsDocument& document = sheet.document();
-        const ProgramState& state = window.programState();
         // Never an empty line, which a child's report would drop.
         QStringList shown;
         for (int index = 0; index < sheet.rows() * sheet.cols(); ++index)
             shown << QStringLiteral("cell %1: ").arg(index) + sheet.cellAt(index);
         shown << QStringLiteral("StampRow %1, row %2, LineCount %3, encoding %4")
-                     .arg(state.StampRow)
+                     .arg(window.document().StampRow())
                      .arg(sheet.row())
-                     .arg(document.lineCount())
+                     .arg(document.LineCount())
                      .arg(static_cast<int>(document.encoding()))
-              << QStringLiteral("LyricsPath ") + state.LyricsPath << QStringLiteral("TrackPath ") + state.TrackPath
+              << QStringLiteral("LyricsPath ") + window.document().LyricsPath() << QStringLiteral("TrackPath ") + window.document().trackPath()
               << QStringLiteral("source ") + document.sourcePath() << QStringLiteral("saved ") + document.savedPath();
         return shown;
     }

@@ -11,7 +11,7 @@ class StampingWalk : public WindowTest {
 protected:
     void SetUp() override
     {
-        window().programState().SelectedPath = QStringLiteral("/music/a.mp3");
+        window().fileCommands().setSelectedPath(QStringLiteral("/music/a.mp3"));
         showActive();
         clickToolbar(CommandKey::Play);
         ASSERT_EQ(QApplication::focusWidget(), control<QWidget>("Cmd_TimeIn"));
@@ -38,7 +38,6 @@ TEST_F(StampingWalk, SpaceBarStampsEachLineInTurnThenKeepsRewritingTheLast)
     sheet().resize(sheet().width(), sheet().height() / 2);
     const int lastTop = lastTopRow();
     ASSERT_GT(lastTop, 1) << "the start-up sheet should not fit in view";
-    const ProgramState& state = window().programState();
 
     for (int press = 1; press <= 16; ++press) {
         SCOPED_TRACE(press);
@@ -49,7 +48,7 @@ TEST_F(StampingWalk, SpaceBarStampsEachLineInTurnThenKeepsRewritingTheLast)
         const int line = std::min(press - 1, 13);
         EXPECT_EQ(tag(line), QStringLiteral("[00:%1:23]").arg(ms / 1000, 2, 10, QLatin1Char('0')));
         EXPECT_EQ(sheet().row(), std::min(press + 1, 14));
-        EXPECT_EQ(state.StampRow, std::min(press, 13));
+        EXPECT_EQ(window().document().StampRow(), std::min(press, 13));
         // From the press that reaches row 8 on, each step scrolls, as far as the sheet can.
         EXPECT_EQ(sheet().topRow(), std::clamp(std::min(press, 13) - 5, 1, lastTop));
     }
@@ -64,21 +63,21 @@ TEST_F(StampingWalk, SpaceButtonEmptiesTheLineAndStepsOn)
     pressSpaceBar();
     pressSpaceBar();
     sheet().setRow(2);
-    window().programState().StampRow = 1;
+    window().document().setStampRow(1);
 
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
 
     EXPECT_EQ(tag(0), QStringLiteral("[00:02:00]"));
     EXPECT_EQ(tag(1), QString());
     EXPECT_EQ(sheet().row(), 3);
-    EXPECT_EQ(window().programState().StampRow, 2);
+    EXPECT_EQ(window().document().StampRow(), 2);
 }
 
 TEST_F(StampingWalk, PressPastTheLastLineWritesNothingAndMovesNothing)
 {
     // A click in the text column of an earlier row leaves StampRow ahead of the row.
     sheet().setRow(5);
-    window().programState().StampRow = 14;
+    window().document().setStampRow(14);
     const QStringList before = [&] {
         QStringList cells;
         for (int index = 0; index < sheet().rows() * sheet().cols(); ++index)
@@ -93,7 +92,7 @@ TEST_F(StampingWalk, PressPastTheLastLineWritesNothingAndMovesNothing)
         EXPECT_EQ(sheet().cellAt(index), before[index]) << index;
     EXPECT_EQ(sheet().rows(), 15);
     EXPECT_EQ(sheet().row(), 5);
-    EXPECT_EQ(window().programState().StampRow, 14);
+    EXPECT_EQ(window().document().StampRow(), 14);
 }
 
 }  // namespace

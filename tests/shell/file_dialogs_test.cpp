@@ -1,4 +1,6 @@
-#include "lyricsfile/file_dialogs.h"
+#include "shell/file_dialogs.h"
+#include "document/lyrics_document.h"
+#include "shell/lyrics_files.h"
 #include "lyricsfile/lyricsfile_printers.h"
 #include "support/scripted_prompts.h"
 
@@ -25,10 +27,9 @@ TEST(ShowOpenDialog, ShowsExistingFilesOnlyWithTheFilterListAndNoName)
     FileDialogSettings dialog;
     dialog.filterIndex = 3;  // the caller's choice
     dialog.fileName = QStringLiteral("/old/name.txt");
-    ProgramState state;
     prompts.queueOpenAccept(kMusic);
 
-    ShowOpenDialog(prompts, dialog, state);
+    (void)ShowOpenDialog(prompts, dialog);
 
     ASSERT_EQ(prompts.openDialogs().size(), 1u);
     const FileDialogSettings& shown = prompts.openDialogs().front();
@@ -39,50 +40,51 @@ TEST(ShowOpenDialog, ShowsExistingFilesOnlyWithTheFilterListAndNoName)
     EXPECT_TRUE(shown.cancelError);
 }
 
-struct OpenRoad {
+struct DialogRoad {
     const char* name;
     bool confirm;
-    QString selectedAfter;
-    QString lyricsAfter;
+    QString answer;
 };
 
-class ShowOpenDialogRoads : public ::testing::TestWithParam<OpenRoad> {};
+class FileDialogRoads : public ::testing::TestWithParam<DialogRoad> {};
 
-TEST_P(ShowOpenDialogRoads, LeaveTheChosenPathOrTheCancelMarker)
+// A dialog's answer is the chosen path or the cancel marker, and it touches no lines.
+TEST_P(FileDialogRoads, AnswerTheChosenPathOrTheCancelMarker)
 {
-    ScriptedPrompts prompts;
-    FileDialogSettings dialog;
-    ProgramState state;
-    state.SelectedPath = QStringLiteral("/music/before.mp3");
-    state.LyricsPath = kLyrics;
-    if (GetParam().confirm)
-        prompts.queueOpenAccept(kMusic);
-    else
-        prompts.queueOpenCancel();
+    for (const bool save : {false, true}) {
+        ScriptedPrompts prompts;
+        FileDialogSettings dialog;
+        LyricsDocument document;
+        document.setLyricsPath(kLyrics);
+        if (GetParam().confirm)
+            save ? prompts.queueSaveAccept(kMusic) : prompts.queueOpenAccept(kMusic);
+        else
+            save ? prompts.queueSaveCancel() : prompts.queueOpenCancel();
 
-    ShowOpenDialog(prompts, dialog, state);
+        const QString answer = save ? ShowSaveDialog(prompts, dialog, document) : ShowOpenDialog(prompts, dialog);
 
-    EXPECT_EQ(state.SelectedPath, GetParam().selectedAfter);
-    EXPECT_EQ(state.LyricsPath, GetParam().lyricsAfter);
-    EXPECT_TRUE(prompts.messages().isEmpty());
+        EXPECT_EQ(answer, GetParam().answer) << (save ? "save" : "open");
+        EXPECT_EQ(document.LyricsPath(), kLyrics);
+        EXPECT_TRUE(prompts.messages().isEmpty());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, ShowOpenDialogRoads,
-                         ::testing::Values(OpenRoad{"Confirmed", true, kMusic, kLyrics},
-                                           OpenRoad{"Cancelled", false, ErrorCancel, kLyrics}),
+INSTANTIATE_TEST_SUITE_P(Answers, FileDialogRoads,
+                         ::testing::Values(DialogRoad{"Confirmed", true, kMusic},
+                                           DialogRoad{"Cancelled", false, ErrorCancel}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShowSaveDialog, ProposesTheLyricsFileWithTheLyricsFilterAndAsksBeforeReplacing)
 {
     ScriptedPrompts prompts;
     FileDialogSettings dialog;
-    ProgramState state;
-    state.LyricsPath = kLyrics;
+    LyricsDocument document;
+    document.setLyricsPath(kLyrics);
     prompts.queueOpenAccept(kMusic);
-    ShowOpenDialog(prompts, dialog, state);
+    (void)ShowOpenDialog(prompts, dialog);
     prompts.queueSaveAccept(QStringLiteral("/music/other.txt"));
 
-    EXPECT_TRUE(ShowSaveDialog(prompts, dialog, state));
+    EXPECT_EQ(ShowSaveDialog(prompts, dialog, document), QStringLiteral("/music/other.txt"));
 
     ASSERT_EQ(prompts.saveDialogs().size(), 1u);
     const FileDialogSettings& shown = prompts.saveDialogs().front();
@@ -91,26 +93,8 @@ TEST(ShowSaveDialog, ProposesTheLyricsFileWithTheLyricsFilterAndAsksBeforeReplac
     EXPECT_EQ(shown.filter, FileDialogFilter);  // kept from the open dialog
     EXPECT_EQ(shown.flags, 2);
     EXPECT_TRUE(shown.cancelError);
-    // Confirming stores nothing: the caller reads the chosen name from the dialog.
-    EXPECT_EQ(dialog.fileName, QStringLiteral("/music/other.txt"));
-    EXPECT_EQ(state.LyricsPath, kLyrics);
-    EXPECT_EQ(state.SelectedPath, kMusic);
-}
-
-TEST(ShowSaveDialog, CancelMarksSelectedPathAndKeepsLyricsPath)
-{
-    ScriptedPrompts prompts;
-    FileDialogSettings dialog;
-    ProgramState state;
-    state.SelectedPath = kMusic;
-    state.LyricsPath = kLyrics;
-    prompts.queueSaveCancel();
-
-    EXPECT_FALSE(ShowSaveDialog(prompts, dialog, state));
-
-    EXPECT_EQ(state.SelectedPath, ErrorCancel);
-    EXPECT_EQ(state.LyricsPath, kLyrics);
-    EXPECT_TRUE(prompts.messages().isEmpty());
+    // Confirming changes no lines: the caller decides what the chosen name becomes.
+    EXPECT_EQ(document.LyricsPath(), kLyrics);
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 
 #include "text/ansi_text.h"
 #include "document/lyrics_document.h"
-#include "lyricsfile/lyrics_files.h"
-#include "lyricsfile/lyrics_loader.h"
+#include "shell/lyrics_files.h"
+#include "shell/lyrics_loader.h"
 #include "sheet/lyrics_sheet.h"
 #include "lyricsfile/lyricsfile_printers.h"
-#include "document/program_state.h"
 #include "support/recording_engine.h"
 #include "support/scripted_prompts.h"
 #include "sheet/sheet_shaping.h"
@@ -33,7 +32,7 @@ struct SheetSnapshot {
     int currentRow = 0;
     QStringList cells;
     std::int16_t lineCount = 0;
-    std::int16_t stampRow = 0;
+    int stampRow = 0;
     QString lyricsPath;
     QString selectedPath;
     bool operator==(const SheetSnapshot&) const = default;
@@ -46,7 +45,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        shapeSheetAtStartUp(sheet, state);
+        shapeSheetAtStartUp(sheet);
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -67,7 +66,7 @@ protected:
     // "歌詞読込": no question, the open dialog chooses `lyricsPath`.
     void loadThroughDialog(const QString& lyricsPath)
     {
-        state.SelectedPath.clear();
+        files.SelectedPath = QString();
         prompts.queueOpenAccept(lyricsPath);
         LoadLyrics(files);
     }
@@ -91,8 +90,8 @@ protected:
 
     SheetSnapshot snapshot() const
     {
-        SheetSnapshot shot{sheet.rows(), sheet.row(), {}, document.lineCount(), state.StampRow,
-                           state.LyricsPath, state.SelectedPath};
+        SheetSnapshot shot{sheet.rows(), sheet.row(), {}, document.LineCount(), document.StampRow(),
+                           document.LyricsPath(), files.SelectedPath};
         for (int index = 0; index < sheet.rows() * sheet.cols(); ++index)
             shot.cells << sheet.cellAt(index);
         return shot;
@@ -101,11 +100,10 @@ protected:
     QTemporaryDir dir;
     RecordingEngine engine;
     ScriptedPrompts prompts;
-    ProgramState state;
     LyricsSheet sheet;
     LyricsDocument& document = sheet.document();
     FileDialogSettings dialog;
-    LyricsFiles files{engine, prompts, state, document, dialog};
+    LyricsFiles files{engine, prompts, document, dialog, QString()};
 };
 
 }  // namespace lyricue

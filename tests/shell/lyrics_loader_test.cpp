@@ -1,6 +1,7 @@
-#include "lyricsfile/file_dialogs.h"
-#include "lyricsfile/lyrics_files_fixture.h"
-#include "lyricsfile/lyrics_saver.h"
+#include "shell/file_dialogs.h"
+#include "shell/lyrics_files_fixture.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_saver.h"
 #include "support/test_data.h"
 
 #include <QDir>
@@ -33,14 +34,13 @@ class LoadQuestion : public LyricsFilesFixture, public ::testing::WithParamInter
 
 TEST_P(LoadQuestion, NamesTheSameNamedTextFile)
 {
-    state.SelectedPath = GetParam().music;
+    files.SelectedPath = GetParam().music;
     prompts.queueAnswer(AnswerCancel);
 
     LoadLyrics(files);
 
     EXPECT_EQ(prompts.questions(), QStringList{GetParam().question});
-    EXPECT_EQ(state.LyricsPath, GetParam().lyrics);
-    EXPECT_EQ(state.LoadAnswer, AnswerCancel);
+    EXPECT_EQ(document.LyricsPath(), GetParam().lyrics);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,8 +86,8 @@ TEST_P(LoadAnswerRoads, LeaveThePathsAndTheSheetAsAnswered)
         writeBytes(same, "[00:01:00]same\r\n");
     writeBytes(other, "[00:02:00]other\r\n");
     sheet.setCellAt(LineTagIndex(sheet, 3) + 1, QStringLiteral("earlier work"));
-    state.SelectedPath = music;
-    state.StampRow = 4;
+    files.SelectedPath = music;
+    document.setStampRow(4);
     prompts.queueAnswer(road.answer);
     if (road.answer == AnswerNo) {
         if (road.dialogConfirms)
@@ -104,22 +104,21 @@ TEST_P(LoadAnswerRoads, LeaveThePathsAndTheSheetAsAnswered)
              : which == "cancel"                                                    ? ErrorCancel
                                                                                     : QString();
     };
-    EXPECT_EQ(state.LoadAnswer, road.answer);
-    EXPECT_EQ(state.LyricsPath, named(road.lyricsAfter));
-    EXPECT_EQ(state.SelectedPath, named(road.selectedAfter));
+    EXPECT_EQ(document.LyricsPath(), named(road.lyricsAfter));
+    EXPECT_EQ(files.SelectedPath, named(road.selectedAfter));
     EXPECT_EQ(prompts.messages(), road.message ? QStringList{str(road.message)} : QStringList());
     if (road.sheet == Expect::Loaded) {
         EXPECT_EQ(engine.callTexts(), std::vector<std::string>{"vbmp3_setLyricsFile(" +
-                                                                state.LyricsPath.toStdString() + ")"});
+                                                                document.LyricsPath().toStdString() + ")"});
         EXPECT_EQ(sheet.rows(), 2);
-        EXPECT_EQ(column(1), QStringList{state.LyricsPath == same ? QStringLiteral("same")
+        EXPECT_EQ(column(1), QStringList{document.LyricsPath() == same ? QStringLiteral("same")
                                                                   : QStringLiteral("other")});
-        EXPECT_EQ(state.StampRow, 0);
+        EXPECT_EQ(document.StampRow(), 0);
     } else {
         EXPECT_TRUE(engine.log().empty());
         SheetSnapshot expected = before;
-        expected.lyricsPath = state.LyricsPath;
-        expected.selectedPath = state.SelectedPath;
+        expected.lyricsPath = document.LyricsPath();
+        expected.selectedPath = files.SelectedPath;
         EXPECT_TRUE(snapshot() == expected) << "the sheet or the counters changed";
     }
 }
@@ -137,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LoadLyricsTest, AnswerNoOpensTheLyricsFilterWithNoName)
 {
-    state.SelectedPath = path(QStringLiteral("song.mp3"));
+    files.SelectedPath = path(QStringLiteral("song.mp3"));
     dialog.fileName = QStringLiteral("left over");
     prompts.queueAnswer(AnswerNo);
     prompts.queueOpenCancel();
@@ -159,11 +158,10 @@ TEST_F(LoadLyricsTest, EmptySelectedPathAsksNothingAndGoesToTheDialog)
     LoadLyrics(files);
 
     EXPECT_TRUE(prompts.questions().isEmpty());
-    EXPECT_EQ(state.LoadAnswer, AnswerNo);
     EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("open")});
     EXPECT_EQ(prompts.openDialogs().front().filterIndex, 2);
-    EXPECT_EQ(state.LyricsPath, file);
-    EXPECT_EQ(state.SelectedPath, file);
+    EXPECT_EQ(document.LyricsPath(), file);
+    EXPECT_EQ(files.SelectedPath, file);
 }
 
 TEST_F(LoadLyricsTest, SameNamedFolderOrHiddenFileCountsAsMissing)
@@ -171,7 +169,7 @@ TEST_F(LoadLyricsTest, SameNamedFolderOrHiddenFileCountsAsMissing)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
     writeBytes(path(QStringLiteral(".hidden.txt")), "line\r\n");
     for (const QString& music : {path(QStringLiteral("folder.mp3")), path(QStringLiteral(".hidden.mp3"))}) {
-        state.SelectedPath = music;
+        files.SelectedPath = music;
         prompts.queueAnswer(AnswerYes);
         LoadLyrics(files);
     }
@@ -201,11 +199,10 @@ TEST_P(LoadedContent, FillsOneRowPerLineTagThenText)
     loadBytes(GetParam().bytes);
 
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'\n').toStdString();
-    EXPECT_EQ(document.lineCount(), GetParam().texts.size());
+    EXPECT_EQ(document.LineCount(), GetParam().texts.size());
     EXPECT_EQ(sheet.rows(), GetParam().texts.size() + 1);
     EXPECT_EQ(column(0), GetParam().tags);
     EXPECT_EQ(column(1), GetParam().texts);
-    EXPECT_EQ(state.LyricLines, GetParam().texts + QStringList{QString()});
 }
 
 QByteArray sjis(const char16_t* text)
@@ -252,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LoadLyricsTest, ResetsHeaderWidthsStampRowAndCurrentRow)
 {
-    state.StampRow = 6;
+    document.setStampRow(6);
     sheet.setRow(9);
     sheet.setCellAt(0, QStringLiteral("changed"));
 
@@ -263,7 +260,7 @@ TEST_F(LoadLyricsTest, ResetsHeaderWidthsStampRowAndCurrentRow)
     EXPECT_EQ(sheet.cols(), 2);
     EXPECT_EQ(sheet.columnWidth(0), 1100 / 15);
     EXPECT_EQ(sheet.columnWidth(1), 6250 / 15);
-    EXPECT_EQ(state.StampRow, 0);
+    EXPECT_EQ(document.StampRow(), 0);
     EXPECT_EQ(sheet.row(), 1);
 }
 
@@ -279,7 +276,7 @@ TEST_F(LoadLyricsTest, RemembersTheFileEncoding)
     for (const auto& c : cases) {
         loadThroughDialog(testDataPath(QString::fromLatin1(c.fixture)));
         EXPECT_EQ(document.encoding(), c.encoding) << c.fixture;
-        EXPECT_EQ(document.lineCount(), 4) << c.fixture;
+        EXPECT_EQ(document.LineCount(), 4) << c.fixture;
     }
     EXPECT_TRUE(prompts.messages().isEmpty());
 }
@@ -302,10 +299,9 @@ TEST_F(LoadLyricsTest, SecondShorterLoadLeavesNoRowsOfTheFirst)
     loadBytes("x\r\ny\r\n", QStringLiteral("short.txt"));
 
     EXPECT_EQ(sheet.rows(), 3);
-    EXPECT_EQ(document.lineCount(), 2);
+    EXPECT_EQ(document.LineCount(), 2);
     EXPECT_EQ(column(0), (QStringList{QStringLiteral("[00:00:00]"), QString()}));
     EXPECT_EQ(column(1), (QStringList{QStringLiteral("x"), QStringLiteral("y")}));
-    EXPECT_EQ(state.LyricLines.size(), 3);
 }
 
 QByteArray numberedLines(int count)
@@ -321,7 +317,7 @@ TEST_F(LoadLyricsTest, LargestFileLoadsCompletely)
     loadBytes(numberedLines(32766));
 
     EXPECT_TRUE(prompts.messages().isEmpty());
-    EXPECT_EQ(document.lineCount(), 32766);
+    EXPECT_EQ(document.LineCount(), 32766);
     EXPECT_EQ(sheet.rows(), 32767);
     EXPECT_EQ(CellText(sheet, 32766, 0), QStringLiteral("[00:00:00]"));
     EXPECT_EQ(CellText(sheet, 32766, 1), QStringLiteral("32765"));
@@ -338,10 +334,10 @@ TEST_F(LoadLyricsTest, EmptyFileShowsItsMessageAndKeepsTheResetSheet)
     EXPECT_EQ(sheet.rows(), 2);
     EXPECT_EQ(sheet.cellAt(2), QStringLiteral("[00:00:00]"));
     EXPECT_EQ(sheet.cellAt(3), QString());
-    EXPECT_EQ(document.lineCount(), 0);
-    EXPECT_EQ(state.StampRow, 0);
+    EXPECT_EQ(document.LineCount(), 0);
+    EXPECT_EQ(document.StampRow(), 0);
     // Saving an empty sheet over an empty file loses nothing.
-    EXPECT_EQ(state.LyricsPath, file);
+    EXPECT_EQ(document.LyricsPath(), file);
 }
 
 
@@ -364,7 +360,7 @@ TEST_P(LoadFailures, NameTheFileAndTheReasonAndChangeNothing)
     // A loaded sheet with a stamp, its next stamp and current row moved on.
     const QString first = loadBytes("[00:01:00]a\r\nb\r\nc\r\n", QStringLiteral("first.txt"));
     sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[00:02:00]"));
-    state.StampRow = 2;
+    document.setStampRow(2);
     sheet.setRow(3);
     engine.clearLog();
     prompts.clearShown();

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "lyricsfile/lyrics_files.h"
-#include "base/result.h"
-
-#include <QByteArrayView>
+#include "shell/lyrics_files.h"
 
 namespace lyricue {
 
@@ -16,11 +13,6 @@ namespace lyricue {
 // the sheet, StampRow, the current row, LyricsPath and the engine's lyrics stay
 // as they were before the load.
 void LoadLyrics(LyricsFiles& files);
-
-// The content of a lyrics file's bytes, with no file: the encoding detected, each line's
-// time tag split from its text. More lines than the sheet holds fails with a message
-// naming `path`.
-ResultOf<LyricsContent> lyricsContentOfBytes(QByteArrayView bytes, const QString& path);
 
 // The same load for a file chosen elsewhere (dropped on the window): as if the open
 // dialog of "歌詞読込" had given `path`.

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "lyricsfile/lyrics_files.h"
-#include "base/result.h"
+#include "shell/lyrics_files.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,7 +11,7 @@ namespace lyricue {
 extern const QString LrcDialogFilter;
 
 // "LRC 読込": the open dialog, then the chosen LRC file, in any encoding the loader
-// knows, into the sheet (see parseLrc). Its header lines are kept in LrcHeaders for
+// knows, into the sheet (see parseLrc). Its header lines are kept in lrcHeaders for
 // the export. LyricsPath becomes the LRC file's path with ".txt" for its extension,
 // so that "歌詞保存" proposes it and "再読込" saves there (asking first when that
 // file exists, since the sheet did not come from it); SelectedPath becomes the LRC
@@ -22,17 +21,10 @@ extern const QString LrcDialogFilter;
 void ImportLrc(LyricsFiles& files, FileDialogSettings& dialog);
 
 // "LRC 書出し": the save dialog (proposing the track's name, else the lyrics
-// file's, with ".lrc"), then the sheet written there as LRC (WriteLrcFile) with
+// file's, with ".lrc"), then the sheet written there as LRC (WriteLrcFile, lyricsfile/lrc_file.h) with
 // the headers kept from an import, or else [ti:], [ar:], [al:] and [length:] from
 // the track's tags and length as the engine reports them.
 void ExportLrc(LyricsFiles& files, FileDialogSettings& dialog);
 
-// Writes `headers`, then lines 0 to LineCount - 1 of the document as LRC lines
-// (lrcLineOf), as UTF-8 without a mark, each line ended by CR LF, replacing the file
-// only once all is written. A byte carried from its file as no text (a damaged
-// byte, also of a UTF-8 file) has no UTF-8 form, and the sheet shows it as the
-// replacement character: a lyric or header line holding one is refused, named by its
-// sheet line number or header line number, and nothing is written.
-Result WriteLrcFile(const QString& path, const QStringList& headers, const LyricsDocument& document);
 
 }  // namespace lyricue

@@ -1,7 +1,8 @@
 // Saves and loads that the file system refuses. Permission bits do not bind root,
 // so these run again as an unprivileged user (see tests/CMakeLists.txt).
-#include "lyricsfile/lyrics_files_fixture.h"
-#include "lyricsfile/lyrics_saver.h"
+#include "shell/lyrics_files_fixture.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_saver.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,7 +45,7 @@ protected:
     {
         writeBytes(lyrics, kContent);
         loadThroughDialog(lyrics);
-        EXPECT_EQ(document.lineCount(), 2);
+        EXPECT_EQ(document.LineCount(), 2);
         sheet.setCellAt(LineTagIndex(sheet, 1), QStringLiteral("[00:04:00]"));
         prompts.clearShown();
         engine.clearLog();
@@ -94,7 +95,7 @@ TEST_F(LyricsFilePermissions, UnreadableLyricsFileIsReportedAndNotOverwritten)
 {
     writeBytes(lyrics, kContent);
     ASSERT_TRUE(QFile::setPermissions(lyrics, QFile::WriteOwner));
-    state.SelectedPath = folder + QStringLiteral("/song.mp3");
+    files.SelectedPath = folder + QStringLiteral("/song.mp3");
     prompts.queueAnswer(AnswerYes);
     const SheetSnapshot before = snapshot();
 

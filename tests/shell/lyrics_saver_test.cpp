@@ -1,6 +1,7 @@
-#include "lyricsfile/lyrics_files_fixture.h"
-#include "lyricsfile/file_dialogs.h"
-#include "lyricsfile/lyrics_saver.h"
+#include "shell/lyrics_files_fixture.h"
+#include "shell/file_dialogs.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_saver.h"
 #include "support/test_data.h"
 
 #include <QDir>
@@ -18,7 +19,7 @@ QString str(const char16_t* text)
 using SaveLyricsTest = LyricsFilesFixture;
 
 // A sheet of the given lines, as a load would leave it, with LyricsPath in the folder.
-void fillSheet(LyricsSheet& sheet, ProgramState& /*state*/, const QList<QStringList>& lines)
+void fillSheet(LyricsSheet& sheet, const QList<QStringList>& lines)
 {
     sheet.setRows(static_cast<int>(lines.size()) + 1);
     for (int line = 0; line < lines.size(); ++line) {
@@ -32,18 +33,18 @@ void fillSheet(LyricsSheet& sheet, ProgramState& /*state*/, const QList<QStringL
 
 TEST_F(SaveLyricsTest, WritesTagThenTextForRowsOneToLineCount)
 {
-    fillSheet(sheet, state,
+    fillSheet(sheet,
               {{QStringLiteral("[01:23:45]"), QStringLiteral("Hello")},
                {QString(), str(u"タグなし")},
                {QString(), QString()},
                {QStringLiteral("[00:00:01]"), QString()},
                {QStringLiteral("[09:09:09]"), QStringLiteral("beyond LineCount")}});
     document.setLineCount(4);
-    state.LyricsPath = path(QStringLiteral("out.txt"));
+    document.setLyricsPath(path(QStringLiteral("out.txt")));
 
-    EXPECT_TRUE(WriteLyricsFile(document, state.LyricsPath).ok());
+    EXPECT_TRUE(WriteLyricsFile(document, document.LyricsPath()).ok());
 
-    EXPECT_EQ(readBytes(state.LyricsPath), cp932(str(u"[01:23:45]Hello\r\nタグなし\r\n\r\n[00:00:01]\r\n")));
+    EXPECT_EQ(readBytes(document.LyricsPath()), cp932(str(u"[01:23:45]Hello\r\nタグなし\r\n\r\n[00:00:01]\r\n")));
 }
 
 TEST_F(SaveLyricsTest, LineCountZeroWritesAnEmptyFileAndStillTellsSo)
@@ -51,7 +52,7 @@ TEST_F(SaveLyricsTest, LineCountZeroWritesAnEmptyFileAndStillTellsSo)
     const QString file = loadBytes(QByteArray());  // the empty load: one line row, LineCount 0
     prompts.clearShown();
     writeBytes(file, "old\r\n");
-    state.SelectedPath = file;
+    files.SelectedPath = file;
 
     SaveAndLoadLyrics(files);
 
@@ -65,11 +66,11 @@ TEST_F(SaveLyricsTest, WrittenLinesLoadBackIntoTheSameCells)
                                       {QStringLiteral("[01:23]"), str(u" 歌詞")},
                                       {QString(), QStringLiteral("plain")},
                                       {QStringLiteral("[00:00:02]"), QStringLiteral("[Chorus]")}};
-    fillSheet(sheet, state, lines);
-    state.LyricsPath = path(QStringLiteral("round.txt"));
-    ASSERT_TRUE(WriteLyricsFile(document, state.LyricsPath).ok());
+    fillSheet(sheet, lines);
+    document.setLyricsPath(path(QStringLiteral("round.txt")));
+    ASSERT_TRUE(WriteLyricsFile(document, document.LyricsPath()).ok());
 
-    loadThroughDialog(state.LyricsPath);
+    loadThroughDialog(document.LyricsPath());
 
     EXPECT_EQ(column(0), (QStringList{lines[0][0], lines[1][0], QString(), lines[3][0]}));
     EXPECT_EQ(column(1), (QStringList{lines[0][1], lines[1][1], lines[2][1], lines[3][1]}));
@@ -88,7 +89,7 @@ TEST_F(SaveLyricsTest, LinesWithoutAFileAreSavedUnderANameTheUserChooses)
 
     prompts.queueSaveCancel();
     SaveLyrics(files);  // with no track, the dialog proposes no name
-    state.TrackPath = path(QStringLiteral("song.mp3"));
+    document.setTrackPath(path(QStringLiteral("song.mp3")));
     const QString proposed = path(QStringLiteral("song.txt"));
     prompts.queueSaveAccept(proposed);
     SaveLyrics(files);  // with one, the track's name
@@ -98,7 +99,7 @@ TEST_F(SaveLyricsTest, LinesWithoutAFileAreSavedUnderANameTheUserChooses)
     EXPECT_EQ(prompts.saveDialogs()[1].fileName, proposed);
     EXPECT_EQ(prompts.saveDialogs()[1].filter, FileDialogFilter);
     EXPECT_EQ(readBytes(proposed), QByteArray("typed from scratch\r\n"));
-    EXPECT_EQ(state.LyricsPath, proposed);
+    EXPECT_EQ(document.LyricsPath(), proposed);
     EXPECT_TRUE(engine.log().empty());
 }
 
@@ -117,7 +118,7 @@ TEST_F(SaveLyricsTest, SaveLyricsWritesTheChosenFileAndMakesItTheLyricsFile)
     EXPECT_EQ(prompts.saveDialogs().front().filterIndex, 2);
     EXPECT_EQ(readBytes(chosen), QByteArray("[00:01:00]a\r\n[00:02:00]b\r\n"));
     EXPECT_EQ(readBytes(loaded), QByteArray("[00:01:00]a\r\nb\r\n"));
-    EXPECT_EQ(state.LyricsPath, chosen);
+    EXPECT_EQ(document.LyricsPath(), chosen);
     EXPECT_EQ(prompts.messages(), QStringList{chosen + str(u"を保存しました")});
     EXPECT_TRUE(engine.log().empty()) << "the engine keeps the file it had";
 }
@@ -130,8 +131,8 @@ TEST_F(SaveLyricsTest, CancelledSaveDialogKeepsLyricsPathForSaveAndLoad)
 
     SaveLyrics(files);
 
-    EXPECT_EQ(state.LyricsPath, loaded);
-    EXPECT_EQ(state.SelectedPath, ErrorCancel);
+    EXPECT_EQ(document.LyricsPath(), loaded);
+    EXPECT_EQ(files.SelectedPath, ErrorCancel);
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(readBytes(loaded), QByteArray("a\r\n"));
 
@@ -175,7 +176,7 @@ TEST_P(ByteForByte, OnlyTheStampedTagChanges)
     const QByteArray original = readBytes(testDataPath(QString::fromLatin1(GetParam().fixture)));
     ASSERT_TRUE(original.contains(GetParam().stampedLine));
     const QString file = loadBytes(original, QString::fromLatin1(GetParam().fixture));
-    state.SelectedPath = file;
+    files.SelectedPath = file;
     QByteArray expected = original;
     if (!GetParam().crLfAlready)
         expected.replace("\n", "\r\n");
@@ -220,8 +221,8 @@ class ForeignFilesByteForByte : public LyricsFilesFixture, public ::testing::Wit
 TEST_P(ForeignFilesByteForByte, ComeBackUnchangedButForTheStamp)
 {
     const QString file = loadBytes(GetParam().bytes);
-    state.SelectedPath = file;
-    ASSERT_EQ(document.lineCount(), 2);
+    files.SelectedPath = file;
+    ASSERT_EQ(document.LineCount(), 2);
 
     SaveAndLoadLyrics(files);
     EXPECT_EQ(readBytes(file).toHex(), GetParam().bytes.toHex());
@@ -268,10 +269,10 @@ TEST_F(SaveLyricsTest, SaveAndLoadAsksBeforeReplacingTheLyricsOfAnotherTrack)
     const QString first = loadBytes("[00:01:00]first\r\n", QStringLiteral("first.txt"));
     const QString second = path(QStringLiteral("second.txt"));
     writeBytes(second, "second\r\n");
-    state.SelectedPath = path(QStringLiteral("second.mp3"));
+    files.SelectedPath = path(QStringLiteral("second.mp3"));
     prompts.queueAnswer(AnswerCancel);
     LoadLyrics(files);
-    ASSERT_EQ(state.LyricsPath, second);
+    ASSERT_EQ(document.LyricsPath(), second);
     prompts.clearShown();
 
     prompts.queueAnswer(AnswerNo);

@@ -1,4 +1,7 @@
-#include "lyricsfile/file_dialogs.h"
+#include "shell/file_dialogs.h"
+
+#include "document/lyrics_document.h"
+#include "shell/lyrics_files.h"
 
 #include "base/shell_paths.h"
 
@@ -11,17 +14,16 @@ const QString FileDialogFilter = QStringLiteral(
     "|音楽 File(*.mp3,*.rmp,*.flac,*.ogg,*.oga,*.opus,*.m4a,*.mp4,*.wav)"
     "|*.mp3;*.rmp;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.wav");
 
-void ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state)
+QString ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1)
 {
     CommonDialog1.cancelError = true;
     CommonDialog1.flags = FileDialogSettings::FileMustExist;
     CommonDialog1.filter = FileDialogFilter;
     CommonDialog1.fileName.clear();
-    // A cancel changes no lines, so LyricsPath keeps naming the file they belong to.
-    state.SelectedPath = prompts.showOpenDialog(CommonDialog1) ? CommonDialog1.fileName : ErrorCancel;
+    return prompts.showOpenDialog(CommonDialog1) ? CommonDialog1.fileName : ErrorCancel;
 }
 
-bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, ProgramState& state)
+QString ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, const LyricsDocument& document)
 {
     // The filter list stays as the last open dialog set it.
     CommonDialog1.cancelError = true;
@@ -30,13 +32,11 @@ bool ShowSaveDialog(Prompts& prompts, FileDialogSettings& CommonDialog1, Program
         CommonDialog1.filter = FileDialogFilter;  // no open dialog has set it yet
     CommonDialog1.filterIndex = 2;
     // Lines that have no file yet are proposed under the track's name, as "song.txt".
-    CommonDialog1.fileName = !state.LyricsPath.isEmpty() ? state.LyricsPath
-                             : state.TrackPath.isEmpty() ? QString()
-                                                         : ChangeExtension(state.TrackPath, QStringLiteral(".txt"));
-    if (prompts.showSaveDialog(CommonDialog1))
-        return true;
-    state.SelectedPath = ErrorCancel;
-    return false;
+    const QString& trackPath = document.trackPath();
+    CommonDialog1.fileName = !document.LyricsPath().isEmpty() ? document.LyricsPath()
+                             : trackPath.isEmpty()            ? QString()
+                                                              : ChangeExtension(trackPath, QStringLiteral(".txt"));
+    return prompts.showSaveDialog(CommonDialog1) ? CommonDialog1.fileName : ErrorCancel;
 }
 
 }  // namespace lyricue

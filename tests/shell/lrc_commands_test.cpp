@@ -1,6 +1,8 @@
-#include "lyricsfile/lrc_files.h"
-#include "lyricsfile/lyrics_files_fixture.h"
-#include "lyricsfile/lyrics_saver.h"
+#include "lyricsfile/lrc_file.h"
+#include "shell/lrc_commands.h"
+#include "shell/lyrics_files_fixture.h"
+#include "lyricsfile/lyrics_file.h"
+#include "shell/lyrics_saver.h"
 #include "text/record_text.h"
 
 #include <QDir>
@@ -39,7 +41,7 @@ protected:
     QStringList sheetLines() const
     {
         QStringList lines;
-        for (int row = 1; row <= document.lineCount(); ++row)
+        for (int row = 1; row <= document.LineCount(); ++row)
             lines << CellText(sheet, row, 0) + u'|' + CellText(sheet, row, 1);
         return lines;
     }
@@ -68,9 +70,9 @@ TEST_P(LrcImport, GivesTheSheetItsTimesAndKeepsTheHeaders)
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'\n').toStdString();
     EXPECT_EQ(sheetLines(), GetParam().lines);
     EXPECT_EQ(document.lrcHeaders(), GetParam().headers);
-    EXPECT_EQ(state.LyricsPath, path(QStringLiteral("song.txt")));
-    EXPECT_EQ(state.SelectedPath, file);
-    EXPECT_EQ(state.StampRow, 0);
+    EXPECT_EQ(document.LyricsPath(), path(QStringLiteral("song.txt")));
+    EXPECT_EQ(files.SelectedPath, file);
+    EXPECT_EQ(document.StampRow(), 0);
     EXPECT_EQ(sheet.row(), 1);
     EXPECT_EQ(lrcDialog.filter, LrcDialogFilter);
 }
@@ -144,7 +146,7 @@ TEST_F(LrcFiles, NativeFileExportedAndImportedGivesTheSameSheet)
 
 TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)
 {
-    state.TrackPath = path(QStringLiteral("track.mp3"));
+    document.setTrackPath(path(QStringLiteral("track.mp3")));
     engine.setTitleAndArtist(cp932(str(u"夜明け")), cp932(str(u"歌手")));
     record_text::store(engine.tagRecord().album, str(u"アルバム").toUtf8());  // tags in UTF-8 are read as such
     engine.detailRecord().lengthMs = 205900;
@@ -154,7 +156,7 @@ TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)
               str(u"[ti:夜明け]\r\n[ar:歌手]\r\n[al:アルバム]\r\n[length:03:25]\r\n[00:01.00]a\r\n").toUtf8());
     ASSERT_EQ(prompts.saveDialogs().size(), 1u);
     EXPECT_EQ(prompts.saveDialogs().front().fileName, path(QStringLiteral("track.lrc")));
-    EXPECT_EQ(engine.callsNamed("vbmp3_getFileInfo2").front().path, state.TrackPath);
+    EXPECT_EQ(engine.callsNamed("vbmp3_getFileInfo2").front().path, document.trackPath());
 }
 
 // The export writes the text the sheet shows, or refuses naming the line: a byte
@@ -229,7 +231,7 @@ TEST_F(LrcFiles, SaveAndLoadAfterAnImportAsksBeforeReplacingTheTextFile)
     importBytes("[00:01.00]a\n");
 
     prompts.queueAnswer(AnswerNo);
-    state.SelectedPath = path(QStringLiteral("song.mp3"));
+    files.SelectedPath = path(QStringLiteral("song.mp3"));
     SaveAndLoadLyrics(files);
     EXPECT_EQ(readBytes(path(QStringLiteral("song.txt"))), QByteArray("other lyrics\r\n"));
     EXPECT_EQ(engine.countOf("vbmp3_setLyricsFile"), 0);
