@@ -1,13 +1,11 @@
 #include "shell/recovery_writer.h"
 
-#include "base/file_error_reason.h"
+#include "text/ansi_text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <cerrno>
 
 namespace lyricue {
 
@@ -97,18 +95,8 @@ Result RecoveryWriter::writeCopy(const RecoverySnapshot& snapshot)
                                ? QStringLiteral("フォルダーに書き込む権限がありません")
                                : QStringLiteral("印のファイルを作れません"));
     }
-    const QByteArray bytes = recoveryBytes(snapshot);
-    QSaveFile file(m_copyPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(fileErrorReason(file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const int systemError = errno;
-        const QString reason = file.error() == QFileDevice::NoError ? qt_error_string(systemError) : file.errorString();
-        file.cancelWriting();
-        return failure(fileErrorReason(reason));
-    }
-    if (!file.commit())
-        return failure(fileErrorReason(file.errorString()));
+    if (const Result written = writeFileBytes(m_copyPath, recoveryBytes(snapshot)); !written.ok())
+        return failure(written.errorString());
     return Result();
 }
 

@@ -100,6 +100,9 @@ struct TextFileContent {
 
 // Reads a whole file's bytes. On failure the message names the file and the reason.
 ResultOf<QByteArray> readFileBytes(const QString& path);
+// Replaces the file at `path` with `bytes`, or leaves it as it was: the failure is the
+// reason alone (no such folder, no permission, disk full ...), for the caller's message.
+Result writeFileBytes(const QString& path, const QByteArray& bytes);
 // Reads a whole text file into lines. On failure the message names the file and the reason.
 ResultOf<TextFileContent> readTextLines(const QString& path);
 // Reads a whole text file, decoded. On failure the message names the file and the reason.

@@ -95,9 +95,16 @@ Result writeTextLines(const QString& path, qsizetype count, const TextLineSource
         return failure(encoded.errorString());
     const QByteArray& bytes = encoded.value();
 
+    if (const Result written = writeFileBytes(path, bytes); !written.ok())
+        return failure(written.errorString());
+    return Result();
+}
+
+Result writeFileBytes(const QString& path, const QByteArray& bytes)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return failure(fileErrorReason(file.errorString()));
+        return Result::failure(fileErrorReason(file.errorString()));
     if (file.write(bytes) != bytes.size()) {
         // A write that the file system cuts short (a full disk, a file size limit)
         // after some bytes went out is no error to Qt; the system call's reason is in errno.
@@ -105,10 +112,10 @@ Result writeTextLines(const QString& path, qsizetype count, const TextLineSource
         const QString reason =
             file.error() == QFileDevice::NoError ? qt_error_string(systemError) : file.errorString();
         file.cancelWriting();
-        return failure(fileErrorReason(reason));
+        return Result::failure(fileErrorReason(reason));
     }
     if (!file.commit())
-        return failure(fileErrorReason(file.errorString()));
+        return Result::failure(fileErrorReason(file.errorString()));
     return Result();
 }
 

@@ -2,6 +2,7 @@
 // first frame, an ID3 tag in mid-stream. Each opens with the length of what decodes and
 // plays to its end; the frames before the damage are the intact file's.
 #include "audio/mp3_engine.h"
+#include "support/test_files.h"
 #include "audio/mpeg_frame_header.h"
 
 #include "audio/engine_render.h"
@@ -83,9 +84,7 @@ TEST_P(DamagedTrackTest, OpensWithTheLengthThatDecodesAndPlaysToItsEnd)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("damaged.mp3"));
     {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(damage.damage(fixture(damage.fixture)));
+        writeTestFile(path, damage.damage(fixture(damage.fixture)));
     }
     Mp3Engine intact(Mp3Engine::Output::Manual);
     useExactOutput(intact);

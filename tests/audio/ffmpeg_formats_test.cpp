@@ -1,4 +1,5 @@
 #include "audio/decoder_factory.h"
+#include "support/test_files.h"
 #include "audio/mp3_engine.h"
 #include "audio/decoder_reading.h"
 #include "audio/ffmpeg/ffmpeg_module_entry.h"
@@ -312,9 +313,7 @@ QString damagedCopy(const QTemporaryDir& folder, const char* file, const Damage&
     QFile intact(testDataPath(QString::fromUtf8(file)));
     EXPECT_TRUE(intact.open(QIODevice::ReadOnly)) << file;
     const QString path = folder.filePath(QStringLiteral("damaged.") + QFileInfo(intact.fileName()).suffix());
-    QFile damaged(path);
-    EXPECT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(damage(intact.readAll()));
+    writeTestFile(path, damage(intact.readAll()));
     return path;
 }
 
@@ -459,10 +458,7 @@ TEST(FfmpegModule, BytesOfNoFormatAreRefusedWithAReason)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("fake.flac"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("fLaC but nothing after it");
-    file.close();
+    writeTestFile(path, "fLaC but nothing after it");
     Mp3Engine engine(Mp3Engine::Output::Manual);
     TrackOpenRecord info{};
     EXPECT_EQ(engine.vbmp3_open(path, info), 0);

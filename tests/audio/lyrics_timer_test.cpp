@@ -1,4 +1,5 @@
 #include "audio/lyrics_timer.h"
+#include "support/test_files.h"
 
 #include "text/ansi_text.h"
 #include "audio/audio_engine.h"
@@ -56,9 +57,7 @@ void expectPositions(const LyricsTimer& timer, std::initializer_list<Position> p
 QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes)
 {
     const QString path = dir.filePath(QStringLiteral("lyrics.txt"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    writeTestFile(path, bytes);
     return path;
 }
 

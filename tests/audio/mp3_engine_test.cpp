@@ -1,6 +1,7 @@
 // The engine driven through render() with no sound device: lengths, positions in
 // samples, transport, volume, options, file information, lyrics, bad files.
 #include "audio/mp3_engine.h"
+#include "support/test_files.h"
 
 #include "audio/decoder_reading.h"
 #include "audio/engine_render.h"
@@ -200,10 +201,7 @@ TEST_F(Mp3EngineTest, HugeFrameCountInTheHeaderIsClampedInTheDetails)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("huge.mp3"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-    file.close();
+    writeTestFile(path, bytes);
 
     constexpr std::int32_t kMost = std::numeric_limits<std::int32_t>::max();
     TrackOpenRecord info;

@@ -1,4 +1,5 @@
 #include "audio/audio_engine.h"
+#include "support/test_files.h"
 #include "audio/tags/tag_module_entry.h"
 #include "support/test_data.h"
 
@@ -44,10 +45,7 @@ TEST(TagModule, SaysWhyWhenNoFolderHoldsIt)
     QTemporaryDir impostorFolder;
     ASSERT_TRUE(impostorFolder.isValid());
     // A file of the module's name that is no library at all.
-    QFile impostor(QDir(impostorFolder.path()).filePath(QStringLiteral("liblyricue_tags.so")));
-    ASSERT_TRUE(impostor.open(QIODevice::WriteOnly));
-    impostor.write("not a library");
-    impostor.close();
+    writeTestFile(QDir(impostorFolder.path()).filePath(QStringLiteral("liblyricue_tags.so")), "not a library");
 
     testing::internal::CaptureStderr();
     const TagModuleEntry entry = loadTagModule({folder.path(), impostorFolder.path()});

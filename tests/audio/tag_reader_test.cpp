@@ -1,4 +1,5 @@
 #include "audio/tag_reader.h"
+#include "support/test_files.h"
 
 #include "audio/audio_engine.h"
 #include "support/test_data.h"
@@ -184,9 +185,7 @@ protected:
     QString write(const QString& name, const QByteArray& content)
     {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        writeTestFile(path, content);
         return path;
     }
     QTemporaryDir m_dir;

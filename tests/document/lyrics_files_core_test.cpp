@@ -1,4 +1,5 @@
 #include "document/lyrics_document.h"
+#include "support/test_files.h"
 #include "shell/lyrics_loader.h"
 #include "lyricsfile/lyrics_file.h"
 #include "shell/lyrics_saver.h"
@@ -22,9 +23,7 @@ protected:
     QString write(const char* name, const QByteArray& bytes)
     {
         const QString path = dir.filePath(QLatin1String(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        writeTestFile(path, bytes);
         return path;
     }
 

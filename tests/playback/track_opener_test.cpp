@@ -1,4 +1,5 @@
 #include "playback/track_opener.h"
+#include "support/test_files.h"
 
 #include "text/ansi_text.h"
 #include "audio/mp3_engine.h"
@@ -225,10 +226,7 @@ TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("broken.flac"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("fLaC and nothing a decoder can use");
-    file.close();
+    writeTestFile(path, "fLaC and nothing a decoder can use");
     Mp3Engine real(Mp3Engine::Output::Manual);
     open(real, path);
     ASSERT_EQ(prompts.shown().size(), 2);

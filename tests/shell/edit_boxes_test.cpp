@@ -1,6 +1,7 @@
 // The two edit boxes above the sheet follow the line they show through every change to
 // the lines, and the "編集" keys reach their commands wherever the keyboard focus is.
 #include "shell/command_keys.h"
+#include "support/test_files.h"
 #include "shell/window_fixture.h"
 
 #include <QAction>
@@ -112,10 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         FollowCase{"Load",
                    [](EditBoxesTest& t) {
                        const QString path = t.dir.filePath(QStringLiteral("other.txt"));
-                       QFile file(path);
-                       ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-                       file.write("[00:09:00]other\r\nsecond\r\n");
-                       file.close();
+                       writeTestFile(path, "[00:09:00]other\r\nsecond\r\n");
                        t.prompts.queueOpenAccept(path);
                        t.clickToolbar(CommandKey::LoadLyrics);
                    },

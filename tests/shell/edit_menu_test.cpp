@@ -1,4 +1,5 @@
 #include "shell/command_keys.h"
+#include "support/test_files.h"
 #include "document/lyrics_document.h"
 #include "shell/window_fixture.h"
 
@@ -66,10 +67,7 @@ public:
     void loadLyrics(const QByteArray& bytes)
     {
         const QString path = dir.filePath(QStringLiteral("other.txt"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        writeTestFile(path, bytes);
         prompts.queueOpenAccept(path);
         clickToolbar(CommandKey::LoadLyrics);
     }

@@ -1,6 +1,7 @@
 // The whole road over the real engine on SDL's dummy driver: open a track with its
 // lyrics, play, stamp three lines, Save & Load, play again and watch the labels.
 #include "text/ansi_text.h"
+#include "support/test_files.h"
 #include "audio/mp3_engine.h"
 #include "shell/command_keys.h"
 #include "display/lyrics_display.h"
@@ -72,9 +73,7 @@ TEST_F(EndToEnd, StampedTagsAreSavedAndTheLabelsFollowThemOnTheNextPlay)
         {"", cp932(u"最後の行")},
     };
     {
-        QFile file(lyrics);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(fileBytes(original));
+        writeTestFile(lyrics, fileBytes(original));
     }
 
     ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
@@ -165,9 +164,7 @@ TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
         {"", cp932(u"六行目")},
     };
     {
-        QFile file(picked);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(fileBytes(lines));
+        writeTestFile(picked, fileBytes(lines));
     }
     ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
     auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));

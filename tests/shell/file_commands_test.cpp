@@ -1,5 +1,6 @@
 // The file commands "読込", "歌詞読込", "歌詞保存" and "再読込" from the toolbar.
 #include "text/ansi_text.h"
+#include "support/test_files.h"
 #include "shell/command_keys.h"
 #include "shell/file_dialogs.h"
 #include "text/record_text.h"
@@ -44,9 +45,7 @@ protected:
         QByteArray bytes;
         for (const QString& line : lines)
             bytes += encodeCp932(line).bytes + "\r\n";
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        writeTestFile(path, bytes);
     }
 
     // Each line as tag + "|" + text.

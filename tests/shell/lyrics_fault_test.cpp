@@ -2,6 +2,7 @@
 // after the open dialog, and a save cut off part-way by a file-size limit. The user is told, no file is replaced
 // by a broken or emptied sheet, and the window goes on working.
 #include "shell/child_process.h"
+#include "support/test_files.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/main_window.h"
@@ -45,9 +46,7 @@ public:
 
 void writeAll(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
+    writeTestFile(path, bytes);
 }
 
 class LyricsFault : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include "lyricsfile/lyricsfile_printers.h"
 #include "support/recording_engine.h"
 #include "support/scripted_prompts.h"
+#include "support/test_files.h"
 #include "sheet/sheet_shaping.h"
 
 #include <gtest/gtest.h>
@@ -50,18 +51,8 @@ protected:
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
-    static void writeBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    static QByteArray readBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
+    static void writeBytes(const QString& path, const QByteArray& bytes) { writeTestFile(path, bytes); }
+    static QByteArray readBytes(const QString& path) { return readTestFile(path); }
 
     // "歌詞読込": no question, the open dialog chooses `lyricsPath`.
     void loadThroughDialog(const QString& lyricsPath)

@@ -1,6 +1,7 @@
 // Lyrics files through the real window: a UTF-16 file stamped and saved back, the
 // LRC menu, Return and Enter on the stamping buttons, the sheet after a load.
 #include "text/ansi_text.h"
+#include "support/test_files.h"
 #include "shell/command_keys.h"
 #include "lyricsfile/lrc_file.h"
 #include "shell/lrc_commands.h"
@@ -26,9 +27,7 @@ protected:
     QString writeFile(const char* name, const QByteArray& bytes)
     {
         const QString path = dir.filePath(QLatin1String(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        writeTestFile(path, bytes);
         return path;
     }
 

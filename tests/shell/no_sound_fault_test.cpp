@@ -3,6 +3,7 @@
 // real engine, "再生" and "一時停止" fail without a crash and leave the play clock off,
 // and tracks and lyrics still open, stamp and save.
 #include "text/ansi_text.h"
+#include "support/test_files.h"
 #include "audio/mp3_engine.h"
 #include "shell/child_process.h"
 #include "shell/command_keys.h"
@@ -81,9 +82,7 @@ TEST(NoSoundDevice, WindowStartsPlayingFailsCleanlyAndFilesStillLoadAndSave)
     const QString savedAs = dir.filePath(QStringLiteral("saved.txt"));
     ASSERT_TRUE(QFile::copy(testDataPath(QStringLiteral("tone_xing.mp3")), music));
     {
-        QFile file(lyrics);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(encodeCp932(u"一行目\r\n二行目\r\n").bytes);
+        writeTestFile(lyrics, encodeCp932(u"一行目\r\n二行目\r\n").bytes);
     }
 
     const ChildOutcome child = runInChild([&](ChildReport& out) { walkWithoutSound(out, music, savedAs); });

@@ -2,6 +2,7 @@
 
 // Windows keeping recovery copies, for the tests of the copy through the real window.
 #include "shell/command_keys.h"
+#include "support/test_files.h"
 #include "document/recovery_snapshot.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/main_window.h"
@@ -66,9 +67,7 @@ protected:
 
     void writeFile(const char* name, const QByteArray& bytes) const
     {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
+        writeTestFile(path(name), bytes);
     }
 
     // Every cell, the header's included, and all that goes with the lines.

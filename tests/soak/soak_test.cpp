@@ -4,6 +4,7 @@
 // 5 MB after the first cycle of each part. The engine renders by hand
 // (Output::Manual), so that positions are exact and the run is not tied to the clock.
 #include "playback/slider_parts.h"
+#include "support/test_files.h"
 #include "shell/long_track.h"
 #include "audio/mp3_engine.h"
 #include "shell/command_keys.h"
@@ -108,10 +109,7 @@ protected:
         ASSERT_TRUE(writeRepeatedTone(music, 20));  // 60.6 s
         for (int line = 0; line < kLines; ++line)
             lines << QStringLiteral("%1 行目の歌詞 lyric line").arg(line + 1);
-        QFile file(lyrics);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(cp932Lines(lines));
-        file.close();
+        writeTestFile(lyrics, cp932Lines(lines));
 
         ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
         sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));

@@ -1,4 +1,5 @@
 #include "text/ansi_text.h"
+#include "support/test_files.h"
 #include "base/file_error_reason.h"
 #include "support/test_data.h"
 #include "support/text_printers.h"
@@ -19,19 +20,6 @@ namespace {
 QString str(const char16_t* text)
 {
     return QStringView(text).toString();
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 // The bytes a file should have after a load and a save: the same lines, each cut at
@@ -101,17 +89,17 @@ TEST(TextFileRoundTrip, EachFixtureComesBackWithCrLfLineEnds)
         QDir(testDataPath(QString())).entryList({QStringLiteral("lyrics_*.txt")}, QDir::Files);
     ASSERT_EQ(fixtures.size(), 7);
     for (const QString& name : fixtures) {
-        const QByteArray original = readBytes(testDataPath(name));
+        const QByteArray original = readTestFile(testDataPath(name));
         const ResultOf<TextFileContent> content = readTextLines(testDataPath(name));
         ASSERT_TRUE(content.ok()) << name.toStdString();
         const QString copy = dir.filePath(name);
         EXPECT_TRUE(writeTextLines(copy, content->lines, content->encoding).ok()) << name.toStdString();
-        EXPECT_EQ(readBytes(copy), normalisedLineEnds(original)) << name.toStdString();
+        EXPECT_EQ(readTestFile(copy), normalisedLineEnds(original)) << name.toStdString();
     }
     // Files already in the written form come back byte for byte.
     for (const char* name : {"lyrics_cp932_crlf.txt", "lyrics_utf8_bom_crlf.txt", "lyrics_invalid_bytes.txt"})
-        EXPECT_EQ(readBytes(dir.filePath(QString::fromLatin1(name))),
-                  readBytes(testDataPath(QString::fromLatin1(name))))
+        EXPECT_EQ(readTestFile(dir.filePath(QString::fromLatin1(name))),
+                  readTestFile(testDataPath(QString::fromLatin1(name))))
             << name;
 }
 
@@ -133,12 +121,12 @@ TEST(TextFileRoundTrip, RandomBytesComeBackUnchanged)
             bytes.append("\r\n");
         }
         const QString path = dir.filePath(QStringLiteral("random.txt"));
-        writeBytes(path, bytes);
+        writeTestFile(path, bytes);
         const ResultOf<TextFileContent> content = readTextLines(path);
         ASSERT_TRUE(content.ok());
         ASSERT_EQ(content->lines.size(), 200);
         ASSERT_TRUE(writeTextLines(path, content->lines, content->encoding).ok());
-        ASSERT_EQ(readBytes(path), bytes) << "seed " << seed;
+        ASSERT_EQ(readTestFile(path), bytes) << "seed " << seed;
     }
 }
 
@@ -177,7 +165,7 @@ TEST(ReadTextLines, EmptyFileHasNoLines)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("empty.txt"));
-    writeBytes(path, QByteArray());
+    writeTestFile(path, QByteArray());
     const ResultOf<TextFileContent> content = readTextLines(path);
     EXPECT_TRUE(content.ok());
     EXPECT_TRUE(content->lines.isEmpty());
@@ -188,7 +176,7 @@ TEST(WriteTextLines, WritesEveryLineWithCrLfInItsEncoding)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("out.txt"));
-    writeBytes(path, QByteArray(5000, 'x'));  // a longer old file leaves nothing behind
+    writeTestFile(path, QByteArray(5000, 'x'));  // a longer old file leaves nothing behind
     const QStringList lines = {str(u"[00:01:00]あ"), QString(), QStringLiteral("z")};
     const struct {
         TextEncoding encoding;
@@ -202,10 +190,10 @@ TEST(WriteTextLines, WritesEveryLineWithCrLfInItsEncoding)
     };
     for (const auto& c : cases) {
         EXPECT_TRUE(writeTextLines(path, lines, c.encoding).ok());
-        EXPECT_EQ(readBytes(path).toHex(), QByteArray(c.hex));
+        EXPECT_EQ(readTestFile(path).toHex(), QByteArray(c.hex));
     }
     EXPECT_TRUE(writeTextLines(path, {}, TextEncoding::Cp932).ok());
-    EXPECT_EQ(readBytes(path), QByteArray());
+    EXPECT_EQ(readTestFile(path), QByteArray());
 }
 
 TEST(WriteTextLines, UnencodableCharacterNamesItsLineAndWritesNothing)
@@ -213,19 +201,19 @@ TEST(WriteTextLines, UnencodableCharacterNamesItsLineAndWritesNothing)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("song.txt"));
-    writeBytes(path, "old\r\n");
+    writeTestFile(path, "old\r\n");
     const QStringList lines = {QStringLiteral("one"), QStringLiteral("two"), str(u"[00:03:00]三\U0001F600")};
     const QString error = writeTextLines(path, lines, TextEncoding::Cp932).errorString();
     for (const QString& part : {QDir::toNativeSeparators(path), QStringLiteral("3 行目"),
                                 str(u"\U0001F600"), QStringLiteral("U+1F600")})
         EXPECT_TRUE(error.contains(part)) << error.toStdString() << " lacks " << part.toStdString();
-    EXPECT_EQ(readBytes(path), QByteArray("old\r\n"));
+    EXPECT_EQ(readTestFile(path), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("song.txt")});
 
     // UTF-8 holds the emoji and a carried byte, but no lone surrogate of its own.
     EXPECT_TRUE(writeTextLines(path, lines, TextEncoding::Utf8).ok());
     EXPECT_TRUE(writeTextLines(path, {str(u"b\xDC85")}, TextEncoding::Utf8).ok());
-    EXPECT_EQ(readBytes(path), QByteArray("b\x85\r\n"));
+    EXPECT_EQ(readTestFile(path), QByteArray("b\x85\r\n"));
     const QString utf8Error =
         writeTextLines(path, {QStringLiteral("a"), str(u"b\xD800")}, TextEncoding::Utf8).errorString();
     EXPECT_TRUE(utf8Error.contains(QStringLiteral("2 行目"))) << utf8Error.toStdString();
@@ -247,12 +235,12 @@ TEST(WriteTextLines, LinesBuiltOneByOneWriteWhatTheListWrites)
     };
     // CP932 and UTF-8 give the carried byte back; UTF-16 refuses a lone one on line 3.
     for (const TextEncoding encoding : {TextEncoding::Cp932, TextEncoding::Utf8WithBom, TextEncoding::Utf16Le}) {
-        writeBytes(path, "old\r\n");
+        writeTestFile(path, "old\r\n");
         const QString listError = writeTextLines(path, lines, encoding).errorString();
-        const QByteArray listBytes = readBytes(path);
-        writeBytes(path, "old\r\n");
+        const QByteArray listBytes = readTestFile(path);
+        writeTestFile(path, "old\r\n");
         EXPECT_EQ(writeTextLines(path, lines.size(), buildInScratch, encoding).errorString(), listError);
-        EXPECT_EQ(readBytes(path), listBytes);
+        EXPECT_EQ(readTestFile(path), listBytes);
         EXPECT_EQ(listError.contains(QStringLiteral("3 行目")), encoding == TextEncoding::Utf16Le)
             << listError.toStdString();
     }
@@ -263,7 +251,7 @@ TEST(WriteTextLines, FailureLeavesTheOldFileAndNamesTheReason)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString plainFile = dir.filePath(QStringLiteral("plain.txt"));
-    writeBytes(plainFile, "keep\r\n");
+    writeTestFile(plainFile, "keep\r\n");
     const QString folder = dir.filePath(QStringLiteral("folder.txt"));
     ASSERT_TRUE(QDir().mkdir(folder));
     const QString targets[] = {
@@ -277,7 +265,7 @@ TEST(WriteTextLines, FailureLeavesTheOldFileAndNamesTheReason)
         // Something after the path: the reason from the file system.
         EXPECT_GT(error.size(), QDir::toNativeSeparators(target).size() + 12) << error.toStdString();
     }
-    EXPECT_EQ(readBytes(plainFile), QByteArray("keep\r\n"));
+    EXPECT_EQ(readTestFile(plainFile), QByteArray("keep\r\n"));
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
 }
@@ -294,7 +282,7 @@ TEST(TextFilePermissions, ReadOnlyFileOrFolderIsNotReplacedAndUnreadableFileIsRe
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString readOnlyFile = dir.filePath(QStringLiteral("locked.txt"));
-    writeBytes(readOnlyFile, "keep\r\n");
+    writeTestFile(readOnlyFile, "keep\r\n");
     ASSERT_TRUE(QFile::setPermissions(readOnlyFile, QFile::ReadOwner | QFile::ReadUser));
     if (permissionsIgnored(readOnlyFile))
         GTEST_SKIP() << "permission bits do not bind this user (root); the other write "
@@ -302,17 +290,17 @@ TEST(TextFilePermissions, ReadOnlyFileOrFolderIsNotReplacedAndUnreadableFileIsRe
 
     const QString readOnlyError = writeTextLines(readOnlyFile, {QStringLiteral("new")}, TextEncoding::Cp932).errorString();
     EXPECT_TRUE(readOnlyError.contains(str(u"ファイルが読み取り専用です"))) << readOnlyError.toStdString();
-    EXPECT_EQ(readBytes(readOnlyFile), QByteArray("keep\r\n"));
+    EXPECT_EQ(readTestFile(readOnlyFile), QByteArray("keep\r\n"));
 
     const QString lockedFolder = dir.filePath(QStringLiteral("locked"));
     ASSERT_TRUE(QDir().mkdir(lockedFolder));
     const QString inFolder = lockedFolder + QStringLiteral("/song.txt");
-    writeBytes(inFolder, "keep\r\n");
+    writeTestFile(inFolder, "keep\r\n");
     ASSERT_TRUE(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
     const QString error = writeTextLines(inFolder, {QStringLiteral("new")}, TextEncoding::Cp932).errorString();
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(inFolder))) << error.toStdString();
     EXPECT_TRUE(error.contains(str(u"アクセス権限がありません"))) << error.toStdString();
-    EXPECT_EQ(readBytes(inFolder), QByteArray("keep\r\n"));
+    EXPECT_EQ(readTestFile(inFolder), QByteArray("keep\r\n"));
     QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // A file this user may not read.
