@@ -1,28 +1,19 @@
 #include "playback/playback_speed.h"
 
 #include "audio/audio_engine.h"
+#include "base/app_settings.h"
 
 #include <QRegularExpression>
-#include <QSettings>
 
 #include <algorithm>
 
 namespace lyricue {
 
-namespace {
-
-const QString kSettingKey = QStringLiteral("playback/speedPercent");
-
-}  // namespace
-
-PlaybackSpeed::PlaybackSpeed(AudioEngine& engine, QSettings& settings)
-    : m_engine(engine), m_settings(settings)
-{
-}
+PlaybackSpeed::PlaybackSpeed(AudioEngine& engine) : m_engine(engine) {}
 
 void PlaybackSpeed::restore()
 {
-    const int kept = m_settings.value(kSettingKey, 100).toInt();
+    const int kept = app_settings::speedPercent().value_or(100);
     if (kept != 100 && std::find(kPercents.begin(), kPercents.end(), kept) != kPercents.end()
         && m_engine.setPlaybackSpeed(kept) != 0)
         m_percent = kept;
@@ -34,7 +25,7 @@ bool PlaybackSpeed::choose(int percent)
         || m_engine.setPlaybackSpeed(percent) == 0)
         return false;
     m_percent = percent;
-    m_settings.setValue(kSettingKey, percent);
+    app_settings::setSpeedPercent(percent);
     return true;
 }
 

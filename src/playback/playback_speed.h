@@ -4,8 +4,6 @@
 
 #include <array>
 
-class QSettings;
-
 namespace lyricue {
 
 class AudioEngine;
@@ -16,7 +14,7 @@ class PlaybackSpeed {
 public:
     static constexpr std::array<int, 6> kPercents = {50, 60, 70, 80, 90, 100};
 
-    PlaybackSpeed(AudioEngine& engine, QSettings& settings);
+    explicit PlaybackSpeed(AudioEngine& engine);
 
     int percent() const { return m_percent; }
     // Sends the kept speed to the engine at start-up; nothing for 100 %, the engine's own.
@@ -33,7 +31,6 @@ public:
 
 private:
     AudioEngine& m_engine;
-    QSettings& m_settings;
     int m_percent = 100;
 };
 

@@ -92,7 +92,7 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     connect(m_calibrate, &QAction::triggered, this, &MainWindow::calibrateStamping);
     m_stampOffsetMs = stamp_offset::load();
     showStampOffset();
-    m_speed = std::make_unique<PlaybackSpeed>(m_engine, m_settings);
+    m_speed = std::make_unique<PlaybackSpeed>(m_engine);
     m_speedMenu = menus.speed;
     connect(menus.speed, &QMenu::triggered, this, &MainWindow::Speed_Click);
     // Whoever sets the caption (a track's tags), the speed stays shown after it.
