@@ -2,7 +2,7 @@
 // filters list each format, and a file of it, dropped on the window or named on the command
 // line (both go to openGivenFile), opens as a track whatever the case of its extension.
 #include "audio/audio_formats.h"
-#include "lyricsfile/file_dialogs.h"
+#include "shell/file_dialogs.h"
 #include "shell/window_fixture.h"
 
 #include <QDropEvent>
