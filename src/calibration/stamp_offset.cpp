@@ -1,6 +1,6 @@
 #include "calibration/stamp_offset.h"
 
-#include <QSettings>
+#include "base/app_settings.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,25 +9,14 @@ namespace lyricue {
 
 namespace stamp_offset {
 
-namespace {
-
-const QString kKey = QStringLiteral("stamping/offsetMs");
-const QString kName = QStringLiteral("Lyricue");  // ~/.config/Lyricue/Lyricue.conf
-
-}  // namespace
-
 int load()
 {
-    bool isNumber = false;
-    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, kName, kName);
-    const int value = store.value(kKey, 0).toInt(&isNumber);
-    return isNumber ? std::clamp(value, kLowestMs, kHighestMs) : 0;
+    return std::clamp(app_settings::stampOffsetMs().value_or(0), kLowestMs, kHighestMs);
 }
 
 void save(int offsetMs)
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kName, kName);
-    store.setValue(kKey, std::clamp(offsetMs, kLowestMs, kHighestMs));
+    app_settings::setStampOffsetMs(std::clamp(offsetMs, kLowestMs, kHighestMs));
 }
 
 std::int32_t stampMs(std::int32_t heardMs, int offsetMs)

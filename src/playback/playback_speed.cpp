@@ -1,62 +1,73 @@
 #include "playback/playback_speed.h"
 
 #include "audio/audio_engine.h"
+#include "base/app_settings.h"
 
-#include <QRegularExpression>
-#include <QSettings>
+#include <QStringView>
 
 #include <algorithm>
 
 namespace lyricue {
 
-namespace {
-
-const QString kSettingKey = QStringLiteral("playback/speedPercent");
-
-}  // namespace
-
-PlaybackSpeed::PlaybackSpeed(AudioEngine& engine, QSettings& settings)
-    : m_engine(engine), m_settings(settings)
-{
-}
+PlaybackSpeed::PlaybackSpeed(AudioEngine& engine) : m_engine(engine) {}
 
 void PlaybackSpeed::restore()
 {
-    const int kept = m_settings.value(kSettingKey, 100).toInt();
+    const int kept = app_settings::speedPercent().value_or(100);
     if (kept != 100 && std::find(kPercents.begin(), kPercents.end(), kept) != kPercents.end()
         && m_engine.setPlaybackSpeed(kept) != 0)
         m_percent = kept;
 }
 
-bool PlaybackSpeed::choose(int percent)
+Result PlaybackSpeed::choose(int percent)
 {
-    if (std::find(kPercents.begin(), kPercents.end(), percent) == kPercents.end()
-        || m_engine.setPlaybackSpeed(percent) == 0)
-        return false;
+    if (std::find(kPercents.begin(), kPercents.end(), percent) == kPercents.end())
+        return Result::failure(QStringLiteral("再生速度 %1% は選べません (50〜100%、10% 刻み)").arg(percent));
+    if (m_engine.setPlaybackSpeed(percent) == 0)
+        return Result::failure(QStringLiteral("再生速度を %1% にできません").arg(percent));
     m_percent = percent;
-    m_settings.setValue(kSettingKey, percent);
-    return true;
+    app_settings::setSpeedPercent(percent);
+    return {};
 }
 
-void PlaybackSpeed::slower()
+Result PlaybackSpeed::slower()
 {
     const auto at = std::find(kPercents.begin(), kPercents.end(), m_percent);
     if (at != kPercents.begin() && at != kPercents.end())
-        choose(*(at - 1));
+        return choose(*(at - 1));
+    return {};
 }
 
-void PlaybackSpeed::faster()
+Result PlaybackSpeed::faster()
 {
     const auto at = std::find(kPercents.begin(), kPercents.end(), m_percent);
     if (at != kPercents.end() && at + 1 != kPercents.end())
-        choose(*(at + 1));
+        return choose(*(at + 1));
+    return {};
 }
+
+namespace {
+
+// `caption` without an ending "  [速度 <digits>%]". Compared by hand: a regular expression
+// would be compiled at start-up for the first caption.
+QStringView withoutSpeed(QStringView caption)
+{
+    static constexpr QStringView opening = u"  [速度 ";
+    static constexpr QStringView closing = u"%]";
+    const qsizetype at = caption.lastIndexOf(opening);
+    if (at < 0 || !caption.endsWith(closing))
+        return caption;
+    const QStringView digits = caption.sliced(at + opening.size()).chopped(closing.size());
+    const bool allDigits = !digits.isEmpty()
+        && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+    return allDigits ? caption.first(at) : caption;
+}
+
+}  // namespace
 
 QString PlaybackSpeed::captionWithSpeed(const QString& caption) const
 {
-    static const QRegularExpression ending(QStringLiteral("  \\[速度 \\d+%\\]$"));
-    QString plain = caption;
-    plain.remove(ending);
+    const QString plain = withoutSpeed(caption).toString();
     return m_percent == 100 ? plain : plain + QStringLiteral("  [速度 %1%]").arg(m_percent);
 }
 

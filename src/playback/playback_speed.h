@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 #include <array>
-
-class QSettings;
 
 namespace lyricue {
 
@@ -16,16 +16,17 @@ class PlaybackSpeed {
 public:
     static constexpr std::array<int, 6> kPercents = {50, 60, 70, 80, 90, 100};
 
-    PlaybackSpeed(AudioEngine& engine, QSettings& settings);
+    explicit PlaybackSpeed(AudioEngine& engine);
 
     int percent() const { return m_percent; }
     // Sends the kept speed to the engine at start-up; nothing for 100 %, the engine's own.
     void restore();
-    // One of kPercents; false, with nothing changed, when the engine refuses it.
-    bool choose(int percent);
+    // One of kPercents; a failure, with nothing changed, for any other value or when the
+    // engine refuses it.
+    Result choose(int percent);
     // The next step down or up, staying at the ends.
-    void slower();
-    void faster();
+    Result slower();
+    Result faster();
 
     // `caption` with what follows it for this speed ("  [速度 80%]"; nothing at 100 %),
     // in place of any such ending it already has.
@@ -33,7 +34,6 @@ public:
 
 private:
     AudioEngine& m_engine;
-    QSettings& m_settings;
     int m_percent = 100;
 };
 

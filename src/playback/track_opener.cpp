@@ -1,11 +1,11 @@
 #include "playback/track_opener.h"
 
 #include "audio/audio_engine.h"
+#include "audio/audio_formats.h"
 #include "base/prompts.h"
 #include "text/record_text.h"
 
 #include <QLabel>
-#include <QStringList>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -28,16 +28,12 @@ QString totalTimeText(std::int32_t TrackSeconds)
            atLeastTwoDigits(TrackSeconds % 60) + QStringLiteral(":00");
 }
 
-// The extensions, after the last dot and compared case-sensitively as "mp3" is, of the
-// formats whose title and artist come in the tag record.
+// The formats the FFmpeg module reads, whose title and artist come in the tag record; the
+// extension after the last dot, compared case-sensitively as "mp3" is.
 bool hasTaggedExtension(const QString& path)
 {
-    static const QStringList extensions = {
-        QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
-        QStringLiteral("m4a"),  QStringLiteral("mp4"), QStringLiteral("wav"),
-    };
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot >= 0 && extensions.contains(path.mid(dot + 1));
+    const AudioFormat* format = audioFormatOf(path, Qt::CaseSensitive);
+    return format && format->decoder == FormatDecoder::Ffmpeg;
 }
 
 }  // namespace

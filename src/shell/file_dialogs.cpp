@@ -3,16 +3,16 @@
 #include "document/lyrics_document.h"
 #include "shell/lyrics_files.h"
 
+#include "audio/audio_formats.h"
 #include "base/shell_paths.h"
 
 namespace lyricue {
 
-// The first three entries and their order are fixed (commands pick them by index); the
-// fourth lists every file the engine plays.
-const QString FileDialogFilter = QStringLiteral(
-    "MP File(*.mp3,*.rmp)|*.mp3;*.rmp|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*"
-    "|音楽 File(*.mp3,*.rmp,*.flac,*.ogg,*.oga,*.opus,*.m4a,*.mp4,*.wav)"
-    "|*.mp3;*.rmp;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.mp4;*.wav");
+// The first three entries and their order are fixed (commands pick them by index): the
+// formats mpg123 reads, lyrics, all files; the fourth lists every file the engine plays.
+const QString FileDialogFilter =
+    dialogFilterEntry(QStringLiteral("MP File"), FormatDecoder::Mpg123)
+    + QStringLiteral("|歌詞 File(*.txt)|*.txt|All File(*.*)|*.*|") + dialogFilterEntry(QStringLiteral("音楽 File"));
 
 QString ShowOpenDialog(Prompts& prompts, FileDialogSettings& CommonDialog1)
 {

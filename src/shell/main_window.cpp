@@ -12,6 +12,7 @@
 #include "shell/menu_keys_first.h"
 #include "shell/menu_tree.h"
 #include "playback/play_time_text.h"
+#include "base/log.h"
 #include "base/prompts.h"
 #include "shell/recovery_keeper.h"
 #include "shell/recovery_offer.h"
@@ -92,7 +93,7 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     connect(m_calibrate, &QAction::triggered, this, &MainWindow::calibrateStamping);
     m_stampOffsetMs = stamp_offset::load();
     showStampOffset();
-    m_speed = std::make_unique<PlaybackSpeed>(m_engine, m_settings);
+    m_speed = std::make_unique<PlaybackSpeed>(m_engine);
     m_speedMenu = menus.speed;
     connect(menus.speed, &QMenu::triggered, this, &MainWindow::Speed_Click);
     // Whoever sets the caption (a track's tags), the speed stays shown after it.
@@ -165,12 +166,10 @@ void MainWindow::Form_Load()
 void MainWindow::Speed_Click(QAction* item)
 {
     const int value = item->data().toInt();
-    if (value == -1)
-        m_speed->slower();
-    else if (value == 1)
-        m_speed->faster();
-    else
-        m_speed->choose(value);
+    const Result chosen = value == -1 ? m_speed->slower() : value == 1 ? m_speed->faster() : m_speed->choose(value);
+    // The menu goes on showing the speed that plays.
+    if (!chosen.ok())
+        logWarning(chosen.errorString());
     showSpeed();
 }
 

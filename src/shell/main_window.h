@@ -12,7 +12,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSettings>
 
 #include <memory>
 
@@ -94,8 +93,6 @@ private:
     std::unique_ptr<PositionBar> m_positionBar;
     std::unique_ptr<CellEditing> m_cellEditing;
     std::unique_ptr<EditCommands> m_editCommands;
-    // The user's settings (the speed): ~/.config/Lyricue/Lyricue.conf on Linux.
-    QSettings m_settings{QStringLiteral("Lyricue"), QStringLiteral("Lyricue")};
     std::unique_ptr<PlaybackSpeed> m_speed;
     QMenu* m_speedMenu = nullptr;
     std::unique_ptr<TimelineToggle> m_timeline;

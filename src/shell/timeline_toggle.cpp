@@ -1,23 +1,13 @@
 #include "shell/timeline_toggle.h"
 
+#include "base/app_settings.h"
+
 #include <QAction>
 #include <QLayout>
 #include <QMainWindow>
-#include <QSettings>
 #include <QVBoxLayout>
 
 namespace lyricue {
-
-namespace {
-
-const QString ShownKey = QStringLiteral("timeline/shown");
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("Lyricue"), QStringLiteral("Lyricue"));
-}
-
-}  // namespace
 
 TimelineToggle::TimelineToggle(QMainWindow& window, Actions actions, TimelineLinks links, QObject* parent)
     : QObject(parent), m_window(window), m_actions(actions), m_links(std::move(links))
@@ -33,7 +23,7 @@ TimelineToggle::~TimelineToggle() = default;
 
 void TimelineToggle::restoreSetting()
 {
-    if (settings().value(ShownKey, false).toBool())
+    if (app_settings::timelineShown())
         m_actions.shown.setChecked(true);
 }
 
@@ -68,7 +58,7 @@ void TimelineToggle::setShown(bool shown)
     }
     m_actions.zoomIn.setEnabled(shown);
     m_actions.zoomOut.setEnabled(shown);
-    settings().setValue(ShownKey, shown);
+    app_settings::setTimelineShown(shown);
 }
 
 void TimelineToggle::build()

@@ -1,7 +1,7 @@
+#include "base/app_settings.h"
 #include "shell/window_fixture.h"
 
 #include <QMenu>
-#include <QSettings>
 
 namespace lyricue {
 
@@ -9,8 +9,8 @@ namespace {
 
 class SpeedMenuTest : public WindowTest {
 protected:
-    SpeedMenuTest() { QSettings(QStringLiteral("Lyricue"), QStringLiteral("Lyricue")).clear(); }
-    ~SpeedMenuTest() override { QSettings(QStringLiteral("Lyricue"), QStringLiteral("Lyricue")).clear(); }
+    SpeedMenuTest() { app_settings::forgetAll(); }
+    ~SpeedMenuTest() override { app_settings::forgetAll(); }
 
     QMenu* menu() { return control<QMenu>("speed"); }
     QAction* item(int data)

@@ -1,5 +1,6 @@
 // The timeline panel through the real window: the "表示" toggle, seeking by a click,
 // dragging a tag's marker, and the peaks computation following the open track.
+#include "base/app_settings.h"
 #include "shell/command_keys.h"
 #include "shell/long_track.h"
 #include "timeline/timeline_panel.h"
@@ -7,7 +8,6 @@
 
 #include <QAction>
 #include <QMouseEvent>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -19,7 +19,7 @@ namespace {
 
 class TimelineTest : public WindowTest {
 protected:
-    void SetUp() override { QSettings(QStringLiteral("Lyricue"), QStringLiteral("Lyricue")).clear(); }
+    void SetUp() override { app_settings::forgetAll(); }
 
     QAction& toggle() { return *control<QAction>("timeline_shown"); }
 
