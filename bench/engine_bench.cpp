@@ -11,7 +11,7 @@
 // in a temporary folder; the 320 kbit/s one is made from the same noise.
 #include "bench_timing.h"
 #include "audio/mp3_decoder.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "audio/playback_settings.h"
 #include "audio/sdl_output.h"
 #include "audio/stream_layout.h"
@@ -136,7 +136,7 @@ OpenFigures measureOpen(const QString& path, bool scan)
     std::vector<double> bareTimes;
     OpenFigures figures;
     // As the program opens: its engine's caller does not wait for the decoding thread.
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     for (int round = 0; round < 7; ++round) {
         TrackOpenRecord info;
         const auto start = Clock::now();
@@ -202,7 +202,7 @@ double bareMpg123Speed(const QString& path)
 // The whole track through the engine's render(), at the output rate the program asks for.
 double renderSpeed(const QString& path, int outputRate)
 {
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     DecodeOptionRecord options{0, 0, outputRate};
     engine.vbmp3_setDecodeOption(options);
     TrackOpenRecord info;
@@ -262,7 +262,7 @@ LineFit fitLine(const std::vector<double>& times, const std::vector<double>& val
 // options the program sends.
 LineFit measureClock(const QString& path, int outputRate)
 {
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     EngineOptionRecord engineOptions{128, 25, 20, 0};
     DecodeOptionRecord decodeOptions{0, 0, outputRate};
     engine.vbmp3_setVbmp3Option(engineOptions);
@@ -340,7 +340,7 @@ LineFit scriptedClock(double jitter, double speed, double& largestMs, int& backw
 {
     constexpr int kRate = 48000;
     constexpr int kBlock = 1024;
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     EngineOptionRecord options{128, 25, 0, 0};
     engine.vbmp3_setVbmp3Option(options);
     engine.openSource(std::make_unique<ToneSource>(kRate, 440.0, 42.0, 0.5f));
@@ -389,7 +389,7 @@ struct SeekFigures {
 SeekFigures seekToFirstFrame(const QString& path, int seeks)
 {
     SeekFigures figures;
-    Mp3Engine engine(Mp3Engine::Output::Device, {Mp3Engine::Route::SdlOnly, {}});
+    PlaybackEngine engine(PlaybackEngine::Output::Device, {PlaybackEngine::Route::SdlOnly, {}});
     DecodeOptionRecord decodeOptions{0, 0, 48000};
     engine.vbmp3_setDecodeOption(decodeOptions);
     TrackOpenRecord info;

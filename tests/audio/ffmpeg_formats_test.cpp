@@ -1,5 +1,5 @@
 #include "audio/decoder_factory.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "audio/decoder_reading.h"
 #include "audio/ffmpeg/ffmpeg_module_entry.h"
 #include "support/test_data.h"
@@ -82,7 +82,7 @@ TEST_P(FfmpegFormat, CutShortOpensUpToWhereItDecodes)
 TEST_P(FfmpegFormat, EngineOpensSeeksAndPlays)
 {
     const Format& format = GetParam();
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     TrackOpenRecord info{};
     ASSERT_EQ(engine.vbmp3_open(testDataPath(QString::fromUtf8(format.file)), info), 1);
     EXPECT_EQ(info.lengthSeconds, 3);
@@ -463,7 +463,7 @@ TEST(FfmpegModule, BytesOfNoFormatAreRefusedWithAReason)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("fLaC but nothing after it");
     file.close();
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     TrackOpenRecord info{};
     EXPECT_EQ(engine.vbmp3_open(path, info), 0);
     EXPECT_TRUE(engine.openErrorString().contains(path)) << engine.openErrorString().toStdString();

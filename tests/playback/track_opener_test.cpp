@@ -1,7 +1,7 @@
 #include "playback/track_opener.h"
 
 #include "text/ansi_text.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "text/record_text.h"
 #include "support/recording_engine.h"
 #include "support/scripted_prompts.h"
@@ -190,7 +190,7 @@ class RealEngineOpening : public TrackOpenerTest, public ::testing::WithParamInt
 
 TEST_P(RealEngineOpening, ShowsTheTextsAndLengthTheEngineReads)
 {
-    Mp3Engine real(Mp3Engine::Output::Manual);
+    PlaybackEngine real(PlaybackEngine::Output::Manual);
     open(real, testDataPath(QString::fromLatin1(GetParam().file)));
     EXPECT_EQ(window.windowTitle(), QString::fromUtf16(GetParam().caption));
     EXPECT_EQ(lbl_time2.text(), QString::fromLatin1(GetParam().label));
@@ -229,7 +229,7 @@ TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("fLaC and nothing a decoder can use");
     file.close();
-    Mp3Engine real(Mp3Engine::Output::Manual);
+    PlaybackEngine real(PlaybackEngine::Output::Manual);
     open(real, path);
     ASSERT_EQ(prompts.shown().size(), 2);
     EXPECT_EQ(prompts.shown()[0], QStringLiteral("message: Open Error"));

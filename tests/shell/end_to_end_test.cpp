@@ -1,7 +1,7 @@
 // The whole road over the real engine on SDL's dummy driver: open a track with its
 // lyrics, play, stamp three lines, Save & Load, play again and watch the labels.
 #include "text/ansi_text.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "display/lyrics_display.h"
 #include "sheet/lyrics_sheet.h"
@@ -51,7 +51,7 @@ protected:
         return lyricsLabelTexts(record);
     }
 
-    Mp3Engine engine{Mp3Engine::Output::Device};
+    PlaybackEngine engine{PlaybackEngine::Output::Device};
     ScriptedPrompts prompts;
     MainWindow window{engine, prompts};
 };

@@ -3,7 +3,7 @@
 // real engine, "再生" and "一時停止" fail without a crash and leave the play clock off,
 // and tracks and lyrics still open, stamp and save.
 #include "text/ansi_text.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/child_process.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
@@ -32,7 +32,7 @@ namespace {
 void walkWithoutSound(ChildReport& out, const QString& music, const QString& savedAs)
 {
     qputenv("SDL_AUDIODRIVER", "no_such_driver");
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     ScriptedPrompts prompts;
     MainWindow window(engine, prompts);
     // Painting hands work to Qt's raster thread pool, whose threads a fork does not copy.

@@ -5,7 +5,7 @@
 // (Output::Manual), so that positions are exact and the run is not tied to the clock.
 #include "playback/slider_parts.h"
 #include "shell/long_track.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/main_window.h"
@@ -160,7 +160,7 @@ protected:
     QString music;
     QString lyrics;
     QStringList lines;
-    Mp3Engine engine{Mp3Engine::Output::Manual};
+    PlaybackEngine engine{PlaybackEngine::Output::Manual};
     ScriptedPrompts prompts;
     MainWindow window{engine, prompts};
     LyricsSheet* sheet = nullptr;

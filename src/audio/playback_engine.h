@@ -60,7 +60,7 @@ namespace lyricue {
 //
 // A cue (CuePlayer) plays in the track's place; the track comes back when it ends, opened
 // again from its file (a source of openSource() cannot come back).
-class Mp3Engine final : public AudioEngine, public CuePlayer {
+class PlaybackEngine final : public AudioEngine, public CuePlayer {
 public:
     enum class Output { Device, Manual, ManualRealTime };
     // Where a Device engine plays: a sound server when one answers (unless
@@ -72,11 +72,11 @@ public:
     using TimePoint = PlayClock::TimePoint;
     static constexpr std::int32_t kVersion = 100;  // 1.00
 
-    explicit Mp3Engine(Output output = Output::Device);
-    Mp3Engine(Output output, Route route);
-    Mp3Engine(const Mp3Engine&) = delete;
-    Mp3Engine& operator=(const Mp3Engine&) = delete;
-    ~Mp3Engine() override;
+    explicit PlaybackEngine(Output output = Output::Device);
+    PlaybackEngine(Output output, Route route);
+    PlaybackEngine(const PlaybackEngine&) = delete;
+    PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+    ~PlaybackEngine() override;
 
     std::int32_t vbmp3_init() override;
     std::int32_t vbmp3_setVbmp3Option(EngineOptionRecord& options) override;

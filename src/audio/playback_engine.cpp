@@ -1,4 +1,4 @@
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 
 #include "audio/decode_ahead.h"
 #include "audio/decoder_factory.h"
@@ -77,7 +77,7 @@ QByteArray clockText(std::int64_t frame, int rate)
 
 }  // namespace
 
-struct Mp3Engine::Pipeline {
+struct PlaybackEngine::Pipeline {
     FrameRing ring{kRingFrames};
     PlayClock clock;
     PlaybackVoice voice{ring, clock};
@@ -85,7 +85,7 @@ struct Mp3Engine::Pipeline {
 };
 
 // What the output pulls: the voice's frames, and the clock told what is heard.
-class Mp3Engine::Feed final : public OutputFeed {
+class PlaybackEngine::Feed final : public OutputFeed {
 public:
     explicit Feed(Pipeline& pipeline)
         : m_pipeline(pipeline)
@@ -109,41 +109,41 @@ private:
     Pipeline& m_pipeline;
 };
 
-Mp3Engine::Mp3Engine(Output output)
-    : Mp3Engine(output, Route{})
+PlaybackEngine::PlaybackEngine(Output output)
+    : PlaybackEngine(output, Route{})
 {
 }
 
-Mp3Engine::Mp3Engine(Output output, Route route)
+PlaybackEngine::PlaybackEngine(Output output, Route route)
     : m_output(output)
     , m_route(std::move(route))
 {
 }
 
-Mp3Engine::~Mp3Engine()
+PlaybackEngine::~PlaybackEngine()
 {
     vbmp3_free();
 }
 
-std::int32_t Mp3Engine::vbmp3_init()
+std::int32_t PlaybackEngine::vbmp3_init()
 {
     // Sound starts with the first play, so that a machine without sound works.
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_setVbmp3Option(EngineOptionRecord& options)
+std::int32_t PlaybackEngine::vbmp3_setVbmp3Option(EngineOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
     return m_settings.apply(options) ? 1 : 0;
 }
 
-std::int32_t Mp3Engine::vbmp3_setDecodeOption(DecodeOptionRecord& options)
+std::int32_t PlaybackEngine::vbmp3_setDecodeOption(DecodeOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
     return m_settings.apply(options) ? 1 : 0;
 }
 
-std::int32_t Mp3Engine::vbmp3_getVolume(std::int32_t& left, std::int32_t& right)
+std::int32_t PlaybackEngine::vbmp3_getVolume(std::int32_t& left, std::int32_t& right)
 {
     std::lock_guard lock(m_mutex);
     left = m_volumeLeft;
@@ -151,7 +151,7 @@ std::int32_t Mp3Engine::vbmp3_getVolume(std::int32_t& left, std::int32_t& right)
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_setVolume(std::int32_t left, std::int32_t right)
+std::int32_t PlaybackEngine::vbmp3_setVolume(std::int32_t left, std::int32_t right)
 {
     if (left < 0 || left > 100 || right < 0 || right > 100)
         return 0;
@@ -163,14 +163,14 @@ std::int32_t Mp3Engine::vbmp3_setVolume(std::int32_t left, std::int32_t right)
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_close()
+std::int32_t PlaybackEngine::vbmp3_close()
 {
     std::lock_guard lock(m_mutex);
     closeTrackLocked();
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
+std::int32_t PlaybackEngine::vbmp3_open(const QString& path, TrackOpenRecord& info)
 {
     std::memset(&info, 0, sizeof info);
     std::lock_guard lock(m_mutex);
@@ -179,7 +179,7 @@ std::int32_t Mp3Engine::vbmp3_open(const QString& path, TrackOpenRecord& info)
     return openTrackLocked(path, &info) ? 1 : 0;
 }
 
-bool Mp3Engine::openTrackLocked(const QString& path, TrackOpenRecord* info)
+bool PlaybackEngine::openTrackLocked(const QString& path, TrackOpenRecord* info)
 {
     ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, m_settings.readBufferKb * 1024);
     if (!opened.ok()) {
@@ -210,12 +210,12 @@ bool Mp3Engine::openTrackLocked(const QString& path, TrackOpenRecord* info)
     return true;
 }
 
-QString Mp3Engine::openErrorString() const
+QString PlaybackEngine::openErrorString() const
 {
     return m_openError;
 }
 
-std::int32_t Mp3Engine::setPlaybackSpeed(std::int32_t percent)
+std::int32_t PlaybackEngine::setPlaybackSpeed(std::int32_t percent)
 {
     if (percent < 50 || percent > 100)
         return 0;
@@ -230,7 +230,7 @@ std::int32_t Mp3Engine::setPlaybackSpeed(std::int32_t percent)
     return 1;
 }
 
-std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
+std::int32_t PlaybackEngine::openSource(std::unique_ptr<Decoder> source)
 {
     std::lock_guard lock(m_mutex);
     closeTrackLocked();
@@ -239,7 +239,7 @@ std::int32_t Mp3Engine::openSource(std::unique_ptr<Decoder> source)
     return installSourceLocked(std::move(source));
 }
 
-bool Mp3Engine::startCue(std::unique_ptr<Decoder> sound)
+bool PlaybackEngine::startCue(std::unique_ptr<Decoder> sound)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -258,7 +258,7 @@ bool Mp3Engine::startCue(std::unique_ptr<Decoder> sound)
     return vbmp3_play() == 1;
 }
 
-std::optional<double> Mp3Engine::cueHeardMs()
+std::optional<double> PlaybackEngine::cueHeardMs()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
@@ -268,7 +268,7 @@ std::optional<double> Mp3Engine::cueHeardMs()
     return double(positionLocked(time)) * 1000.0 / m_sourceRate;
 }
 
-void Mp3Engine::endCue()
+void PlaybackEngine::endCue()
 {
     std::lock_guard lock(m_mutex);
     if (!m_cueOpen && !m_setAside)
@@ -283,7 +283,7 @@ void Mp3Engine::endCue()
         startGenerationLocked(track->frame, false);
 }
 
-std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& tags, TrackDetailRecord& detail,
+std::int32_t PlaybackEngine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& tags, TrackDetailRecord& detail,
                                            TrackTextRecord& texts)
 {
     std::memset(&detail, 0, sizeof detail);
@@ -305,7 +305,7 @@ std::int32_t Mp3Engine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& 
     return tagsRead ? 1 : 0;
 }
 
-std::int32_t Mp3Engine::vbmp3_getState(std::int32_t& positionSeconds)
+std::int32_t PlaybackEngine::vbmp3_getState(std::int32_t& positionSeconds)
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
@@ -314,7 +314,7 @@ std::int32_t Mp3Engine::vbmp3_getState(std::int32_t& positionSeconds)
     return m_state;
 }
 
-std::int32_t Mp3Engine::vbmp3_play()
+std::int32_t PlaybackEngine::vbmp3_play()
 {
     std::lock_guard lock(m_mutex);
     settleLocked(now());
@@ -342,7 +342,7 @@ std::int32_t Mp3Engine::vbmp3_play()
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_pause()
+std::int32_t PlaybackEngine::vbmp3_pause()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
@@ -354,7 +354,7 @@ std::int32_t Mp3Engine::vbmp3_pause()
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_restart()
+std::int32_t PlaybackEngine::vbmp3_restart()
 {
     {
         std::lock_guard lock(m_mutex);
@@ -365,14 +365,14 @@ std::int32_t Mp3Engine::vbmp3_restart()
     return vbmp3_play();
 }
 
-std::int32_t Mp3Engine::vbmp3_stop()
+std::int32_t PlaybackEngine::vbmp3_stop()
 {
     std::lock_guard lock(m_mutex);
     stopLocked();
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_seek(std::int32_t seconds)
+std::int32_t PlaybackEngine::vbmp3_seek(std::int32_t seconds)
 {
     std::lock_guard lock(m_mutex);
     settleLocked(now());
@@ -385,7 +385,7 @@ std::int32_t Mp3Engine::vbmp3_seek(std::int32_t seconds)
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_getWinampPlayMs()
+std::int32_t PlaybackEngine::vbmp3_getWinampPlayMs()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
@@ -393,24 +393,24 @@ std::int32_t Mp3Engine::vbmp3_getWinampPlayMs()
     return m_sourceRate > 0 ? clampToInt32(positionLocked(time) * 1000 / m_sourceRate) : 0;
 }
 
-std::int32_t Mp3Engine::vbmp3_setLyricsFile(const QString& path)
+std::int32_t PlaybackEngine::vbmp3_setLyricsFile(const QString& path)
 {
     return m_lyrics.load(path) ? 1 : 0;
 }
 
-std::int32_t Mp3Engine::vbmp3_getLyrics(LyricsLinesRecord& lines)
+std::int32_t PlaybackEngine::vbmp3_getLyrics(LyricsLinesRecord& lines)
 {
     std::memset(&lines, 0, sizeof lines);
     m_lyrics.linesAt(vbmp3_getWinampPlayMs(), lines);
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_getVersion()
+std::int32_t PlaybackEngine::vbmp3_getVersion()
 {
     return kVersion;
 }
 
-std::int32_t Mp3Engine::vbmp3_stopCallback()
+std::int32_t PlaybackEngine::vbmp3_stopCallback()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
@@ -422,7 +422,7 @@ std::int32_t Mp3Engine::vbmp3_stopCallback()
     return 1;
 }
 
-std::int32_t Mp3Engine::vbmp3_free()
+std::int32_t PlaybackEngine::vbmp3_free()
 {
     {
         std::lock_guard lock(m_mutex);
@@ -435,17 +435,17 @@ std::int32_t Mp3Engine::vbmp3_free()
     return 1;
 }
 
-int Mp3Engine::render(float* stereo, int frames)
+int PlaybackEngine::render(float* stereo, int frames)
 {
     return renderManually(stereo, frames, std::nullopt);
 }
 
-int Mp3Engine::renderAt(float* stereo, int frames, TimePoint callbackTime, double framesAhead)
+int PlaybackEngine::renderAt(float* stereo, int frames, TimePoint callbackTime, double framesAhead)
 {
     return renderManually(stereo, frames, std::pair{callbackTime, framesAhead});
 }
 
-int Mp3Engine::renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard)
+int PlaybackEngine::renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard)
 {
     if (frames <= 0)
         return 0;
@@ -467,40 +467,40 @@ int Mp3Engine::renderManually(float* stereo, int frames, const std::optional<std
     return got;
 }
 
-std::int64_t Mp3Engine::playFrame()
+std::int64_t PlaybackEngine::playFrame()
 {
     return playFrameAt(now());
 }
 
-std::int64_t Mp3Engine::playFrameAt(TimePoint time)
+std::int64_t PlaybackEngine::playFrameAt(TimePoint time)
 {
     std::lock_guard lock(m_mutex);
     settleLocked(time);
     return positionLocked(time);
 }
 
-PlaybackVoice::Underruns Mp3Engine::underruns() const
+PlaybackVoice::Underruns PlaybackEngine::underruns() const
 {
     // The pipeline lives from the first open to free; callers ask between the two.
     return m_pipeline ? m_pipeline->voice.underruns() : PlaybackVoice::Underruns{};
 }
 
-bool Mp3Engine::playsThroughSoundServer() const
+bool PlaybackEngine::playsThroughSoundServer() const
 {
     return m_device && m_deviceIsServer;
 }
 
-std::int64_t Mp3Engine::serverUnderruns() const
+std::int64_t PlaybackEngine::serverUnderruns() const
 {
     return m_device ? m_device->serverUnderruns() : 0;
 }
 
-std::optional<std::chrono::nanoseconds> Mp3Engine::lastStartToFirstFrame() const
+std::optional<std::chrono::nanoseconds> PlaybackEngine::lastStartToFirstFrame() const
 {
     return m_pipeline ? m_pipeline->decodeAhead.lastStartToFirstFrame() : std::nullopt;
 }
 
-void Mp3Engine::ensurePipelineLocked()
+void PlaybackEngine::ensurePipelineLocked()
 {
     if (m_pipeline)
         return;
@@ -509,7 +509,7 @@ void Mp3Engine::ensurePipelineLocked()
     m_pipeline->voice.setVolume(m_volumeLeft, m_volumeRight);
 }
 
-std::int32_t Mp3Engine::installSourceLocked(std::unique_ptr<Decoder> source)
+std::int32_t PlaybackEngine::installSourceLocked(std::unique_ptr<Decoder> source)
 {
     ensurePipelineLocked();
     m_sourceRate = source->sampleRate();
@@ -521,7 +521,7 @@ std::int32_t Mp3Engine::installSourceLocked(std::unique_ptr<Decoder> source)
     return 1;
 }
 
-void Mp3Engine::closeTrackLocked()
+void PlaybackEngine::closeTrackLocked()
 {
     if (m_pipeline) {
         m_state = EngineStopped;
@@ -540,7 +540,7 @@ void Mp3Engine::closeTrackLocked()
     m_reported = 0;
 }
 
-bool Mp3Engine::ensureOutputLocked(int rate, int bufferFrames)
+bool PlaybackEngine::ensureOutputLocked(int rate, int bufferFrames)
 {
     if (m_device && m_device->sampleRate() == rate && m_device->bufferFrames() == bufferFrames)
         return true;
@@ -563,7 +563,7 @@ bool Mp3Engine::ensureOutputLocked(int rate, int bufferFrames)
     return m_device != nullptr;
 }
 
-void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
+void PlaybackEngine::startGenerationLocked(std::int64_t frame, bool running)
 {
     ++m_generation;
     m_position = frame;
@@ -580,7 +580,7 @@ void Mp3Engine::startGenerationLocked(std::int64_t frame, bool running)
     }
 }
 
-std::int64_t Mp3Engine::positionLocked(TimePoint time)
+std::int64_t PlaybackEngine::positionLocked(TimePoint time)
 {
     if (m_state != EnginePlaying || !m_pipeline)
         return m_position;
@@ -592,7 +592,7 @@ std::int64_t Mp3Engine::positionLocked(TimePoint time)
     return m_reported;
 }
 
-void Mp3Engine::settleLocked(TimePoint time)
+void PlaybackEngine::settleLocked(TimePoint time)
 {
     if (!m_pipeline)
         return;
@@ -628,7 +628,7 @@ void Mp3Engine::settleLocked(TimePoint time)
     }
 }
 
-void Mp3Engine::stopLocked()
+void PlaybackEngine::stopLocked()
 {
     if (!m_pipeline || m_sourceRate == 0)
         return;
@@ -637,14 +637,14 @@ void Mp3Engine::stopLocked()
     m_suspendPending = m_device != nullptr;
 }
 
-void Mp3Engine::pauseAtLocked(std::int64_t frame)
+void PlaybackEngine::pauseAtLocked(std::int64_t frame)
 {
     m_state = EnginePaused;
     startGenerationLocked(frame, false);
     m_suspendPending = m_device != nullptr;
 }
 
-void Mp3Engine::waitForDecodedFrames(int frames)
+void PlaybackEngine::waitForDecodedFrames(int frames)
 {
     if (m_output != Output::Manual)
         return;
