@@ -1,31 +1,18 @@
 #include "audio/playback_engine.h"
 
-#include "audio/decode_ahead.h"
 #include "audio/decoder_factory.h"
-#include "audio/frame_ring.h"
-#include "audio/pulse_output.h"
-#include "text/record_text.h"
-#include "audio/sdl_output.h"
 #include "audio/tag_reader.h"
+#include "base/log.h"
+#include "text/record_text.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 namespace lyricue {
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// Frames the ring holds: half a second ahead at 48 kHz (DecodeAhead::kAheadSeconds) and
-// as much again behind it for a jump to fill while the stale frames drain.
-constexpr int kRingFrames = 1 << 16;
-// How long a Manual output waits for the decoding thread before it gives what there is.
-constexpr auto kManualWait = 5s;
 
 PlayClock::TimePoint now()
 {
@@ -57,57 +44,7 @@ void fillDetail(const Mp3Decoder::Info& info, TrackDetailRecord& detail)
     detail.encoderPadding = info.encoderPadding;
 }
 
-// A sound server is tried unless SDL_AUDIODRIVER names a driver other than a server's.
-bool soundServerAllowed()
-{
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    if (!driver || !*driver)
-        return true;
-    const QByteArray name(driver);
-    return name == "pulseaudio" || name == "pulse" || name == "pipewire";
-}
-
-QByteArray clockText(std::int64_t frame, int rate)
-{
-    const std::int64_t ms = rate > 0 ? frame * 1000 / rate : 0;
-    return QByteArray::number(ms / 60000).rightJustified(2, '0') + ':'
-        + QByteArray::number(ms / 1000 % 60).rightJustified(2, '0') + '.'
-        + QByteArray::number(ms % 1000).rightJustified(3, '0');
-}
-
 }  // namespace
-
-struct PlaybackEngine::Pipeline {
-    FrameRing ring{kRingFrames};
-    PlayClock clock;
-    PlaybackVoice voice{ring, clock};
-    DecodeAhead decodeAhead{ring};
-};
-
-// What the output pulls: the voice's frames, and the clock told what is heard.
-class PlaybackEngine::Feed final : public OutputFeed {
-public:
-    explicit Feed(Pipeline& pipeline)
-        : m_pipeline(pipeline)
-    {
-    }
-
-    void pull(float* stereo, int frames) override
-    {
-        m_pipeline.voice.render(stereo, frames);
-        m_pipeline.clock.publish();
-    }
-    std::int64_t handed() const override { return m_pipeline.voice.outputFrames(); }
-    void heard(TimePoint time, double outputFrame) override
-    {
-        m_pipeline.clock.observe(time, outputFrame);
-        m_pipeline.clock.publish();
-    }
-    void restartTimeline() override { m_pipeline.clock.restartTimeline(); }
-
-private:
-    Pipeline& m_pipeline;
-};
 
 PlaybackEngine::PlaybackEngine(Output output)
     : PlaybackEngine(output, Route{})
@@ -115,8 +52,7 @@ PlaybackEngine::PlaybackEngine(Output output)
 }
 
 PlaybackEngine::PlaybackEngine(Output output, Route route)
-    : m_output(output)
-    , m_route(std::move(route))
+    : m_transport(output, std::move(route))
 {
 }
 
@@ -134,20 +70,19 @@ std::int32_t PlaybackEngine::vbmp3_init()
 std::int32_t PlaybackEngine::vbmp3_setVbmp3Option(EngineOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
-    return m_settings.apply(options) ? 1 : 0;
+    return m_transport.settings().apply(options) ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_setDecodeOption(DecodeOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
-    return m_settings.apply(options) ? 1 : 0;
+    return m_transport.settings().apply(options) ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_getVolume(std::int32_t& left, std::int32_t& right)
 {
     std::lock_guard lock(m_mutex);
-    left = m_volumeLeft;
-    right = m_volumeRight;
+    std::tie(left, right) = m_transport.volume();
     return 1;
 }
 
@@ -156,10 +91,7 @@ std::int32_t PlaybackEngine::vbmp3_setVolume(std::int32_t left, std::int32_t rig
     if (left < 0 || left > 100 || right < 0 || right > 100)
         return 0;
     std::lock_guard lock(m_mutex);
-    m_volumeLeft = left;
-    m_volumeRight = right;
-    if (m_pipeline)
-        m_pipeline->voice.setVolume(left, right);
+    m_transport.setVolume(left, right);
     return 1;
 }
 
@@ -176,18 +108,18 @@ std::int32_t PlaybackEngine::vbmp3_open(const QString& path, TrackOpenRecord& in
     std::lock_guard lock(m_mutex);
     closeTrackLocked();
     m_openError.clear();
-    return openTrackLocked(path, &info) ? 1 : 0;
+    const Result opened = openTrackLocked(path, &info);
+    // mpg123's refusal says no more than "Open Error" does.
+    if (!opened.ok() && isFfmpegContainer(path))
+        m_openError = opened.errorString();
+    return opened.ok() ? 1 : 0;
 }
 
-bool PlaybackEngine::openTrackLocked(const QString& path, TrackOpenRecord* info)
+Result PlaybackEngine::openTrackLocked(const QString& path, TrackOpenRecord* info)
 {
-    ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, m_settings.readBufferKb * 1024);
-    if (!opened.ok()) {
-        // mpg123's refusal says no more than "Open Error" does.
-        if (isFfmpegContainer(path))
-            m_openError = opened.errorString();
-        return false;
-    }
+    ResultOf<std::unique_ptr<Decoder>> opened = openDecoderFor(path, m_transport.settings().readBufferKb * 1024);
+    if (!opened.ok())
+        return Result::failure(opened.errorString());
     std::unique_ptr<Decoder> decoder = std::move(opened).value();
     std::optional<Mp3Decoder::Info> stream;
     if (auto* mp3 = dynamic_cast<Mp3Decoder*>(decoder.get())) {
@@ -204,10 +136,10 @@ bool PlaybackEngine::openTrackLocked(const QString& path, TrackOpenRecord* info)
         info->sampleRate = decoder->sampleRate();
         info->lengthSeconds = clampToInt32(decoder->lengthFrames() / decoder->sampleRate());
     }
-    installSourceLocked(std::move(decoder));
+    m_transport.load(std::move(decoder), Transport::Pace::Chosen);
     m_trackPath = path;
     m_trackInfo = stream;
-    return true;
+    return {};
 }
 
 QString PlaybackEngine::openErrorString() const
@@ -221,12 +153,8 @@ std::int32_t PlaybackEngine::setPlaybackSpeed(std::int32_t percent)
         return 0;
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
-    settleLocked(time);
-    if (percent == m_speedPercent)
-        return 1;
-    m_speedPercent = percent;
-    if (m_pipeline && m_sourceRate > 0)
-        startGenerationLocked(positionLocked(time), m_state == EnginePlaying);
+    m_transport.settle(time);
+    m_transport.setSpeed(percent, time);
     return 1;
 }
 
@@ -236,7 +164,8 @@ std::int32_t PlaybackEngine::openSource(std::unique_ptr<Decoder> source)
     closeTrackLocked();
     if (!source || source->sampleRate() <= 0)
         return 0;
-    return installSourceLocked(std::move(source));
+    m_transport.load(std::move(source), Transport::Pace::Chosen);
+    return 1;
 }
 
 bool PlaybackEngine::startCue(std::unique_ptr<Decoder> sound)
@@ -244,16 +173,11 @@ bool PlaybackEngine::startCue(std::unique_ptr<Decoder> sound)
     {
         std::lock_guard lock(m_mutex);
         const TimePoint time = now();
-        settleLocked(time);
-        std::optional<SetAside> track = m_setAside;
-        if (!m_cueOpen && !m_trackPath.isEmpty())
-            track = SetAside{m_trackPath, m_state == EngineStopped ? EngineStopped : EnginePaused, positionLocked(time)};
+        m_transport.settle(time);
+        std::optional<CueSession::SetAside> track = m_cue.trackToSetAside(m_transport, m_trackPath, time);
         closeTrackLocked();
-        m_setAside = track;
-        if (!sound || sound->sampleRate() <= 0)
+        if (!m_cue.begin(std::move(track), std::move(sound), m_transport).ok())
             return false;
-        m_cueOpen = true;
-        installSourceLocked(std::move(sound));
     }
     return vbmp3_play() == 1;
 }
@@ -262,29 +186,28 @@ std::optional<double> PlaybackEngine::cueHeardMs()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
-    settleLocked(time);
-    if (!m_cueOpen || m_state != EnginePlaying)
-        return std::nullopt;
-    return double(positionLocked(time)) * 1000.0 / m_sourceRate;
+    m_transport.settle(time);
+    return m_cue.heardMs(m_transport, time);
 }
 
 void PlaybackEngine::endCue()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_cueOpen && !m_setAside)
+    if (!m_cue.isActive())
         return;
-    const std::optional<SetAside> track = m_setAside;
+    const std::optional<CueSession::SetAside> track = m_cue.takeSetAside();
     closeTrackLocked();
-    if (!track || !openTrackLocked(track->path, nullptr))
+    if (!track)
         return;
-    if (track->state == EnginePaused)
-        pauseAtLocked(track->frame);
-    else if (track->frame > 0)
-        startGenerationLocked(track->frame, false);
+    if (const Result reopened = openTrackLocked(track->path, nullptr); !reopened.ok()) {
+        logWarning(reopened.errorString());
+        return;
+    }
+    CueSession::bringBack(m_transport, *track);
 }
 
 std::int32_t PlaybackEngine::vbmp3_getFileInfo2(const QString& path, TrackTagRecord& tags, TrackDetailRecord& detail,
-                                           TrackTextRecord& texts)
+                                                TrackTextRecord& texts)
 {
     std::memset(&detail, 0, sizeof detail);
     const bool tagsRead = readTrackTags(path, tags, texts);
@@ -309,48 +232,31 @@ std::int32_t PlaybackEngine::vbmp3_getState(std::int32_t& positionSeconds)
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
-    settleLocked(time);
-    positionSeconds = m_sourceRate > 0 ? clampToInt32(positionLocked(time) / m_sourceRate) : 0;
-    return m_state;
+    m_transport.settle(time);
+    const int rate = m_transport.sourceRate();
+    positionSeconds = rate > 0 ? clampToInt32(m_transport.position(time) / rate) : 0;
+    return m_transport.state();
 }
 
 std::int32_t PlaybackEngine::vbmp3_play()
 {
     std::lock_guard lock(m_mutex);
-    settleLocked(now());
-    if (!m_pipeline || m_sourceRate == 0)
-        return 0;
-    if (m_state == EnginePlaying)
-        return 1;
-    const int rate = m_settings.outputRateFor(m_sourceRate);
-    if (m_output == Output::Device && !ensureOutputLocked(rate, m_settings.bufferFramesAt(rate)))
-        return 0;
-    m_pipeline->voice.setShape(m_settings.fadeFramesAt(rate), m_settings.forceMono);
-    m_state = EnginePlaying;
-    m_reported = m_position;
-    if (rate != m_rate) {
-        m_rate = rate;
-        startGenerationLocked(m_position, true);
-    } else {
-        // The frames from the position are decoded already.
-        m_pipeline->decodeAhead.play();
-        m_pipeline->voice.setTarget(m_generation, true);
-    }
-    m_suspendPending = false;
-    if (m_device)
-        m_device->resume();
-    return 1;
+    m_transport.settle(now());
+    const Result played = m_transport.play();
+    if (!played.ok() && m_transport.isLoaded())
+        logWarning(played.errorString());
+    return played.ok() ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_pause()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
-    settleLocked(time);
-    if (m_state != EnginePlaying)
+    m_transport.settle(time);
+    if (m_transport.state() != EnginePlaying)
         return 0;
     // Resume from what was heard, not from where decoding had got to.
-    pauseAtLocked(positionLocked(time));
+    m_transport.pauseAt(m_transport.position(time));
     return 1;
 }
 
@@ -358,8 +264,8 @@ std::int32_t PlaybackEngine::vbmp3_restart()
 {
     {
         std::lock_guard lock(m_mutex);
-        settleLocked(now());
-        if (m_state != EnginePaused)
+        m_transport.settle(now());
+        if (m_transport.state() != EnginePaused)
             return 0;
     }
     return vbmp3_play();
@@ -368,20 +274,20 @@ std::int32_t PlaybackEngine::vbmp3_restart()
 std::int32_t PlaybackEngine::vbmp3_stop()
 {
     std::lock_guard lock(m_mutex);
-    stopLocked();
+    m_transport.stop();
     return 1;
 }
 
 std::int32_t PlaybackEngine::vbmp3_seek(std::int32_t seconds)
 {
     std::lock_guard lock(m_mutex);
-    settleLocked(now());
-    if (!m_pipeline || m_sourceRate == 0 || seconds < 0)
+    m_transport.settle(now());
+    if (!m_transport.isLoaded() || seconds < 0)
         return 0;
-    const std::int64_t frame = std::int64_t(seconds) * m_sourceRate;
-    if (frame > m_lengthFrames)
+    const std::int64_t frame = std::int64_t(seconds) * m_transport.sourceRate();
+    if (frame > m_transport.lengthFrames())
         return 0;
-    startGenerationLocked(frame, m_state == EnginePlaying);
+    m_transport.startAt(frame, m_transport.state() == EnginePlaying);
     return 1;
 }
 
@@ -389,8 +295,9 @@ std::int32_t PlaybackEngine::vbmp3_getWinampPlayMs()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
-    settleLocked(time);
-    return m_sourceRate > 0 ? clampToInt32(positionLocked(time) * 1000 / m_sourceRate) : 0;
+    m_transport.settle(time);
+    const int rate = m_transport.sourceRate();
+    return rate > 0 ? clampToInt32(m_transport.position(time) * 1000 / rate) : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_setLyricsFile(const QString& path)
@@ -414,11 +321,9 @@ std::int32_t PlaybackEngine::vbmp3_stopCallback()
 {
     std::lock_guard lock(m_mutex);
     const TimePoint time = now();
-    settleLocked(time);
+    m_transport.settle(time);
     // Nothing plays any more: keep what was heard, as a pause does.
-    if (m_state == EnginePlaying)
-        pauseAtLocked(positionLocked(time));
-    m_device.reset();
+    m_transport.releaseOutput(time);
     return 1;
 }
 
@@ -426,10 +331,8 @@ std::int32_t PlaybackEngine::vbmp3_free()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_device.reset();
+        m_transport.shutDown();
         closeTrackLocked();
-        m_feed.reset();
-        m_pipeline.reset();
     }
     m_lyrics.clear();
     return 1;
@@ -445,26 +348,13 @@ int PlaybackEngine::renderAt(float* stereo, int frames, TimePoint callbackTime, 
     return renderManually(stereo, frames, std::pair{callbackTime, framesAhead});
 }
 
-int PlaybackEngine::renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard)
+int PlaybackEngine::renderManually(float* stereo, int frames, const Transport::Heard& heard)
 {
     if (frames <= 0)
         return 0;
-    waitForDecodedFrames(frames);
+    m_transport.waitForDecodedFrames(m_mutex, frames);
     std::lock_guard lock(m_mutex);
-    if (!m_pipeline) {
-        std::fill_n(stereo, std::size_t(frames) * 2, 0.0f);
-        return 0;
-    }
-    PlayClock& clock = m_pipeline->clock;
-    clock.setExact(!heard);
-    const std::int64_t first = m_pipeline->voice.outputFrames();
-    const int got = m_pipeline->voice.render(stereo, frames);
-    if (heard) {
-        clock.setNominalRate(m_rate);
-        clock.observe(heard->first, double(first) - heard->second);
-    }
-    clock.publish();
-    return got;
+    return m_transport.render(stereo, frames, heard);
 }
 
 std::int64_t PlaybackEngine::playFrame()
@@ -475,199 +365,36 @@ std::int64_t PlaybackEngine::playFrame()
 std::int64_t PlaybackEngine::playFrameAt(TimePoint time)
 {
     std::lock_guard lock(m_mutex);
-    settleLocked(time);
-    return positionLocked(time);
+    m_transport.settle(time);
+    return m_transport.position(time);
 }
 
 PlaybackVoice::Underruns PlaybackEngine::underruns() const
 {
-    // The pipeline lives from the first open to free; callers ask between the two.
-    return m_pipeline ? m_pipeline->voice.underruns() : PlaybackVoice::Underruns{};
+    return m_transport.underruns();
 }
 
 bool PlaybackEngine::playsThroughSoundServer() const
 {
-    return m_device && m_deviceIsServer;
+    return m_transport.playsThroughSoundServer();
 }
 
 std::int64_t PlaybackEngine::serverUnderruns() const
 {
-    return m_device ? m_device->serverUnderruns() : 0;
+    return m_transport.serverUnderruns();
 }
 
 std::optional<std::chrono::nanoseconds> PlaybackEngine::lastStartToFirstFrame() const
 {
-    return m_pipeline ? m_pipeline->decodeAhead.lastStartToFirstFrame() : std::nullopt;
-}
-
-void PlaybackEngine::ensurePipelineLocked()
-{
-    if (m_pipeline)
-        return;
-    m_pipeline = std::make_unique<Pipeline>();
-    m_feed = std::make_unique<Feed>(*m_pipeline);
-    m_pipeline->voice.setVolume(m_volumeLeft, m_volumeRight);
-}
-
-std::int32_t PlaybackEngine::installSourceLocked(std::unique_ptr<Decoder> source)
-{
-    ensurePipelineLocked();
-    m_sourceRate = source->sampleRate();
-    m_lengthFrames = source->lengthFrames();
-    m_pipeline->decodeAhead.setSource(std::move(source));
-    m_state = EngineStopped;
-    m_rate = m_settings.outputRateFor(m_sourceRate);
-    startGenerationLocked(0, false);
-    return 1;
+    return m_transport.lastStartToFirstFrame();
 }
 
 void PlaybackEngine::closeTrackLocked()
 {
-    if (m_pipeline) {
-        m_state = EngineStopped;
-        ++m_generation;
-        m_pipeline->voice.setTarget(m_generation, false);
-        m_pipeline->decodeAhead.setSource(nullptr);
-        m_suspendPending = m_device != nullptr;
-    }
-    m_cueOpen = false;
-    m_setAside.reset();
+    m_transport.unload();
+    m_cue.reset();
     m_trackPath.clear();
     m_trackInfo.reset();
-    m_sourceRate = 0;
-    m_lengthFrames = 0;
-    m_position = 0;
-    m_reported = 0;
-}
-
-bool PlaybackEngine::ensureOutputLocked(int rate, int bufferFrames)
-{
-    if (m_device && m_device->sampleRate() == rate && m_device->bufferFrames() == bufferFrames)
-        return true;
-    m_device.reset();
-    m_pipeline->voice.restart();
-    m_pipeline->clock.setExact(false);
-    m_pipeline->clock.setNominalRate(rate);
-    const bool serverFirst = m_route.kind == Route::SoundServerOnly
-        || (m_route.kind == Route::Automatic && soundServerAllowed());
-    if (serverFirst)
-        m_device = PulseOutput::open(m_route.server, rate, bufferFrames, *m_feed);
-    m_deviceIsServer = m_device != nullptr;
-    if (!m_device && m_route.kind == Route::SoundServerOnly) {
-        std::fprintf(stderr, "Lyricue: no sound server answers at %s\n",
-                     m_route.server.isEmpty() ? "the user's address" : m_route.server.constData());
-        return false;
-    }
-    if (!m_device)
-        m_device = SdlOutput::open(rate, bufferFrames, *m_feed);
-    return m_device != nullptr;
-}
-
-void PlaybackEngine::startGenerationLocked(std::int64_t frame, bool running)
-{
-    ++m_generation;
-    m_position = frame;
-    m_reported = frame;
-    // The calibration click is always heard at its own speed: its taps measure wall time.
-    m_pipeline->decodeAhead.start(m_generation, frame, m_rate, m_cueOpen ? 1.0 : m_speedPercent / 100.0);
-    if (running)
-        m_pipeline->decodeAhead.play();
-    m_pipeline->voice.setTarget(m_generation, running);
-    if (m_output == Output::Manual && m_pipeline->decodeAhead.waitForLanding(m_generation, kManualWait)) {
-        // Where a damaged stream let the decoder land.
-        m_position = std::clamp<std::int64_t>(*m_pipeline->decodeAhead.landed(m_generation), 0, m_lengthFrames);
-        m_reported = m_position;
-    }
-}
-
-std::int64_t PlaybackEngine::positionLocked(TimePoint time)
-{
-    if (m_state != EnginePlaying || !m_pipeline)
-        return m_position;
-    const PlayClock::Reading reading = m_pipeline->clock.read();
-    if (reading.generation == m_generation) {
-        if (const std::optional<double> heard = reading.sourceAt(time))
-            m_reported = std::max(m_reported, std::min<std::int64_t>(std::llround(*heard), m_lengthFrames));
-    }
-    return m_reported;
-}
-
-void PlaybackEngine::settleLocked(TimePoint time)
-{
-    if (!m_pipeline)
-        return;
-    if (m_device) {
-        if (const std::optional<TimePoint> lost = m_device->lostAt()) {
-            if (m_state == EnginePlaying) {
-                const std::int64_t heard = positionLocked(std::min(*lost, time));
-                pauseAtLocked(heard);
-                std::fprintf(stderr, "Lyricue: the sound output went away; paused at %s\n",
-                             clockText(heard, m_sourceRate).constData());
-            } else {
-                std::fprintf(stderr, "Lyricue: the sound output went away\n");
-            }
-            m_device.reset();
-            m_suspendPending = false;
-        }
-    }
-    const PlayClock::Reading reading = m_pipeline->clock.read();
-    const std::optional<double> heardOutput = reading.outputAt(time);
-    if (m_state == EnginePlaying) {
-        const std::int64_t end = m_pipeline->voice.endOf(m_generation);
-        if (end >= 0 && heardOutput && *heardOutput >= double(end))
-            stopLocked();
-    } else if (std::optional<std::int64_t> landed = m_pipeline->decodeAhead.landed(m_generation)) {
-        m_position = std::clamp<std::int64_t>(*landed, 0, m_lengthFrames);
-    }
-    if (m_suspendPending && m_device) {
-        const std::int64_t quiet = m_pipeline->voice.quietFrom(m_generation);
-        if (quiet >= 0 && (!heardOutput || *heardOutput >= double(quiet))) {
-            m_device->suspend();
-            m_suspendPending = false;
-        }
-    }
-}
-
-void PlaybackEngine::stopLocked()
-{
-    if (!m_pipeline || m_sourceRate == 0)
-        return;
-    m_state = EngineStopped;
-    startGenerationLocked(0, false);
-    m_suspendPending = m_device != nullptr;
-}
-
-void PlaybackEngine::pauseAtLocked(std::int64_t frame)
-{
-    m_state = EnginePaused;
-    startGenerationLocked(frame, false);
-    m_suspendPending = m_device != nullptr;
-}
-
-void PlaybackEngine::waitForDecodedFrames(int frames)
-{
-    if (m_output != Output::Manual)
-        return;
-    std::uint32_t generation = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_pipeline || m_state != EnginePlaying)
-            return;
-        generation = m_generation;
-    }
-    const FrameRing& ring = m_pipeline->ring;
-    const auto deadline = now() + kManualWait;
-    for (;;) {
-        const std::uint64_t written = ring.writeCount();
-        // The generation's frames are the newest ones, behind any stale ones.
-        const int readable = ring.readable();
-        int ready = 0;
-        while (ready < readable && ready < frames && ring.tagAt(readable - 1 - ready).generation == generation)
-            ++ready;
-        if (ready >= frames || ring.endsAt(generation, readable) || now() > deadline)
-            return;
-        m_pipeline->decodeAhead.waitForProgress(written, 50ms);
-    }
 }
 
 }  // namespace lyricue
