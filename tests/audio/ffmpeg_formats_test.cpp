@@ -448,9 +448,9 @@ TEST(FfmpegModule, MissingModuleIsNamedAndMp3StillOpens)
 {
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
-    QString reasons;
-    EXPECT_EQ(loadFfmpegModule({empty.path()}, &reasons), nullptr);
-    EXPECT_TRUE(reasons.contains(empty.path())) << reasons.toStdString();
+    const ResultOf<FfmpegModuleEntry> module = loadFfmpegModule({empty.path()});
+    EXPECT_FALSE(module.ok());
+    EXPECT_TRUE(module.errorString().contains(empty.path())) << module.errorString().toStdString();
     EXPECT_TRUE(openDecoderFor(testDataPath(QStringLiteral("tone_xing.mp3"))).ok());
 }
 
