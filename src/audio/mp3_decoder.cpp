@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <mpg123.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -15,6 +17,17 @@
 namespace lyricue {
 
 namespace {
+
+// mpg123's reader callbacks; `handle` is the FileWindowReader.
+mpg123_ssize_t readWindow(void* handle, void* buffer, size_t bytes)
+{
+    return static_cast<mpg123_ssize_t>(static_cast<FileWindowReader*>(handle)->read(buffer, bytes));
+}
+
+off_t seekWindow(void* handle, off_t offset, int whence)
+{
+    return static_cast<off_t>(static_cast<FileWindowReader*>(handle)->seek(offset, whence));
+}
 
 QByteArray modeName(int mode)
 {
@@ -78,7 +91,7 @@ mpg123_handle* openHandle(FileWindowReader& reader)
     mpg123_rates(&rates, &rateCount);
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_replace_reader_handle(handle, &FileWindowReader::read, &FileWindowReader::seek, nullptr) != MPG123_OK
+    if (mpg123_replace_reader_handle(handle, &readWindow, &seekWindow, nullptr) != MPG123_OK
         || mpg123_open_handle(handle, &reader) != MPG123_OK) {
         mpg123_delete(handle);
         return nullptr;

@@ -6,12 +6,13 @@
 #include <QByteArray>
 #include <QString>
 
-#include <mpg123.h>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
+
+// mpg123's handle, declared here so that only the decoder's own file includes <mpg123.h>.
+struct mpg123_handle_struct;
 
 namespace lyricue {
 
@@ -83,7 +84,7 @@ private:
     // Decodes the last frames to find where the stream really ends.
     std::int64_t decodedEnd(std::int64_t claimedLength);
 
-    mpg123_handle* m_handle = nullptr;
+    mpg123_handle_struct* m_handle = nullptr;
     FileWindowReader m_reader;
     Info m_info;
     // Frames read since the last seek landed: what mpg123 tells (mpg123_tell) runs apart
