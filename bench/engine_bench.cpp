@@ -169,7 +169,7 @@ OpenFigures measureOpen(const QString& path, bool scan)
 double decoderSpeed(const QString& path)
 {
     Mp3Decoder decoder;
-    if (!decoder.open(path, 128 * 1024))
+    if (!decoder.open(path, 128 * 1024).ok())
         return 0;
     std::vector<float> buffer(2 * 4096);
     std::int64_t frames = 0;
@@ -321,9 +321,9 @@ LineFit measureDriverPace(int rate)
     std::vector<double> times;
     {
         const auto output = SdlOutput::open(rate, frames, feed);
-        if (!output)
+        if (!output.ok())
             return {};
-        output->resume();
+        output.value()->resume();
         std::this_thread::sleep_for(10s);
     }
     times = feed.times;

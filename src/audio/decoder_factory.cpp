@@ -65,8 +65,8 @@ ResultOf<std::unique_ptr<Decoder>> openDecoderFor(const QString& path, int readB
 {
     if (!isFfmpegContainer(path)) {
         auto decoder = std::make_unique<Mp3Decoder>();
-        if (!decoder->open(path, readBufferBytes))
-            return Result::failure(QStringLiteral("MP3 として復号できるフレームがありません: %1").arg(path));
+        if (Result opened = decoder->open(path, readBufferBytes); !opened.ok())
+            return opened;
         return std::unique_ptr<Decoder>(std::move(decoder));
     }
     static const ResultOf<FfmpegModuleEntry> module = [] {

@@ -11,12 +11,12 @@ FileWindowReader::~FileWindowReader()
     close();
 }
 
-bool FileWindowReader::open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes)
+Result FileWindowReader::open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes)
 {
     close();
     m_file = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!m_file)
-        return false;
+        return Result::failure(QStringLiteral("ファイルを読めません"));
     m_buffer.resize(static_cast<std::size_t>(bufferBytes));
     std::setvbuf(m_file, m_buffer.data(), _IOFBF, m_buffer.size());
     m_begin = begin;
@@ -24,9 +24,9 @@ bool FileWindowReader::open(const QString& path, std::int64_t begin, std::int64_
     m_position = 0;
     if (fseeko(m_file, m_begin, SEEK_SET) != 0) {
         close();
-        return false;
+        return Result::failure(QStringLiteral("音声データの位置へ移れません"));
     }
-    return true;
+    return {};
 }
 
 void FileWindowReader::close()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 #include <atomic>
@@ -19,7 +21,7 @@ public:
     FileWindowReader& operator=(const FileWindowReader&) = delete;
     ~FileWindowReader();
 
-    bool open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes);
+    Result open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes);
     void close();
     // Reads fail once `*cancel` is true.
     void setCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }

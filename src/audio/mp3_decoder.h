@@ -2,6 +2,7 @@
 
 #include "audio/decoder.h"
 #include "audio/file_window_reader.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,11 +46,11 @@ public:
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
     ~Mp3Decoder() override;
 
-    // False, with the decoder closed, when no frame of the file decodes: a missing or
+    // Fails, with the decoder closed, when no frame of the file decodes: a missing or
     // empty file, a directory, bytes with no frames. A damaged stream opens: cut short
     // (the length is then what decodes), with junk or an ID3 tag between its frames, or
     // with a bad first frame.
-    bool open(const QString& path, int readBufferBytes);
+    Result open(const QString& path, int readBufferBytes);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
     // Where the length came from a header, no scan built the seek index: builds it on a
@@ -80,7 +81,7 @@ private:
         std::int64_t end;
     };
 
-    bool openStream(const QString& path, int readBufferBytes);
+    Result openStream(const QString& path, int readBufferBytes);
     // Decodes the last frames to find where the stream really ends.
     std::int64_t decodedEnd(std::int64_t claimedLength);
 

@@ -210,7 +210,7 @@ std::int32_t PlaybackEngine::vbmp3_getFileInfo2(const QString& path, TrackTagRec
                                                 TrackTextRecord& texts)
 {
     std::memset(&detail, 0, sizeof detail);
-    const bool tagsRead = readTrackTags(path, tags, texts);
+    const bool tagsRead = readTrackTags(path, tags, texts).ok();
     {
         std::lock_guard lock(m_mutex);
         if (m_trackInfo && path == m_trackPath) {
@@ -221,7 +221,7 @@ std::int32_t PlaybackEngine::vbmp3_getFileInfo2(const QString& path, TrackTagRec
     if (isFfmpegContainer(path))
         return tagsRead ? 1 : 0;
     Mp3Decoder probe;
-    if (probe.open(path, 64 * 1024)) {
+    if (probe.open(path, 64 * 1024).ok()) {
         fillDetail(probe.info(), detail);
         return 1;
     }
@@ -244,7 +244,7 @@ std::int32_t PlaybackEngine::vbmp3_play()
     m_transport.settle(now());
     const Result played = m_transport.play();
     if (!played.ok() && m_transport.isLoaded())
-        logWarning(played.errorString());
+        logWarning(QStringLiteral("no sound output: %1").arg(played.errorString()));
     return played.ok() ? 1 : 0;
 }
 
@@ -302,7 +302,7 @@ std::int32_t PlaybackEngine::vbmp3_getWinampPlayMs()
 
 std::int32_t PlaybackEngine::vbmp3_setLyricsFile(const QString& path)
 {
-    return m_lyrics.load(path) ? 1 : 0;
+    return m_lyrics.load(path).ok() ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_getLyrics(LyricsLinesRecord& lines)

@@ -24,7 +24,7 @@ ResultOf<TagModuleEntry> loadTagModule(const QStringList& folders)
     return module->function<TagModuleEntry>(tagModuleEntryName);
 }
 
-bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts)
+Result readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts)
 {
     static const TagModuleEntry readWithTagLib = [] {
         const ResultOf<TagModuleEntry> entry = loadTagModule(moduleFolders());
@@ -33,12 +33,16 @@ bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& t
         logWarning(QStringLiteral("cannot load the tag reader module, so no tags are shown: %1").arg(entry.errorString()));
         return TagModuleEntry(nullptr);
     }();
-    if (readWithTagLib != nullptr)
-        return readWithTagLib(&path, &tags, &texts);
+    if (readWithTagLib != nullptr) {
+        // The module's C entry says only whether it read the file: a Result from here on.
+        if (readWithTagLib(&path, &tags, &texts))
+            return {};
+        return Result::failure(QStringLiteral("%1 のタグを読めません").arg(path));
+    }
     std::memset(&tags, 0, sizeof tags);
     std::memset(&texts, 0, sizeof texts);
     tags.genreNumber = NoGenre;
-    return false;
+    return Result::failure(QStringLiteral("タグ読み取りモジュールがないため、タグを読めません"));
 }
 
 }  // namespace lyricue

@@ -339,10 +339,12 @@ Result Transport::ensureOutput(int rate, int bufferFrames)
         return Result::failure(QStringLiteral("サウンドサーバー (%1) が応答しません。")
                                    .arg(m_route.server.isEmpty() ? QStringLiteral("既定のアドレス")
                                                                  : QString::fromLocal8Bit(m_route.server)));
-    if (!m_device)
-        m_device = SdlOutput::open(rate, bufferFrames, *m_feed);
-    if (!m_device)
-        return Result::failure(QStringLiteral("音を出す装置を開けません。"));
+    if (m_device)
+        return {};
+    ResultOf<std::unique_ptr<SdlOutput>> sdl = SdlOutput::open(rate, bufferFrames, *m_feed);
+    if (!sdl.ok())
+        return Result::failure(sdl.errorString());
+    m_device = std::move(sdl).value();
     return {};
 }
 
