@@ -34,11 +34,8 @@ QByteArray headOf(const QString& path, qint64 bytes)
 
 ResultOf<FfmpegModuleEntry> loadFfmpegModule(const QStringList& folders)
 {
-    const ResultOf<LoadedLibrary> module = loadLibrary(moduleSearch(
-        QStringLiteral("lyricue_ffmpeg"), ffmpegModuleEntryName, folders, QStringLiteral("復号モジュール lyricue_ffmpeg")));
-    if (!module.ok())
-        return Result::failure(module.errorString());
-    return module->function<FfmpegModuleEntry>(ffmpegModuleEntryName);
+    return loadModuleEntry<FfmpegModuleEntry>(QStringLiteral("lyricue_ffmpeg"), ffmpegModuleEntryName, folders,
+                                              QStringLiteral("復号モジュール lyricue_ffmpeg"));
 }
 
 ResultOf<std::unique_ptr<Decoder>> openWithFfmpegModule(FfmpegModuleEntry entry, const QString& path)

@@ -58,4 +58,16 @@ QStringList moduleFolders();
 LibrarySearch moduleSearch(const QString& baseName, const char* entry, const QStringList& folders,
                            const QString& description);
 
+// The entry function of the module `baseName`, from the first of `folders` that holds a
+// module that has it; when none does, the message gives each folder's reason.
+template <typename Entry>
+ResultOf<Entry> loadModuleEntry(const QString& baseName, const char* entry, const QStringList& folders,
+                                const QString& description)
+{
+    const ResultOf<LoadedLibrary> module = loadLibrary(moduleSearch(baseName, entry, folders, description));
+    if (!module.ok())
+        return Result::failure(module.errorString());
+    return module->function<Entry>(QByteArray(entry));
+}
+
 }  // namespace lyricue

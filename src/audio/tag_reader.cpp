@@ -17,11 +17,8 @@ constexpr int NoGenre = 255;
 
 ResultOf<TagModuleEntry> loadTagModule(const QStringList& folders)
 {
-    const ResultOf<LoadedLibrary> module = loadLibrary(moduleSearch(
-        QStringLiteral("lyricue_tags"), tagModuleEntryName, folders, QStringLiteral("タグ読み取りモジュール lyricue_tags")));
-    if (!module.ok())
-        return Result::failure(module.errorString());
-    return module->function<TagModuleEntry>(tagModuleEntryName);
+    return loadModuleEntry<TagModuleEntry>(QStringLiteral("lyricue_tags"), tagModuleEntryName, folders,
+                                           QStringLiteral("タグ読み取りモジュール lyricue_tags"));
 }
 
 Result readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts)
