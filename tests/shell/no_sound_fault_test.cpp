@@ -98,8 +98,8 @@ TEST(NoSoundDevice, WindowStartsPlayingFailsCleanlyAndFilesStillLoadAndSave)
                            QStringLiteral("message ") + savedAs + QStringLiteral("を保存しました"),
                            QStringLiteral("closed: state 0")}))
         << child.lines.join(u'\n').toStdString();
-    // The reason is given where the engine gives it: on standard error.
-    EXPECT_TRUE(child.errors.contains("Lyricue: no sound output:")) << child.errors.toStdString();
+    // The reason is given where the engine gives it: in the log, on standard error.
+    EXPECT_TRUE(child.errors.contains("lyricue: no sound output:")) << child.errors.toStdString();
     const QByteArray stamped = "[00:00:00]" + encodeCp932(u"一行目\r\n二行目\r\n").bytes;
     EXPECT_EQ(fileContents(lyrics), stamped);
     EXPECT_EQ(fileContents(savedAs), stamped);
