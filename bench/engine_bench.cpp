@@ -11,7 +11,7 @@
 // in a temporary folder; the 320 kbit/s one is made from the same noise.
 #include "bench_timing.h"
 #include "audio/mp3_decoder.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "audio/playback_settings.h"
 #include "audio/sdl_output.h"
 #include "audio/stream_layout.h"
@@ -136,7 +136,7 @@ OpenFigures measureOpen(const QString& path, bool scan)
     std::vector<double> bareTimes;
     OpenFigures figures;
     // As the program opens: its engine's caller does not wait for the decoding thread.
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     for (int round = 0; round < 7; ++round) {
         TrackOpenRecord info;
         const auto start = Clock::now();
@@ -169,7 +169,7 @@ OpenFigures measureOpen(const QString& path, bool scan)
 double decoderSpeed(const QString& path)
 {
     Mp3Decoder decoder;
-    if (!decoder.open(path, 128 * 1024))
+    if (!decoder.open(path, 128 * 1024).ok())
         return 0;
     std::vector<float> buffer(2 * 4096);
     std::int64_t frames = 0;
@@ -202,7 +202,7 @@ double bareMpg123Speed(const QString& path)
 // The whole track through the engine's render(), at the output rate the program asks for.
 double renderSpeed(const QString& path, int outputRate)
 {
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     DecodeOptionRecord options{0, 0, outputRate};
     engine.vbmp3_setDecodeOption(options);
     TrackOpenRecord info;
@@ -262,7 +262,7 @@ LineFit fitLine(const std::vector<double>& times, const std::vector<double>& val
 // options the program sends.
 LineFit measureClock(const QString& path, int outputRate)
 {
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     EngineOptionRecord engineOptions{128, 25, 20, 0};
     DecodeOptionRecord decodeOptions{0, 0, outputRate};
     engine.vbmp3_setVbmp3Option(engineOptions);
@@ -321,9 +321,9 @@ LineFit measureDriverPace(int rate)
     std::vector<double> times;
     {
         const auto output = SdlOutput::open(rate, frames, feed);
-        if (!output)
+        if (!output.ok())
             return {};
-        output->resume();
+        output.value()->resume();
         std::this_thread::sleep_for(10s);
     }
     times = feed.times;
@@ -340,7 +340,7 @@ LineFit scriptedClock(double jitter, double speed, double& largestMs, int& backw
 {
     constexpr int kRate = 48000;
     constexpr int kBlock = 1024;
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     EngineOptionRecord options{128, 25, 0, 0};
     engine.vbmp3_setVbmp3Option(options);
     engine.openSource(std::make_unique<ToneSource>(kRate, 440.0, 42.0, 0.5f));
@@ -389,7 +389,7 @@ struct SeekFigures {
 SeekFigures seekToFirstFrame(const QString& path, int seeks)
 {
     SeekFigures figures;
-    Mp3Engine engine(Mp3Engine::Output::Device, {Mp3Engine::Route::SdlOnly, {}});
+    PlaybackEngine engine(PlaybackEngine::Output::Device, {PlaybackEngine::Route::SdlOnly, {}});
     DecodeOptionRecord decodeOptions{0, 0, 48000};
     engine.vbmp3_setDecodeOption(decodeOptions);
     TrackOpenRecord info;

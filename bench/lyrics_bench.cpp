@@ -9,7 +9,7 @@
 // The save replaces the file safely (a new file, synced to disk, renamed over the old
 // one); the time QSaveFile alone takes to write the same bytes so is printed beside it.
 #include "bench_timing.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "lyricsfile/lrc_file.h"
 #include "shell/lrc_commands.h"
 #include "shell/lyrics_loader.h"
@@ -209,7 +209,7 @@ int main(int argc, char** argv)
                      static_cast<long long>(prompts.messages().size()));
         return 1;
     }
-    Mp3Engine realEngine(Mp3Engine::Output::Manual);
+    PlaybackEngine realEngine(PlaybackEngine::Output::Manual);
     const double engineMs = medianMs([&] { realEngine.vbmp3_setLyricsFile(lyricsPath); });
 
     Result written;

@@ -2,7 +2,7 @@
 // most the sheet takes) through "歌詞読込", over the real engine, which reads the file
 // for its own display too. Prints the resident size before and after the load and the
 // peak. Target: under 80 MB after the load.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "text/ansi_text.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
     }
     std::printf("lyrics file: %d lines, %.2f MB of CP932\n", kLines, QFileInfo(lyrics).size() / 1048576.0);
 
-    Mp3Engine engine;
+    PlaybackEngine engine;
     FilePrompts prompts(lyrics);
     MainWindow window(engine, prompts);
     window.show();

@@ -10,7 +10,7 @@
 // Usage: play_cpu_bench track.mp3 [seconds, default 20] [--timeline].
 // scripts/bench_play_cpu.sh and scripts/bench_timeline_cpu.sh make a 128 kbit/s track
 // with sox and lame.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "shell/main_window.h"
 #include "base/prompts.h"
@@ -105,7 +105,7 @@ int main(int argc, char* argv[])
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
     const bool withTimeline = argc > 3 && std::strcmp(argv[3], "--timeline") == 0;
 
-    Mp3Engine engine;
+    PlaybackEngine engine;
     TrackPrompts prompts(track);
     MainWindow window(engine, prompts);
     window.show();

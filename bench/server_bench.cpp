@@ -1,6 +1,6 @@
 #include "server_bench.h"
 
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "support/generated_sources.h"
 #include "support/monitor_recorder.h"
 #include "support/sound_server.h"
@@ -110,7 +110,7 @@ ClickRun playClicks(SoundServer& server, int fragmentFrames)
     QString error;
     if (!recorder.start(server.address(), SoundServer::monitor(), &error, fragmentFrames))
         return run;
-    Mp3Engine engine(Mp3Engine::Output::Device, {Mp3Engine::Route::SoundServerOnly, server.address()});
+    PlaybackEngine engine(PlaybackEngine::Output::Device, {PlaybackEngine::Route::SoundServerOnly, server.address()});
     EngineOptionRecord engineOptions{128, 25, 20, 0};
     DecodeOptionRecord decodeOptions{0, 0, kRate};
     engine.vbmp3_setVbmp3Option(engineOptions);
@@ -172,7 +172,7 @@ struct LoadRun {
 LoadRun playUnderLoad(SoundServer& server, double seconds)
 {
     LoadRun run;
-    Mp3Engine engine(Mp3Engine::Output::Device, {Mp3Engine::Route::SoundServerOnly, server.address()});
+    PlaybackEngine engine(PlaybackEngine::Output::Device, {PlaybackEngine::Route::SoundServerOnly, server.address()});
     EngineOptionRecord engineOptions{128, 25, 20, 0};
     DecodeOptionRecord decodeOptions{0, 0, kRate};
     engine.vbmp3_setVbmp3Option(engineOptions);

@@ -1,5 +1,5 @@
 // Engine opening a track: MP3 with ID3v1/v2 tags or RIFF 'RMP3' with INFO chunks, its tags and details, a little decoding with no sound device.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "audio/audio_engine.h"
 #include "fuzz_support.h"
 #include "text/record_text.h"
@@ -32,7 +32,7 @@ bool validRate(std::int32_t rate)
 }
 
 // Renders a few blocks; render() never reports more frames than asked for.
-void renderSome(Mp3Engine& engine, int blocks)
+void renderSome(PlaybackEngine& engine, int blocks)
 {
     std::vector<float> stereo(std::size_t(kBlock) * 2);
     for (int i = 0; i < blocks; ++i) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.write(data, size))
         return 0;
 
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     TrackTagRecord tags;
     TrackDetailRecord detail;
     TrackTextRecord texts;

@@ -1,4 +1,4 @@
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "app/command_line.h"
 #include "shell/control_fonts.h"
 #include "shell/main_window.h"
@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     // Japanese Windows' dialog font.
     QApplication::setFont(gothicFont(9));
 
-    Mp3Engine engine;
+    PlaybackEngine engine;
     QtPrompts prompts;
     MainWindow window(engine, prompts);
     window.setCuePlayer(&engine);

@@ -56,7 +56,7 @@ struct LyricsLinesRecord {
     char lines[5][128];  // lines[2] is the current line; see the lyrics timer
 };
 
-// What the engine makes of the option values: Mp3Engine's PlaybackSettings.
+// What the engine makes of the option values: PlaybackEngine's PlaybackSettings.
 struct EngineOptionRecord {
     std::int32_t readBufferKb;     // 128: stdio buffer the track is read through
     std::int32_t outputBufferMs;   // 25: the sound device's buffer

@@ -18,8 +18,6 @@ constexpr int kConvertChunk = 2048;
 // Silence put after the source's last frame: SDL's resampler keeps back 512 frames for
 // its filter, and a flush alone does not bring them out.
 constexpr int kConvertTail = 2048;
-// Source frames fed to the time stretcher at a time.
-constexpr int kStretchChunk = 1024;
 
 }  // namespace
 
@@ -200,20 +198,7 @@ void DecodeAhead::begin(const Start& start)
         return;
     }
     const int sourceRate = m_source->sampleRate();
-    m_speed = 1.0;
-    if (start.speed > 0 && start.speed < 1) {
-        if (!m_stretcher || m_stretcherRate != sourceRate) {
-            m_stretcher = makeTimeStretcher(sourceRate);
-            m_stretcherRate = sourceRate;
-        }
-        if (m_stretcher) {
-            m_stretcher->restart(start.speed);
-            m_speed = start.speed;
-        }
-    }
-    m_streamFrom = m_source->position();
-    m_streamOut = 0;
-    m_stretchInputDone = false;
+    const double speed = m_speedChange.begin(*m_source, start.speed);
     if (start.outputRate == sourceRate) {
         m_converter.reset();
         return;
@@ -224,29 +209,8 @@ void DecodeAhead::begin(const Start& start)
     m_convertFrom = m_source->position();
     m_outputGot = 0;
     const std::int64_t left = std::max<std::int64_t>(0, m_source->lengthFrames() - m_convertFrom);
-    m_outputTotal = std::int64_t(std::ceil(double(left) / m_speed * start.outputRate / sourceRate));
+    m_outputTotal = std::int64_t(std::ceil(double(left) / speed * start.outputRate / sourceRate));
     m_inputDone = false;
-}
-
-int DecodeAhead::readStretched(float* stereo, int frames)
-{
-    if (!m_stretcher || m_speed >= 1.0) {
-        const int got = m_source->read(stereo, frames);
-        m_streamOut += got;
-        return got;
-    }
-    while (!m_stretchInputDone && m_stretcher->available() < frames) {
-        m_stretchInput.resize(std::size_t(kStretchChunk) * 2);
-        const int decoded = m_source->read(m_stretchInput.data(), kStretchChunk);
-        m_stretchInputDone = decoded < kStretchChunk;
-        m_stretcher->put(m_stretchInput.data(), decoded, m_stretchInputDone);
-    }
-    // The stretcher gives about the frames the source has left at this speed; none of
-    // them past its last frame.
-    const std::int64_t left = std::int64_t(std::ceil(double(m_source->lengthFrames() - m_streamFrom) / m_speed)) - m_streamOut;
-    const int got = m_stretcher->get(stereo, int(std::min<std::int64_t>(frames, std::max<std::int64_t>(left, 0))));
-    m_streamOut += got;
-    return got;
 }
 
 bool DecodeAhead::fillChunk()
@@ -256,14 +220,14 @@ bool DecodeAhead::fillChunk()
     int got = 0;
     bool ended = false;
     if (!m_converter) {
-        const double from = double(m_streamFrom) + double(m_streamOut) * m_speed;
-        got = readStretched(m_chunk.data(), frames);
+        const double from = m_speedChange.nextSourceFrame();
+        got = m_speedChange.read(*m_source, m_chunk.data(), frames);
         if (got > 0)
-            m_ring.write(m_chunk.data(), got, from, m_speed, generation);
+            m_ring.write(m_chunk.data(), got, from, m_speedChange.speed(), generation);
         ended = got < frames;
     } else {
         while (!m_inputDone && m_converter->available() < frames) {
-            const int decoded = readStretched(m_input.data(), kConvertChunk);
+            const int decoded = m_speedChange.read(*m_source, m_input.data(), kConvertChunk);
             m_converter->put(m_input.data(), decoded);
             if (decoded < kConvertChunk) {
                 std::fill(m_input.begin(), m_input.end(), 0.0f);
@@ -274,7 +238,7 @@ bool DecodeAhead::fillChunk()
         }
         const int wanted = static_cast<int>(std::min<std::int64_t>(frames, m_outputTotal - m_outputGot));
         got = m_converter->get(m_chunk.data(), wanted);
-        const double step = m_speed * m_converter->fromRate() / m_converter->toRate();
+        const double step = m_speedChange.speed() * m_converter->fromRate() / m_converter->toRate();
         if (got > 0)
             m_ring.write(m_chunk.data(), got, double(m_convertFrom) + double(m_outputGot) * step, step, generation);
         m_outputGot += got;

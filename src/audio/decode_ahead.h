@@ -3,7 +3,7 @@
 #include "audio/decoder.h"
 #include "audio/frame_ring.h"
 #include "audio/rate_converter.h"
-#include "audio/time_stretcher.h"
+#include "audio/speed_change.h"
 
 #include <atomic>
 #include <chrono>
@@ -73,8 +73,6 @@ private:
     // Decodes one chunk into the ring; false once the source has ended.
     bool fillChunk();
     int fillTarget() const;
-    // The source's frames from the start on, through the stretcher when there is one.
-    int readStretched(float* stereo, int frames);
     bool wantsMore();
 
     FrameRing& m_ring;
@@ -105,13 +103,7 @@ private:
     bool m_inputDone = false;
     std::vector<float> m_chunk;
     std::vector<float> m_input;
-    std::unique_ptr<TimeStretcher> m_stretcher;  // only while a speed below 1 plays
-    int m_stretcherRate = 0;
-    double m_speed = 1.0;
-    std::int64_t m_streamFrom = 0;  // the source frame the generation starts at
-    std::int64_t m_streamOut = 0;   // frames readStretched() has given since
-    bool m_stretchInputDone = false;
-    std::vector<float> m_stretchInput;
+    SpeedChange m_speedChange;
 
     std::thread m_thread;  // last, so that it starts after everything above exists
 };

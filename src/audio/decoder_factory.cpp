@@ -1,12 +1,11 @@
 #include "audio/decoder_factory.h"
 
-#include "audio/module_loader.h"
-#include "audio/mp3_decoder.h"
 #include "audio/ffmpeg/ffmpeg_module_entry.h"
+#include "audio/library_loader.h"
+#include "audio/mp3_decoder.h"
+#include "base/log.h"
 
 #include <QFile>
-
-#include <cstdio>
 
 namespace lyricue {
 
@@ -33,10 +32,20 @@ QByteArray headOf(const QString& path, qint64 bytes)
 
 }  // namespace
 
-FfmpegModuleEntry loadFfmpegModule(const QStringList& folders, QString* reasons)
+ResultOf<FfmpegModuleEntry> loadFfmpegModule(const QStringList& folders)
 {
-    return reinterpret_cast<FfmpegModuleEntry>(
-        loadModuleFunction(QStringLiteral("lyricue_ffmpeg"), ffmpegModuleEntryName, folders, reasons));
+    return loadModuleEntry<FfmpegModuleEntry>(QStringLiteral("lyricue_ffmpeg"), ffmpegModuleEntryName, folders,
+                                              QStringLiteral("復号モジュール lyricue_ffmpeg"));
+}
+
+ResultOf<std::unique_ptr<Decoder>> openWithFfmpegModule(FfmpegModuleEntry entry, const QString& path)
+{
+    // The module's C entry gives a decoder, or nullptr and the reason: a Result from here on.
+    QString error;
+    std::unique_ptr<Decoder> decoder(entry(&path, &error));
+    if (!decoder)
+        return Result::failure(QStringLiteral("%1 を開けません: %2").arg(path, error));
+    return decoder;
 }
 
 bool isFfmpegContainer(const QString& path)
@@ -53,27 +62,22 @@ ResultOf<std::unique_ptr<Decoder>> openDecoderFor(const QString& path, int readB
 {
     if (!isFfmpegContainer(path)) {
         auto decoder = std::make_unique<Mp3Decoder>();
-        if (!decoder->open(path, readBufferBytes))
-            return Result::failure(QStringLiteral("MP3 として復号できるフレームがありません: %1").arg(path));
+        if (Result opened = decoder->open(path, readBufferBytes); !opened.ok())
+            return opened;
         return std::unique_ptr<Decoder>(std::move(decoder));
     }
-    static QString missing;
-    static const FfmpegModuleEntry openWithFfmpeg = [] {
-        const FfmpegModuleEntry entry = loadFfmpegModule(moduleFolders(), &missing);
-        if (!entry)
-            std::fprintf(stderr, "Lyricue: cannot load the FFmpeg decoding module: %s\n", qPrintable(missing));
-        return entry;
+    static const ResultOf<FfmpegModuleEntry> module = [] {
+        ResultOf<FfmpegModuleEntry> loaded = loadFfmpegModule(moduleFolders());
+        if (!loaded.ok())
+            logWarning(QStringLiteral("cannot load the FFmpeg decoding module: %1").arg(loaded.errorString()));
+        return loaded;
     }();
-    if (!openWithFfmpeg)
+    if (!module.ok())
         return Result::failure(
             QStringLiteral("FLAC・Ogg・MP4・WAV の曲を開くには FFmpeg のライブラリ (%1) と復号モジュール "
                            "lyricue_ffmpeg が要りますが、読み込めません: %2")
-                .arg(QLatin1String(kFfmpegPackages), missing));
-    QString error;
-    std::unique_ptr<Decoder> decoder(openWithFfmpeg(&path, &error));
-    if (!decoder)
-        return Result::failure(QStringLiteral("%1 を開けません: %2").arg(path, error));
-    return decoder;
+                .arg(QLatin1String(kFfmpegPackages), module.errorString()));
+    return openWithFfmpegModule(module.value(), path);
 }
 
 }  // namespace lyricue

@@ -11,12 +11,12 @@ FileWindowReader::~FileWindowReader()
     close();
 }
 
-bool FileWindowReader::open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes)
+Result FileWindowReader::open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes)
 {
     close();
     m_file = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!m_file)
-        return false;
+        return Result::failure(QStringLiteral("ファイルを読めません"));
     m_buffer.resize(static_cast<std::size_t>(bufferBytes));
     std::setvbuf(m_file, m_buffer.data(), _IOFBF, m_buffer.size());
     m_begin = begin;
@@ -24,9 +24,9 @@ bool FileWindowReader::open(const QString& path, std::int64_t begin, std::int64_
     m_position = 0;
     if (fseeko(m_file, m_begin, SEEK_SET) != 0) {
         close();
-        return false;
+        return Result::failure(QStringLiteral("音声データの位置へ移れません"));
     }
-    return true;
+    return {};
 }
 
 void FileWindowReader::close()
@@ -38,37 +38,35 @@ void FileWindowReader::close()
     m_buffer.shrink_to_fit();
 }
 
-mpg123_ssize_t FileWindowReader::read(void* handle, void* buffer, size_t bytes)
+std::int64_t FileWindowReader::read(void* buffer, std::size_t bytes)
 {
-    auto* self = static_cast<FileWindowReader*>(handle);
-    if (self->m_cancel && self->m_cancel->load(std::memory_order_relaxed))
+    if (m_cancel && m_cancel->load(std::memory_order_relaxed))
         return -1;
-    const std::int64_t left = std::max<std::int64_t>(0, self->m_end - self->m_begin - self->m_position);
+    const std::int64_t left = std::max<std::int64_t>(0, m_end - m_begin - m_position);
     const size_t wanted = std::min<size_t>(bytes, static_cast<size_t>(left));
     if (wanted == 0)
         return 0;
-    const size_t got = std::fread(buffer, 1, wanted, self->m_file);
-    if (got == 0 && std::ferror(self->m_file))
+    const size_t got = std::fread(buffer, 1, wanted, m_file);
+    if (got == 0 && std::ferror(m_file))
         return -1;
-    self->m_position += static_cast<std::int64_t>(got);
-    return static_cast<mpg123_ssize_t>(got);
+    m_position += static_cast<std::int64_t>(got);
+    return static_cast<std::int64_t>(got);
 }
 
-off_t FileWindowReader::seek(void* handle, off_t offset, int whence)
+std::int64_t FileWindowReader::seek(std::int64_t offset, int whence)
 {
-    auto* self = static_cast<FileWindowReader*>(handle);
-    const std::int64_t size = self->m_end - self->m_begin;
+    const std::int64_t size = m_end - m_begin;
     std::int64_t target = offset;
     if (whence == SEEK_CUR)
-        target += self->m_position;
+        target += m_position;
     else if (whence == SEEK_END)
         target += size;
     else if (whence != SEEK_SET)
         return -1;
-    if (target < 0 || fseeko(self->m_file, self->m_begin + target, SEEK_SET) != 0)
+    if (target < 0 || fseeko(m_file, m_begin + target, SEEK_SET) != 0)
         return -1;
-    self->m_position = target;
-    return static_cast<off_t>(target);
+    m_position = target;
+    return target;
 }
 
 }  // namespace lyricue

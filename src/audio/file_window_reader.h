@@ -1,18 +1,19 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
-#include <mpg123.h>
-
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 namespace lyricue {
 
-// Gives mpg123 one window of a file (all of an MP3 file, or a RIFF file's data chunk),
-// read through a stdio buffer of a chosen size. Offsets it reports start at the window.
+// Gives the MP3 decoder one window of a file (all of an MP3 file, or a RIFF file's data
+// chunk), read through a stdio buffer of a chosen size. Offsets start at the window.
 class FileWindowReader {
 public:
     FileWindowReader() = default;
@@ -20,14 +21,14 @@ public:
     FileWindowReader& operator=(const FileWindowReader&) = delete;
     ~FileWindowReader();
 
-    bool open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes);
+    Result open(const QString& path, std::int64_t begin, std::int64_t end, int bufferBytes);
     void close();
     // Reads fail once `*cancel` is true.
     void setCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
 
-    // The callbacks for mpg123_replace_reader_handle; `handle` is the reader.
-    static mpg123_ssize_t read(void* handle, void* buffer, size_t bytes);
-    static off_t seek(void* handle, off_t offset, int whence);
+    // As read(2) and lseek(2) do on the window: bytes read, or the new offset; -1 on failure.
+    std::int64_t read(void* buffer, std::size_t bytes);
+    std::int64_t seek(std::int64_t offset, int whence);
 
 private:
     std::FILE* m_file = nullptr;

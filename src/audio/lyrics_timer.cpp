@@ -32,12 +32,12 @@ QByteArray displayBytes(QString text, TextEncoding encoding)
 
 }  // namespace
 
-bool LyricsTimer::load(const QString& path)
+Result LyricsTimer::load(const QString& path)
 {
     clear();
     const ResultOf<TextFileContent> content = readTextLines(path);
     if (!content.ok())
-        return false;
+        return Result::failure(content.errorString());
     for (const QString& line : content->lines) {
         QStringView rest(line);
         std::vector<std::int64_t> times;
@@ -53,7 +53,7 @@ bool LyricsTimer::load(const QString& path)
     }
     std::stable_sort(m_lines.begin(), m_lines.end(),
                      [](const TimedLine& a, const TimedLine& b) { return a.ms < b.ms; });
-    return true;
+    return {};
 }
 
 void LyricsTimer::clear()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,8 +24,8 @@ struct LyricsLinesRecord;
 class LyricsTimer {
 public:
     // Reads the file with the program's text file rules (CP932 or UTF-8, CR LF, CR
-    // or LF line ends); false, and no lines, when it cannot be read.
-    bool load(const QString& path);
+    // or LF line ends); fails, with no lines, when it cannot be read.
+    Result load(const QString& path);
     void clear();
     // Fills the record's five lines for a position: lines[2] is the current line
     // (the last one whose time has been reached), lines[3] and lines[4] the one and

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <mpg123.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -15,6 +17,17 @@
 namespace lyricue {
 
 namespace {
+
+// mpg123's reader callbacks; `handle` is the FileWindowReader.
+mpg123_ssize_t readWindow(void* handle, void* buffer, size_t bytes)
+{
+    return static_cast<mpg123_ssize_t>(static_cast<FileWindowReader*>(handle)->read(buffer, bytes));
+}
+
+off_t seekWindow(void* handle, off_t offset, int whence)
+{
+    return static_cast<off_t>(static_cast<FileWindowReader*>(handle)->seek(offset, whence));
+}
 
 QByteArray modeName(int mode)
 {
@@ -78,7 +91,7 @@ mpg123_handle* openHandle(FileWindowReader& reader)
     mpg123_rates(&rates, &rateCount);
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_replace_reader_handle(handle, &FileWindowReader::read, &FileWindowReader::seek, nullptr) != MPG123_OK
+    if (mpg123_replace_reader_handle(handle, &readWindow, &seekWindow, nullptr) != MPG123_OK
         || mpg123_open_handle(handle, &reader) != MPG123_OK) {
         mpg123_delete(handle);
         return nullptr;
@@ -119,7 +132,7 @@ private:
     void scan(const QString& path, std::int64_t begin, std::int64_t end)
     {
         FileWindowReader reader;
-        if (!reader.open(path, begin, end, 256 * 1024))
+        if (!reader.open(path, begin, end, 256 * 1024).ok())
             return;
         reader.setCancel(&m_cancel);
         mpg123_handle* handle = openHandle(reader);
@@ -148,39 +161,39 @@ Mp3Decoder::~Mp3Decoder()
     close();
 }
 
-bool Mp3Decoder::open(const QString& path, int readBufferBytes)
+Result Mp3Decoder::open(const QString& path, int readBufferBytes)
 {
     close();
-    if (!openStream(path, readBufferBytes)) {
+    if (Result opened = openStream(path, readBufferBytes); !opened.ok()) {
         close();
-        return false;
+        return Result::failure(QStringLiteral("%1 を MP3 として開けません: %2").arg(path, opened.errorString()));
     }
-    return true;
+    return {};
 }
 
-bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
+Result Mp3Decoder::openStream(const QString& path, int readBufferBytes)
 {
     const QFileInfo fileInfo(path);
     if (!fileInfo.isFile() || fileInfo.size() == 0)
-        return false;
+        return Result::failure(QStringLiteral("ファイルがないか、空です"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return Result::failure(file.errorString());
     const auto layout = StreamLayout::read(file);
     if (!layout)
-        return false;
-    if (!m_reader.open(path, layout->streamBegin, layout->streamEnd, readBufferBytes))
-        return false;
+        return Result::failure(QStringLiteral("復号できる MP3 フレームがありません"));
+    if (Result opened = m_reader.open(path, layout->streamBegin, layout->streamEnd, readBufferBytes); !opened.ok())
+        return opened;
     m_handle = openHandle(m_reader);
     if (!m_handle)
-        return false;
+        return Result::failure(QStringLiteral("MP3 デコーダーを用意できません"));
 
     long rate = 0;
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || channels != 2
         || encoding != MPG123_ENC_FLOAT_32)
-        return false;
+        return Result::failure(QStringLiteral("復号できる MP3 フレームがありません"));
     mpg123_frameinfo first{};
     mpg123_info(m_handle, &first);
     m_seekPreroll = seekPrerollSamples(first);
@@ -208,14 +221,14 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
         length = decodedEnd(cut ? std::min<std::int64_t>(toTheCut, m_info.lengthFrames) : m_info.lengthFrames);
     } else {
         if (mpg123_scan(m_handle) != MPG123_OK)
-            return false;
+            return Result::failure(QStringLiteral("MP3 のフレームを数えられません"));
         m_info.sampleRate = static_cast<int>(rate);
         m_info.lengthFrames = mpg123_length(m_handle);
         // A damaged end may hold less than the frames counted, or more.
         length = decodedEnd(m_info.lengthFrames);
     }
     if (length <= 0)
-        return false;
+        return Result::failure(QStringLiteral("復号できる MP3 フレームがありません"));
     m_info.sampleRate = static_cast<int>(rate);
 
     mpg123_frameinfo frame{};
@@ -245,7 +258,7 @@ bool Mp3Decoder::openStream(const QString& path, int readBufferBytes)
     const int average = static_cast<int>(std::lround(streamBytes * 8 / seconds / 1000));
     m_info.isVbr = layout->hasXing ? layout->xingMarksVbr : std::abs(average - frame.bitrate) > 2;
     m_info.bitRateKbps = m_info.isVbr ? average : frame.bitrate;
-    return true;
+    return {};
 }
 
 std::int64_t Mp3Decoder::decodedEnd(std::int64_t claimedLength)

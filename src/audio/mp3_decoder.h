@@ -2,16 +2,18 @@
 
 #include "audio/decoder.h"
 #include "audio/file_window_reader.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QString>
-
-#include <mpg123.h>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
+
+// mpg123's handle, declared here so that only the decoder's own file includes <mpg123.h>.
+struct mpg123_handle_struct;
 
 namespace lyricue {
 
@@ -44,11 +46,11 @@ public:
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
     ~Mp3Decoder() override;
 
-    // False, with the decoder closed, when no frame of the file decodes: a missing or
+    // Fails, with the decoder closed, when no frame of the file decodes: a missing or
     // empty file, a directory, bytes with no frames. A damaged stream opens: cut short
     // (the length is then what decodes), with junk or an ID3 tag between its frames, or
     // with a bad first frame.
-    bool open(const QString& path, int readBufferBytes);
+    Result open(const QString& path, int readBufferBytes);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
     // Where the length came from a header, no scan built the seek index: builds it on a
@@ -79,11 +81,11 @@ private:
         std::int64_t end;
     };
 
-    bool openStream(const QString& path, int readBufferBytes);
+    Result openStream(const QString& path, int readBufferBytes);
     // Decodes the last frames to find where the stream really ends.
     std::int64_t decodedEnd(std::int64_t claimedLength);
 
-    mpg123_handle* m_handle = nullptr;
+    mpg123_handle_struct* m_handle = nullptr;
     FileWindowReader m_reader;
     Info m_info;
     // Frames read since the last seek landed: what mpg123 tells (mpg123_tell) runs apart

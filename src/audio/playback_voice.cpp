@@ -1,5 +1,7 @@
 #include "audio/playback_voice.h"
 
+#include "audio/block_steps.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -82,12 +84,11 @@ int PlaybackVoice::render(float* stereo, int frames)
     const int fadeFrames = m_fadeFrames.load(std::memory_order_relaxed);
     const bool mono = m_mono.load(std::memory_order_relaxed);
     const std::uint32_t volume = m_volume.load(std::memory_order_relaxed);
-    const float wantLeft = float(volume >> 16) / 100.0f;
-    const float wantRight = float(volume & 0xFFFF) / 100.0f;
+    const block_steps::StereoGain want{float(volume >> 16) / 100.0f, float(volume & 0xFFFF) / 100.0f};
     // Volume ramps over the block while something is heard; in silence it may jump.
     if (!m_audible) {
-        m_gainLeft = wantLeft;
-        m_gainRight = wantRight;
+        m_gainLeft = want.left;
+        m_gainRight = want.right;
     }
     if (generation != m_clockGeneration) {
         m_clockGeneration = generation;
@@ -95,94 +96,119 @@ int PlaybackVoice::render(float* stereo, int frames)
     }
     m_fade = std::min(m_fade, fadeFrames);
 
-    const int available = m_ring.readable();
-    int used = 0;
-    int fromTrack = 0;
-    int missing = 0;
-    bool audible = false;
-    Run run;
-    for (int i = 0; i < frames; ++i) {
-        const std::int64_t at = m_outputFrames + i;
-        float left = 0;
-        float right = 0;
-        bool done = false;
-        // What no longer plays fades out on its own frames.
-        if (m_fade > 0 && (m_voiceGeneration != generation || !running)) {
-            if (used < available && m_ring.tagAt(used).generation == m_voiceGeneration) {
-                const float* frame = m_ring.frameAt(used++);
-                const float gain = float(--m_fade) / float(fadeFrames);
-                left = frame[0] * gain;
-                right = frame[1] * gain;
-                ++fromTrack;
-                audible = true;
-                done = true;
-            } else {
-                m_fade = 0;
-            }
-        }
-        if (!done) {
-            while (used < available && m_ring.tagAt(used).generation != generation)
-                ++used;
-            if (!running) {
-                if (unpackFor(m_quiet.load(std::memory_order_relaxed), generation) < 0)
-                    m_quiet.store(pack(generation, at), std::memory_order_release);
-            } else {
-                if (m_voiceGeneration != generation) {
-                    m_voiceGeneration = generation;
-                    m_heardAny = false;
-                    m_fade = 0;
-                }
-                if (used < available) {
-                    const FrameRing::Tag& tag = m_ring.tagAt(used);
-                    const float* frame = m_ring.frameAt(used++);
-                    const float gain = fadeFrames > 0 ? float(m_fade) / float(fadeFrames) : 1.0f;
-                    m_fade = std::min(m_fade + 1, fadeFrames);
-                    left = frame[0] * gain;
-                    right = frame[1] * gain;
-                    if (run.frames > 0
-                        && (run.outputStart + run.frames != at || std::fabs(run.sourceNext - tag.sourceFrame) > 0.5))
-                        closeRun(run);
-                    if (run.frames == 0) {
-                        run.outputStart = at;
-                        run.sourceStart = tag.sourceFrame;
-                    }
-                    ++run.frames;
-                    run.sourceNext = tag.sourceFrame + tag.sourceStep;
-                    ++fromTrack;
-                    m_heardAny = true;
-                    audible = true;
-                } else if (m_ring.endsAt(generation, used)) {
-                    if (unpackFor(m_end.load(std::memory_order_relaxed), generation) < 0)
-                        m_end.store(pack(generation, at), std::memory_order_release);
-                } else {
-                    // The decoder is late: silence, and a fade-in when frames come again.
-                    if (m_heardAny)
-                        ++missing;
-                    m_fade = 0;
-                }
-            }
-        }
-        const float share = float(i + 1) / float(frames);
-        const float gainLeft = m_gainLeft + (wantLeft - m_gainLeft) * share;
-        const float gainRight = m_gainRight + (wantRight - m_gainRight) * share;
-        if (mono)
-            left = right = (left + right) / 2;
-        stereo[2 * i] = left * gainLeft;
-        stereo[2 * i + 1] = right * gainRight;
-    }
-    m_gainLeft = wantLeft;
-    m_gainRight = wantRight;
-    m_audible = audible;
-    if (run.frames > 0)
-        closeRun(run);
-    m_ring.consume(used);
-    if (missing > 0) {
+    Block block{stereo, frames, m_ring.readable()};
+    // What no longer plays fades out on its own frames; then the generation plays.
+    if (m_fade > 0 && (m_voiceGeneration != generation || !running))
+        takeFadingOut(block, fadeFrames);
+    if (running)
+        takePlaying(block, generation, fadeFrames);
+    else
+        fallQuiet(block, generation);
+    if (mono)
+        block_steps::mixStereoToMono(stereo, frames);
+    block_steps::applyRampingGain(stereo, frames, {m_gainLeft, m_gainRight}, want);
+
+    m_gainLeft = want.left;
+    m_gainRight = want.right;
+    m_audible = block.fromTrack > 0;
+    m_ring.consume(block.used);
+    if (block.missing > 0) {
         m_underrunBlocks.fetch_add(1, std::memory_order_relaxed);
-        m_underrunFrames.fetch_add(missing, std::memory_order_relaxed);
+        m_underrunFrames.fetch_add(block.missing, std::memory_order_relaxed);
     }
     m_outputFrames += frames;
     m_clock.setHandedEnd(m_outputFrames);
-    return fromTrack;
+    return block.fromTrack;
+}
+
+void PlaybackVoice::takeFadingOut(Block& block, int fadeFrames)
+{
+    const int first = block.filled;
+    const int fadeFrom = m_fade;
+    while (block.filled < block.frames && m_fade > 0 && block.used < block.available
+           && m_ring.tagAt(block.used).generation == m_voiceGeneration) {
+        copyFrame(block, block.used++);
+        --m_fade;
+    }
+    block_steps::applyFade(block.stereo + 2 * first, block.filled - first, fadeFrom - 1, -1, fadeFrames);
+    block.fromTrack += block.filled - first;
+    // Its frames ran out before the fade did.
+    if (block.filled < block.frames)
+        m_fade = 0;
+}
+
+void PlaybackVoice::takePlaying(Block& block, std::uint32_t generation, int fadeFrames)
+{
+    if (block.filled >= block.frames)
+        return;
+    if (m_voiceGeneration != generation) {
+        m_voiceGeneration = generation;
+        m_heardAny = false;
+        m_fade = 0;
+    }
+    const int first = block.filled;
+    const int fadeFrom = m_fade;
+    Run run;
+    while (block.filled < block.frames) {
+        skipStale(block, generation);
+        if (block.used >= block.available)
+            break;
+        const FrameRing::Tag& tag = m_ring.tagAt(block.used);
+        const std::int64_t at = m_outputFrames + block.filled;
+        if (run.frames > 0 && (run.outputStart + run.frames != at || std::fabs(run.sourceNext - tag.sourceFrame) > 0.5))
+            closeRun(run);
+        if (run.frames == 0) {
+            run.outputStart = at;
+            run.sourceStart = tag.sourceFrame;
+        }
+        ++run.frames;
+        run.sourceNext = tag.sourceFrame + tag.sourceStep;
+        copyFrame(block, block.used++);
+        m_fade = std::min(m_fade + 1, fadeFrames);
+        m_heardAny = true;
+    }
+    block_steps::applyFade(block.stereo + 2 * first, block.filled - first, fadeFrom, 1, fadeFrames);
+    block.fromTrack += block.filled - first;
+    if (run.frames > 0)
+        closeRun(run);
+    // The ring has no more: the generation's end, or a late decoder (silence, and a
+    // fade-in when frames come again).
+    for (; block.filled < block.frames; ++block.filled) {
+        block.stereo[2 * block.filled] = block.stereo[2 * block.filled + 1] = 0;
+        if (m_ring.endsAt(generation, block.used)) {
+            if (unpackFor(m_end.load(std::memory_order_relaxed), generation) < 0)
+                m_end.store(pack(generation, m_outputFrames + block.filled), std::memory_order_release);
+        } else {
+            if (m_heardAny)
+                ++block.missing;
+            m_fade = 0;
+        }
+    }
+}
+
+void PlaybackVoice::fallQuiet(Block& block, std::uint32_t generation)
+{
+    if (block.filled >= block.frames)
+        return;
+    skipStale(block, generation);
+    if (unpackFor(m_quiet.load(std::memory_order_relaxed), generation) < 0)
+        m_quiet.store(pack(generation, m_outputFrames + block.filled), std::memory_order_release);
+    std::fill(block.stereo + 2 * block.filled, block.stereo + 2 * block.frames, 0.0f);
+    block.filled = block.frames;
+}
+
+void PlaybackVoice::skipStale(Block& block, std::uint32_t generation) const
+{
+    while (block.used < block.available && m_ring.tagAt(block.used).generation != generation)
+        ++block.used;
+}
+
+void PlaybackVoice::copyFrame(Block& block, int ringOffset) const
+{
+    const float* frame = m_ring.frameAt(ringOffset);
+    block.stereo[2 * block.filled] = frame[0];
+    block.stereo[2 * block.filled + 1] = frame[1];
+    ++block.filled;
 }
 
 }  // namespace lyricue

@@ -51,7 +51,24 @@ private:
         double sourceStart = 0;
         double sourceNext = 0;
     };
+    // The block being rendered: frames filled so far, and ring frames used.
+    struct Block {
+        float* stereo;
+        int frames;
+        int available;  // ring frames readable when the block began
+        int filled = 0;
+        int used = 0;
+        int fromTrack = 0;
+        int missing = 0;  // frames of silence for a late decoder
+    };
     void closeRun(Run& run);
+    // The block's steps, in order; each fills on from where the last stopped.
+    void takeFadingOut(Block& block, int fadeFrames);
+    void takePlaying(Block& block, std::uint32_t generation, int fadeFrames);
+    void fallQuiet(Block& block, std::uint32_t generation);
+    void skipStale(Block& block, std::uint32_t generation) const;
+    // Puts the ring frame at `ringOffset` into the block, as it is.
+    void copyFrame(Block& block, int ringOffset) const;
 
     FrameRing& m_ring;
     PlayClock& m_clock;

@@ -1,6 +1,7 @@
 #include "audio/pulse_api.h"
 
-#include <QLibrary>
+#include "audio/library_loader.h"
+#include "base/log.h"
 
 #include <optional>
 
@@ -10,19 +11,19 @@ namespace {
 
 std::optional<PulseApi> loadApi()
 {
-    QLibrary library;  // going out of scope leaves the library loaded, as it must stay
-    library.setFileNameAndVersion(QStringLiteral("pulse"), 0);
-    if (!library.load())
+    LibrarySearch search{{{QStringLiteral("pulse"), 0}}, {}, {}, QStringLiteral("libpulse")};
+#define LYRICUE_PULSE_NAME(name) search.functions.append(QByteArrayLiteral(#name));
+    LYRICUE_PULSE_FUNCTIONS(LYRICUE_PULSE_NAME)
+#undef LYRICUE_PULSE_NAME
+    const ResultOf<LoadedLibrary> library = loadLibrary(search);
+    if (!library.ok()) {
+        logWarning(QStringLiteral("no sound server, sound goes through SDL: %1").arg(library.errorString()));
         return std::nullopt;
+    }
     PulseApi api{};
-    bool complete = true;
-#define LYRICUE_PULSE_RESOLVE(name)                                                                                    \
-    api.name = reinterpret_cast<decltype(api.name)>(library.resolve(#name));                                           \
-    complete = complete && api.name != nullptr;
+#define LYRICUE_PULSE_RESOLVE(name) api.name = library->function<decltype(api.name)>(QByteArrayLiteral(#name));
     LYRICUE_PULSE_FUNCTIONS(LYRICUE_PULSE_RESOLVE)
 #undef LYRICUE_PULSE_RESOLVE
-    if (!complete)
-        return std::nullopt;
     return api;
 }
 

@@ -50,8 +50,9 @@ struct PulseApi {
 #undef LYRICUE_PULSE_MEMBER
 };
 
-// The functions, or nullptr when libpulse cannot be loaded or lacks one of them (no
-// sound server then: the engine plays through SDL). Safe to call from any thread.
+// The functions, or nullptr (noted once in the log) when libpulse cannot be loaded or
+// lacks one of them: no sound server then, the engine plays through SDL. Safe to call
+// from any thread.
 const PulseApi* pulseApi();
 
 }  // namespace lyricue

@@ -8,25 +8,30 @@ namespace lyricue {
 // for. The program is not linked to SDL2, so starting it does not load SDL2 and the
 // sound system libraries behind it (a large share of start-up time); they are loaded
 // when a track first needs a rate converter or a sound device.
+#define LYRICUE_SDL_FUNCTIONS(X)                                                                                       \
+    X(InitSubSystem)                                                                                                   \
+    X(QuitSubSystem)                                                                                                   \
+    X(GetError)                                                                                                        \
+    X(OpenAudioDevice)                                                                                                 \
+    X(CloseAudioDevice)                                                                                                \
+    X(PauseAudioDevice)                                                                                                \
+    X(GetAudioDeviceStatus)                                                                                            \
+    X(NewAudioStream)                                                                                                  \
+    X(FreeAudioStream)                                                                                                 \
+    X(AudioStreamPut)                                                                                                  \
+    X(AudioStreamGet)                                                                                                  \
+    X(AudioStreamFlush)                                                                                                \
+    X(AudioStreamAvailable)                                                                                            \
+    X(AudioStreamClear)
+
 struct SdlAudioApi {
-    decltype(&SDL_InitSubSystem) InitSubSystem;
-    decltype(&SDL_QuitSubSystem) QuitSubSystem;
-    decltype(&SDL_GetError) GetError;
-    decltype(&SDL_OpenAudioDevice) OpenAudioDevice;
-    decltype(&SDL_CloseAudioDevice) CloseAudioDevice;
-    decltype(&SDL_PauseAudioDevice) PauseAudioDevice;
-    decltype(&SDL_GetAudioDeviceStatus) GetAudioDeviceStatus;
-    decltype(&SDL_NewAudioStream) NewAudioStream;
-    decltype(&SDL_FreeAudioStream) FreeAudioStream;
-    decltype(&SDL_AudioStreamPut) AudioStreamPut;
-    decltype(&SDL_AudioStreamGet) AudioStreamGet;
-    decltype(&SDL_AudioStreamFlush) AudioStreamFlush;
-    decltype(&SDL_AudioStreamAvailable) AudioStreamAvailable;
-    decltype(&SDL_AudioStreamClear) AudioStreamClear;
+#define LYRICUE_SDL_MEMBER(name) decltype(&::SDL_##name) name;
+    LYRICUE_SDL_FUNCTIONS(LYRICUE_SDL_MEMBER)
+#undef LYRICUE_SDL_MEMBER
 };
 
-// The functions, or nullptr (said once on standard error) when the SDL2 library cannot
-// be loaded or lacks one of them. Safe to call from any thread.
+// The functions, or nullptr (noted once in the log) when the SDL2 library cannot be
+// loaded or lacks one of them. Safe to call from any thread.
 const SdlAudioApi* sdlAudio();
 
 }  // namespace lyricue

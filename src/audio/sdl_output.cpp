@@ -2,8 +2,6 @@
 
 #include "audio/sdl_audio_api.h"
 
-#include <cstdio>
-
 namespace lyricue {
 
 namespace {
@@ -20,16 +18,14 @@ SdlOutput::SdlOutput(OutputFeed& feed)
 {
 }
 
-std::unique_ptr<SdlOutput> SdlOutput::open(int sampleRate, int bufferFrames, OutputFeed& feed)
+ResultOf<std::unique_ptr<SdlOutput>> SdlOutput::open(int sampleRate, int bufferFrames, OutputFeed& feed)
 {
     const SdlAudioApi* sdl = sdlAudio();
     if (!sdl)
-        return nullptr;
+        return Result::failure(QStringLiteral("SDL2 を読み込めないため音を出せません"));
     // SDL counts these: each device's own start is undone when it closes.
-    if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "Lyricue: no sound output: %s\n", sdl->GetError());
-        return nullptr;
-    }
+    if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return Result::failure(QStringLiteral("SDL の音声を始められません: %1").arg(QString::fromUtf8(sdl->GetError())));
     std::unique_ptr<SdlOutput> output(new SdlOutput(feed));
     SDL_AudioSpec wanted{};
     wanted.freq = sampleRate;
@@ -43,9 +39,9 @@ std::unique_ptr<SdlOutput> SdlOutput::open(int sampleRate, int bufferFrames, Out
     // always gets the rate and buffer asked for here.
     output->m_device = sdl->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (output->m_device == 0) {
-        std::fprintf(stderr, "Lyricue: cannot open the sound device: %s\n", sdl->GetError());
+        const QString reason = QString::fromUtf8(sdl->GetError());
         sdl->QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
+        return Result::failure(QStringLiteral("音を出す装置を開けません: %1").arg(reason));
     }
     output->m_sampleRate = obtained.freq;
     output->m_bufferFrames = obtained.samples;

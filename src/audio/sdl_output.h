@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/sound_output.h"
+#include "base/result.h"
 
 #include <atomic>
 #include <cstdint>
@@ -14,9 +15,9 @@ namespace lyricue {
 // buffer asked for are always the ones granted), and the dummy driver plays it then.
 class SdlOutput final : public SoundOutput {
 public:
-    // A paused device (starting SDL's audio the first time); nothing, with SDL's reason
-    // on standard error, when no device opens.
-    static std::unique_ptr<SdlOutput> open(int sampleRate, int bufferFrames, OutputFeed& feed);
+    // A paused device (starting SDL's audio the first time); SDL's reason when no device
+    // opens.
+    static ResultOf<std::unique_ptr<SdlOutput>> open(int sampleRate, int bufferFrames, OutputFeed& feed);
     SdlOutput(const SdlOutput&) = delete;
     SdlOutput& operator=(const SdlOutput&) = delete;
     ~SdlOutput() override;

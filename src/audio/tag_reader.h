@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 namespace lyricue {
@@ -17,7 +19,7 @@ inline constexpr const char* trackTextInfoIds[14] = {
 
 // Fills the tag record from the file's ID3v2 tag (falling back to ID3v1) and the
 // text record from a RIFF file's LIST/INFO chunk. Both records are zero-filled
-// first. False when the file cannot be read at all.
+// first. Fails when the file cannot be read at all (or the tag module is missing).
 //
 // Files of other formats fill title, artist and album only: WAVE files from their
 // "id3 " chunk, else from their INFO texts (as raw bytes, which also fill the text
@@ -38,6 +40,6 @@ inline constexpr const char* trackTextInfoIds[14] = {
 // - comment is the ID3v2 comment without a description, else the first one.
 // - Every text is NUL-terminated and cut on a character boundary of the encoding
 //   record_text::fileText reads it in.
-bool readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts);
+Result readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts);
 
 }  // namespace lyricue

@@ -22,7 +22,8 @@ public:
 };
 
 // A stretcher from the time-stretching module (Rubber Band), loaded on first use;
-// nullptr, said once on standard error, when the module cannot be loaded.
+// nullptr, noted once in the log, when the module cannot be loaded: every speed then
+// plays at 100 %.
 std::unique_ptr<TimeStretcher> makeTimeStretcher(int sampleRate);
 
 }  // namespace lyricue

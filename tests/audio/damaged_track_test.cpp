@@ -1,7 +1,7 @@
 // Damaged MP3 files, made from the fixtures: cut anywhere, junk between frames, a bad
 // first frame, an ID3 tag in mid-stream. Each opens with the length of what decodes and
 // plays to its end; the frames before the damage are the intact file's.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "support/test_files.h"
 #include "audio/mpeg_frame_header.h"
 
@@ -86,14 +86,14 @@ TEST_P(DamagedTrackTest, OpensWithTheLengthThatDecodesAndPlaysToItsEnd)
     {
         writeTestFile(path, damage.damage(fixture(damage.fixture)));
     }
-    Mp3Engine intact(Mp3Engine::Output::Manual);
+    PlaybackEngine intact(PlaybackEngine::Output::Manual);
     useExactOutput(intact);
     TrackOpenRecord info;
     ASSERT_EQ(intact.vbmp3_open(testDataPath(QString::fromUtf8(damage.fixture)), info), 1);
     intact.vbmp3_play();
     const std::vector<float> whole = renderToEnd(intact).samples;
 
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     useExactOutput(engine);
     ASSERT_EQ(engine.vbmp3_open(path, info), 1);
     TrackTagRecord tags;

@@ -1,6 +1,6 @@
 // No clicks: pause, stop, seek and volume changes on a full-scale sine leave no step
 // between two samples larger than the sine makes itself.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 
 #include "audio/engine_render.h"
 #include "support/generated_sources.h"
@@ -37,7 +37,7 @@ struct ChangeCase {
     const char* name;
     int fadeMs;
     // Makes the change; returns what it rendered meanwhile.
-    std::function<std::vector<float>(Mp3Engine&)> change;
+    std::function<std::vector<float>(PlaybackEngine&)> change;
     bool clicks;  // without a fade, the change is heard as a click
 };
 
@@ -51,7 +51,7 @@ class EngineFadeTest : public ::testing::TestWithParam<ChangeCase> {};
 TEST_P(EngineFadeTest, NoStepLargerThanTheSineMakesItself)
 {
     const ChangeCase& change = GetParam();
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     EngineOptionRecord options{128, 25, change.fadeMs, 0};
     ASSERT_EQ(engine.vbmp3_setVbmp3Option(options), 1);
     ASSERT_EQ(engine.openSource(std::make_unique<ToneSource>(kRate, kTone, 4.0)), 1);
@@ -77,13 +77,13 @@ TEST_P(EngineFadeTest, NoStepLargerThanTheSineMakesItself)
     }
 }
 
-std::vector<float> pause(Mp3Engine& engine)
+std::vector<float> pause(PlaybackEngine& engine)
 {
     engine.vbmp3_pause();
     return {};
 }
 
-std::vector<float> seekTwoSeconds(Mp3Engine& engine)
+std::vector<float> seekTwoSeconds(PlaybackEngine& engine)
 {
     engine.vbmp3_seek(2);
     return {};
@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ChangeCase{"Pause", kFadeMs, pause, false},
                       ChangeCase{"PauseWithoutFade", 0, pause, true},
                       ChangeCase{"PauseThenResume", kFadeMs,
-                                 [](Mp3Engine& engine) {
+                                 [](PlaybackEngine& engine) {
                                      engine.vbmp3_pause();
                                      std::vector<float> paused = renderFrames(engine, 2000, 1000).samples;
                                      engine.vbmp3_restart();
@@ -102,13 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  },
                                  false},
                       ChangeCase{"Stop", kFadeMs,
-                                 [](Mp3Engine& engine) {
+                                 [](PlaybackEngine& engine) {
                                      engine.vbmp3_stop();
                                      return std::vector<float>();
                                  },
                                  false},
                       ChangeCase{"StopThenPlay", kFadeMs,
-                                 [](Mp3Engine& engine) {
+                                 [](PlaybackEngine& engine) {
                                      engine.vbmp3_stop();
                                      engine.vbmp3_play();
                                      return std::vector<float>();
@@ -117,13 +117,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ChangeCase{"Seek", kFadeMs, seekTwoSeconds, false},
                       ChangeCase{"SeekWithoutFade", 0, seekTwoSeconds, true},
                       ChangeCase{"VolumeDown", kFadeMs,
-                                 [](Mp3Engine& engine) {
+                                 [](PlaybackEngine& engine) {
                                      engine.vbmp3_setVolume(0, 0);
                                      return std::vector<float>();
                                  },
                                  false},
                       ChangeCase{"VolumeDownOneChannelWithoutFade", 0,
-                                 [](Mp3Engine& engine) {
+                                 [](PlaybackEngine& engine) {
                                      engine.vbmp3_setVolume(100, 0);
                                      return std::vector<float>();
                                  },

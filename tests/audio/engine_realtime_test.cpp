@@ -1,6 +1,6 @@
 // The engine's real-time promises: the output's thread never waits for decoding (it
 // counts underruns instead), and neither does the caller's.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 
 #include "support/generated_sources.h"
 
@@ -27,7 +27,7 @@ std::unique_ptr<Decoder> stallingTone(int stallAt, std::chrono::milliseconds sta
 
 TEST(EngineRealTimeTest, AStalledDecoderDoesNotDelayTheOutputWhichCountsUnderruns)
 {
-    Mp3Engine engine(Mp3Engine::Output::ManualRealTime);
+    PlaybackEngine engine(PlaybackEngine::Output::ManualRealTime);
     // The 40th read comes a little over half a second in: past what is decoded ahead at play.
     ASSERT_EQ(engine.openSource(stallingTone(40, 200ms)), 1);
     ASSERT_EQ(engine.vbmp3_play(), 1);
@@ -51,7 +51,7 @@ TEST(EngineRealTimeTest, AStalledDecoderDoesNotDelayTheOutputWhichCountsUnderrun
 
 struct CallCase {
     const char* name;
-    std::function<void(Mp3Engine&)> call;
+    std::function<void(PlaybackEngine&)> call;
 };
 
 void PrintTo(const CallCase& call, std::ostream* out)
@@ -63,7 +63,7 @@ class EngineCallerTest : public ::testing::TestWithParam<CallCase> {};
 
 TEST_P(EngineCallerTest, NeverWaitsForAStalledDecoder)
 {
-    Mp3Engine engine(Mp3Engine::Output::ManualRealTime);
+    PlaybackEngine engine(PlaybackEngine::Output::ManualRealTime);
     // Every start reads at once: the second read stalls half a second.
     ASSERT_EQ(engine.openSource(stallingTone(2, 500ms)), 1);
     std::this_thread::sleep_for(20ms);
@@ -75,25 +75,25 @@ TEST_P(EngineCallerTest, NeverWaitsForAStalledDecoder)
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, EngineCallerTest,
-    ::testing::Values(CallCase{"Seek", [](Mp3Engine& engine) { engine.vbmp3_seek(10); }},
+    ::testing::Values(CallCase{"Seek", [](PlaybackEngine& engine) { engine.vbmp3_seek(10); }},
                       CallCase{"PauseAndRestart",
-                               [](Mp3Engine& engine) {
+                               [](PlaybackEngine& engine) {
                                    engine.vbmp3_pause();
                                    engine.vbmp3_restart();
                                }},
                       CallCase{"StopAndPlay",
-                               [](Mp3Engine& engine) {
+                               [](PlaybackEngine& engine) {
                                    engine.vbmp3_stop();
                                    engine.vbmp3_play();
                                }},
                       CallCase{"Position",
-                               [](Mp3Engine& engine) {
+                               [](PlaybackEngine& engine) {
                                    std::int32_t seconds = 0;
                                    engine.vbmp3_getState(seconds);
                                    engine.vbmp3_getWinampPlayMs();
                                }},
                       CallCase{"OpenAnother",
-                               [](Mp3Engine& engine) {
+                               [](PlaybackEngine& engine) {
                                    engine.openSource(std::make_unique<ToneSource>(kRate, 440.0, 1.0));
                                }}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace lyricue {
 
-// Helpers for driving an Mp3Engine through render() with no sound device.
+// Helpers for driving an PlaybackEngine through render() with no sound device.
 namespace engine_render {
 
 // Interleaved stereo frames from the engine; `returned` sums what render() reported.
@@ -21,7 +21,7 @@ struct Rendered {
     std::int64_t returned = 0;
 };
 
-inline Rendered renderFrames(Mp3Engine& engine, int frames, int block = 1024)
+inline Rendered renderFrames(PlaybackEngine& engine, int frames, int block = 1024)
 {
     Rendered out;
     out.samples.resize(std::size_t(frames) * 2);
@@ -33,7 +33,7 @@ inline Rendered renderFrames(Mp3Engine& engine, int frames, int block = 1024)
 }
 
 // Renders until the track gives no more frames.
-inline Rendered renderToEnd(Mp3Engine& engine, int block = 4096)
+inline Rendered renderToEnd(PlaybackEngine& engine, int block = 4096)
 {
     Rendered out;
     std::vector<float> buffer(std::size_t(block) * 2);
@@ -71,7 +71,7 @@ inline std::string fileTestName(const char* file)
 }
 
 // An engine with no device and no fade-in, so that rendered samples are the decoder's.
-inline void useExactOutput(Mp3Engine& engine)
+inline void useExactOutput(PlaybackEngine& engine)
 {
     EngineOptionRecord options{128, 25, 0, 0};
     ASSERT_EQ(engine.vbmp3_setVbmp3Option(options), 1);

@@ -1,6 +1,6 @@
 #include "audio/decoder_factory.h"
 #include "support/test_files.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "audio/decoder_reading.h"
 #include "audio/ffmpeg/ffmpeg_module_entry.h"
 #include "support/test_data.h"
@@ -83,7 +83,7 @@ TEST_P(FfmpegFormat, CutShortOpensUpToWhereItDecodes)
 TEST_P(FfmpegFormat, EngineOpensSeeksAndPlays)
 {
     const Format& format = GetParam();
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     TrackOpenRecord info{};
     ASSERT_EQ(engine.vbmp3_open(testDataPath(QString::fromUtf8(format.file)), info), 1);
     EXPECT_EQ(info.lengthSeconds, 3);
@@ -447,9 +447,9 @@ TEST(FfmpegModule, MissingModuleIsNamedAndMp3StillOpens)
 {
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
-    QString reasons;
-    EXPECT_EQ(loadFfmpegModule({empty.path()}, &reasons), nullptr);
-    EXPECT_TRUE(reasons.contains(empty.path())) << reasons.toStdString();
+    const ResultOf<FfmpegModuleEntry> module = loadFfmpegModule({empty.path()});
+    EXPECT_FALSE(module.ok());
+    EXPECT_TRUE(module.errorString().contains(empty.path())) << module.errorString().toStdString();
     EXPECT_TRUE(openDecoderFor(testDataPath(QStringLiteral("tone_xing.mp3"))).ok());
 }
 
@@ -459,7 +459,7 @@ TEST(FfmpegModule, BytesOfNoFormatAreRefusedWithAReason)
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("fake.flac"));
     writeTestFile(path, "fLaC but nothing after it");
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     TrackOpenRecord info{};
     EXPECT_EQ(engine.vbmp3_open(path, info), 0);
     EXPECT_TRUE(engine.openErrorString().contains(path)) << engine.openErrorString().toStdString();

@@ -76,7 +76,7 @@ TEST(LyricsTimer, FixturesGiveTheSameLinesInEveryEncodingAndLineEnd)
     for (const char* name : {"lyrics_cp932_crlf.txt", "lyrics_cp932_lf.txt", "lyrics_cp932_cr.txt",
                              "lyrics_utf8_lf.txt", "lyrics_utf8_bom_crlf.txt"}) {
         LyricsTimer timer;
-        ASSERT_TRUE(timer.load(testDataPath(QString::fromLatin1(name)))) << name;
+        ASSERT_TRUE(timer.load(testDataPath(QString::fromLatin1(name))).ok()) << name;
         expectPositions(timer,
                         {
                             {-1, {second, first, none, none, none}},  // before the first time:
@@ -112,7 +112,7 @@ TEST(LyricsTimer, ReadsEveryTagFormAndSeveralTagsPerLine)
         u"[00:50:123]three after a colon\r\n"
         u"[00:45] [00:46]spaced\r\n"));
     LyricsTimer timer;
-    ASSERT_TRUE(timer.load(path));
+    ASSERT_TRUE(timer.load(path).ok());
     // In time order: 10.000 サビ, 15.000 verse, 20.500 stamped, 30.100 one fraction digit,
     // 40.007 milliseconds, 45.000 " [00:46]spaced", 62.250 one minute digit, 80.000 サビ,
     // 6000.500 late.
@@ -148,7 +148,7 @@ TEST(LyricsTimer, LinesOfEqualTimeKeepFileOrder)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     LyricsTimer timer;
-    ASSERT_TRUE(timer.load(writeFile(dir, "[00:05]b\r\n[00:01]a\r\n[00:05]c\r\n[00:05]d\r\n")));
+    ASSERT_TRUE(timer.load(writeFile(dir, "[00:05]b\r\n[00:01]a\r\n[00:05]c\r\n[00:05]d\r\n")).ok());
     const QString a = QStringLiteral("a"), b = QStringLiteral("b"), c = QStringLiteral("c"),
                   d = QStringLiteral("d"), none;
     expectPositions(timer, {{4'999, {c, b, a, none, none}}, {5'000, {none, none, d, c, b}}}, "equal times");
@@ -162,7 +162,7 @@ TEST(LyricsTimer, LongLineIsCutOnACharacterBoundary)
     // character would need 128.
     QString text = QStringLiteral("xy") + QString(100, QChar(u'あ'));
     LyricsTimer timer;
-    ASSERT_TRUE(timer.load(writeFile(dir, "[00:01]" + encodeCp932(text).bytes)));
+    ASSERT_TRUE(timer.load(writeFile(dir, "[00:01]" + encodeCp932(text).bytes)).ok());
     LyricsLinesRecord record;
     timer.linesAt(1000, record);
     const QByteArray shown = record_text::bytes(record.lines[2]);
@@ -176,7 +176,7 @@ TEST(LyricsTimer, TextsKeepTheirBytesOrShowASubstitute)
     ASSERT_TRUE(dir.isValid());
     LyricsTimer timer;
     // A CP932 file: an invalid byte goes to the record as it was.
-    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_invalid_bytes.txt"))));
+    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_invalid_bytes.txt"))).ok());
     LyricsLinesRecord record;
     timer.linesAt(2000, record);
     EXPECT_EQ(record_text::bytes(record.lines[2]), QByteArray("bad\x85\x40here"));
@@ -184,11 +184,11 @@ TEST(LyricsTimer, TextsKeepTheirBytesOrShowASubstitute)
 
     // A UTF-8 file: an emoji, a character CP932 lacks and a broken byte show as 〓 (81 AC).
     ASSERT_TRUE(timer.load(writeFile(dir, QByteArray("\xEF\xBB\xBF[00:01]a") + QStringLiteral("\U0001F600").toUtf8()
-                                              + "\xC3\xA9" "b\x85" "c\r\n")));
+                                              + "\xC3\xA9" "b\x85" "c\r\n")).ok());
     timer.linesAt(1000, record);
     EXPECT_EQ(record_text::bytes(record.lines[2]).toHex(), QByteArray("6181ac81ac6281ac63"));
 
-    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_nul.txt"))));
+    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_nul.txt"))).ok());
     timer.linesAt(1000, record);
     EXPECT_EQ(decodeCp932(record_text::bytes(record.lines[2])), str(u"前半"));
 }
@@ -198,16 +198,16 @@ TEST(LyricsTimer, UnreadableFileLeavesNoLines)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     LyricsTimer timer;
-    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_cp932_crlf.txt"))));
+    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_cp932_crlf.txt"))).ok());
     const FiveLines empty;
     for (const QString& path : {dir.filePath(QStringLiteral("missing.txt")), dir.path()}) {
-        EXPECT_FALSE(timer.load(path)) << path.toStdString();
+        EXPECT_FALSE(timer.load(path).ok()) << path.toStdString();
         expectPositions(timer, {{0, empty}, {1000, empty}, {10'000, empty}}, "after a failed load");
     }
     LyricsTimer neverLoaded;
     expectPositions(neverLoaded, {{0, empty}, {1000, empty}}, "never loaded");
 
-    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_cp932_crlf.txt"))));
+    ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_cp932_crlf.txt"))).ok());
     timer.clear();
     expectPositions(timer, {{1000, empty}}, "after clear");
 }

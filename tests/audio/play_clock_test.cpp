@@ -1,6 +1,6 @@
 // The play clock: what it maps and where it stands, and the engine's clock over a device
 // whose callbacks come with jitter and whose real rate is not its nominal one.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "audio/play_clock.h"
 
 #include "support/generated_sources.h"
@@ -135,7 +135,7 @@ TEST_P(EngineClockTest, FollowsTheDeviceWithinAMillisecond)
     const DeviceCase& device = GetParam();
     const double realRate = kRate * device.speed;
 
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     EngineOptionRecord options{128, 25, 0, 0};
     ASSERT_EQ(engine.vbmp3_setVbmp3Option(options), 1);
     ASSERT_EQ(engine.openSource(std::make_unique<ToneSource>(kRate, 440.0, kSeconds + 2, 0.5f)), 1);

@@ -1,4 +1,4 @@
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "support/generated_sources.h"
 #include "support/test_data.h"
 
@@ -17,7 +17,7 @@ constexpr double kFiveMs = 0.005 * kRate;
 class PlaybackSpeed : public testing::TestWithParam<int> {
 protected:
     double speed() const { return GetParam() / 100.0; }
-    Mp3Engine engine{Mp3Engine::Output::Manual};
+    PlaybackEngine engine{PlaybackEngine::Output::Manual};
 };
 
 // The clock counts track time: after n frames are heard at speed s, n × s frames of the
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Percent, PlaybackSpeed, testing::Values(50, 80));
 
 TEST(PlaybackSpeedRange, OnlyFiftyToHundredPercent)
 {
-    Mp3Engine engine(Mp3Engine::Output::Manual);
+    PlaybackEngine engine(PlaybackEngine::Output::Manual);
     EXPECT_EQ(engine.setPlaybackSpeed(49), 0);
     EXPECT_EQ(engine.setPlaybackSpeed(101), 0);
     EXPECT_EQ(engine.setPlaybackSpeed(50), 1);

@@ -2,7 +2,7 @@
 // same protocol, each with a null sink whose monitor the test records. The position the
 // engine reports is held against the moment each click of the track is played, as the
 // server's own reports of its monitor place it (MonitorRecorder).
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 
 #include "support/generated_sources.h"
 #include "support/monitor_recorder.h"
@@ -53,10 +53,10 @@ std::optional<double> positionAt(const std::vector<Reading>& readings, Clock::ti
     return std::nullopt;
 }
 
-std::unique_ptr<Mp3Engine> makeEngine(const SoundServer& server)
+std::unique_ptr<PlaybackEngine> makeEngine(const SoundServer& server)
 {
-    auto engine = std::make_unique<Mp3Engine>(Mp3Engine::Output::Device,
-                                              Mp3Engine::Route{Mp3Engine::Route::SoundServerOnly, server.address()});
+    auto engine = std::make_unique<PlaybackEngine>(PlaybackEngine::Output::Device,
+                                              PlaybackEngine::Route{PlaybackEngine::Route::SoundServerOnly, server.address()});
     EngineOptionRecord engineOptions{128, 25, 20, 0};
     DecodeOptionRecord decodeOptions{0, 0, kRate};
     EXPECT_EQ(engine->vbmp3_setVbmp3Option(engineOptions), 1);

@@ -23,16 +23,16 @@ TEST(TagModule, LoadsFromTheFirstFolderThatHoldsIt)
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
     testing::internal::CaptureStderr();
-    const TagModuleEntry entry = loadTagModule({empty.path(), BuiltModuleFolder});
+    const ResultOf<TagModuleEntry> entry = loadTagModule({empty.path(), BuiltModuleFolder});
     const std::string said = testing::internal::GetCapturedStderr();
-    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(entry.ok()) << entry.errorString().toStdString();
     EXPECT_EQ(said, "");
 
     TrackTagRecord tags;
     TrackTextRecord texts;
     std::memset(&tags, 0xAA, sizeof tags);
     const QString path = testDataPath(QStringLiteral("tagged_id3v1.mp3"));
-    EXPECT_TRUE(entry(&path, &tags, &texts));
+    EXPECT_TRUE(entry.value()(&path, &tags, &texts));
     EXPECT_NE(tags.title[0], '\0');
 }
 
@@ -47,11 +47,10 @@ TEST(TagModule, SaysWhyWhenNoFolderHoldsIt)
     // A file of the module's name that is no library at all.
     writeTestFile(QDir(impostorFolder.path()).filePath(QStringLiteral("liblyricue_tags.so")), "not a library");
 
-    testing::internal::CaptureStderr();
-    const TagModuleEntry entry = loadTagModule({folder.path(), impostorFolder.path()});
-    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
-    EXPECT_EQ(entry, nullptr);
-    EXPECT_TRUE(said.startsWith(QStringLiteral("Lyricue: cannot load the tag reader module"))) << said.toStdString();
+    const ResultOf<TagModuleEntry> entry = loadTagModule({folder.path(), impostorFolder.path()});
+    ASSERT_FALSE(entry.ok());
+    const QString said = entry.errorString();
+    EXPECT_TRUE(said.contains(QStringLiteral("lyricue_tags"))) << said.toStdString();
     EXPECT_TRUE(said.contains(folder.path())) << said.toStdString();
     EXPECT_TRUE(said.contains(impostorFolder.path())) << said.toStdString();
 }

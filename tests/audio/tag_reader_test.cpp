@@ -101,7 +101,7 @@ struct Records {
         std::memset(&tags, 0xAA, sizeof tags);
         std::memset(&texts, 0xAA, sizeof texts);
     }
-    bool read(const QString& path) { return readTrackTags(path, tags, texts); }
+    bool read(const QString& path) { return readTrackTags(path, tags, texts).ok(); }
 };
 
 // --- Tag builders -----------------------------------------------------------

@@ -2,7 +2,7 @@
 #include "support/test_files.h"
 
 #include "text/ansi_text.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "text/record_text.h"
 #include "support/recording_engine.h"
 #include "support/scripted_prompts.h"
@@ -191,7 +191,7 @@ class RealEngineOpening : public TrackOpenerTest, public ::testing::WithParamInt
 
 TEST_P(RealEngineOpening, ShowsTheTextsAndLengthTheEngineReads)
 {
-    Mp3Engine real(Mp3Engine::Output::Manual);
+    PlaybackEngine real(PlaybackEngine::Output::Manual);
     open(real, testDataPath(QString::fromLatin1(GetParam().file)));
     EXPECT_EQ(window.windowTitle(), QString::fromUtf16(GetParam().caption));
     EXPECT_EQ(lbl_time2.text(), QString::fromLatin1(GetParam().label));
@@ -227,7 +227,7 @@ TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
     ASSERT_TRUE(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("broken.flac"));
     writeTestFile(path, "fLaC and nothing a decoder can use");
-    Mp3Engine real(Mp3Engine::Output::Manual);
+    PlaybackEngine real(PlaybackEngine::Output::Manual);
     open(real, path);
     ASSERT_EQ(prompts.shown().size(), 2);
     EXPECT_EQ(prompts.shown()[0], QStringLiteral("message: Open Error"));

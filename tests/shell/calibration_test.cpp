@@ -58,7 +58,7 @@ protected:
 // A Bluetooth headset's delay, measured; a run pressed at another tempo then leaves it.
 TEST_F(CalibrationTest, TapsAtAKnownDelayOnTheManualOutputBecomeTheOffsetThatStampsTakeOff)
 {
-    Mp3Engine real(Mp3Engine::Output::Manual);
+    PlaybackEngine real(PlaybackEngine::Output::Manual);
     std::vector<float> heard;  // the left channel of every frame rendered
     auto render = [&](std::int64_t frames) {
         if (frames <= 0)
@@ -197,7 +197,7 @@ TEST_F(CalibrationTest, SlowedDownAStampTakesOffTheTrackTimeTheOffsetSpans)
 
 TEST_F(CalibrationTest, ATypedOffsetIsKeptOnOkForgottenOnCancelAndResetToZero)
 {
-    Mp3Engine cues(Mp3Engine::Output::Manual);
+    PlaybackEngine cues(PlaybackEngine::Output::Manual);
     window().setCuePlayer(&cues);
     const auto typeAndPress = [&](const char* typed, const char* button, QDialogButtonBox::StandardButton which) {
         calibrate([&](CalibrationDialog& dialog) {

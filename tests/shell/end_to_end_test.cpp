@@ -2,7 +2,7 @@
 // lyrics, play, stamp three lines, Save & Load, play again and watch the labels.
 #include "text/ansi_text.h"
 #include "support/test_files.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "display/lyrics_display.h"
 #include "sheet/lyrics_sheet.h"
@@ -52,7 +52,7 @@ protected:
         return lyricsLabelTexts(record);
     }
 
-    Mp3Engine engine{Mp3Engine::Output::Device};
+    PlaybackEngine engine{PlaybackEngine::Output::Device};
     ScriptedPrompts prompts;
     MainWindow window{engine, prompts};
 };

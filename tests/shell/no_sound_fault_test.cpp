@@ -4,7 +4,7 @@
 // and tracks and lyrics still open, stamp and save.
 #include "text/ansi_text.h"
 #include "support/test_files.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/child_process.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
@@ -33,7 +33,7 @@ namespace {
 void walkWithoutSound(ChildReport& out, const QString& music, const QString& savedAs)
 {
     qputenv("SDL_AUDIODRIVER", "no_such_driver");
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     ScriptedPrompts prompts;
     MainWindow window(engine, prompts);
     // Painting hands work to Qt's raster thread pool, whose threads a fork does not copy.
@@ -97,8 +97,8 @@ TEST(NoSoundDevice, WindowStartsPlayingFailsCleanlyAndFilesStillLoadAndSave)
                            QStringLiteral("message ") + savedAs + QStringLiteral("を保存しました"),
                            QStringLiteral("closed: state 0")}))
         << child.lines.join(u'\n').toStdString();
-    // The reason is given where the engine gives it: on standard error.
-    EXPECT_TRUE(child.errors.contains("Lyricue: no sound output:")) << child.errors.toStdString();
+    // The reason is given where the engine gives it: in the log, on standard error.
+    EXPECT_TRUE(child.errors.contains("lyricue: no sound output:")) << child.errors.toStdString();
     const QByteArray stamped = "[00:00:00]" + encodeCp932(u"一行目\r\n二行目\r\n").bytes;
     EXPECT_EQ(fileContents(lyrics), stamped);
     EXPECT_EQ(fileContents(savedAs), stamped);

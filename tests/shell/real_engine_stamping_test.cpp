@@ -1,5 +1,5 @@
 // The window over the real engine, playing through SDL's dummy driver.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/main_window.h"
@@ -32,7 +32,7 @@ int tagHundredths(const QString& tag)
 
 TEST(RealEngineStamping, EachTagLiesBetweenThePositionsReadAroundItsPress)
 {
-    Mp3Engine engine(Mp3Engine::Output::Device);
+    PlaybackEngine engine(PlaybackEngine::Output::Device);
     ScriptedPrompts prompts;
     MainWindow window(engine, prompts);
     ASSERT_TRUE(prompts.shown().isEmpty());

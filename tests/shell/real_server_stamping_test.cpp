@@ -1,7 +1,7 @@
 // "Time Input" pressed in the real window while the real engine plays on a private sound
 // server: the tag lies within 5 ms of what was heard at the press, as the recording of
 // the server's sink and the server's own account of it tell.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "support/generated_sources.h"
 #include "sheet/lyrics_sheet.h"
@@ -53,7 +53,7 @@ TEST_P(RealServerStamping, EachTagLiesWithinFiveMillisecondsOfWhatWasHeard)
         MonitorRecorder recorder;
         ASSERT_TRUE(recorder.start(server.address(), SoundServer::monitor(), &error, 1024)) << error.toStdString();
 
-        Mp3Engine engine(Mp3Engine::Output::Device, {Mp3Engine::Route::SoundServerOnly, server.address()});
+        PlaybackEngine engine(PlaybackEngine::Output::Device, {PlaybackEngine::Route::SoundServerOnly, server.address()});
         ScriptedPrompts prompts;
         MainWindow window(engine, prompts);
         ASSERT_EQ(engine.openSource(std::make_unique<ClickSource>(kRate, 4.0, kFirstClick, kClickEvery)), 1);

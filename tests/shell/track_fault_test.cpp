@@ -1,7 +1,7 @@
 // Faults of the music file while it plays, in the window over the real engine: the
 // file deleted, cut short, or cut below the paused position. Playback ends cleanly
 // with what could be read, and the window goes on to open and play another track.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "shell/long_track.h"
 #include "shell/main_window.h"
@@ -34,7 +34,7 @@ namespace {
 constexpr int kOutputRate = 48000;  // the window asks the engine for 48 kHz output
 constexpr int kTrackRate = 44100;   // the fixtures' own rate
 
-class TrackFault : public ::testing::TestWithParam<Mp3Engine::Output> {
+class TrackFault : public ::testing::TestWithParam<PlaybackEngine::Output> {
 protected:
     void SetUp() override
     {
@@ -113,7 +113,7 @@ protected:
         clickToolbar(CommandKey::Play);
         ASSERT_EQ(state(), EnginePlaying);
         EXPECT_TRUE(playClock().isActive());
-        if (engine_output() == Mp3Engine::Output::Manual) {
+        if (engine_output() == PlaybackEngine::Output::Manual) {
             EXPECT_EQ(render(kOutputRate), kOutputRate);
             EXPECT_NEAR(engine.playFrame(), kTrackRate, 1);
         } else {
@@ -124,10 +124,10 @@ protected:
         EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'|').toStdString();
     }
 
-    Mp3Engine::Output engine_output() const { return GetParam(); }
+    PlaybackEngine::Output engine_output() const { return GetParam(); }
 
     QTemporaryDir dir;
-    Mp3Engine engine{GetParam()};
+    PlaybackEngine engine{GetParam()};
     ScriptedPrompts prompts;
     MainWindow window{engine, prompts};
 };
@@ -177,7 +177,7 @@ TEST_P(TrackFaultRendered, DeletedTrackPlaysToItsEndAndCannotBeOpenedAgain)
     TrackDetailRecord detail{};
     TrackTextRecord texts{};
     {
-        Mp3Engine probe(Mp3Engine::Output::Manual);
+        PlaybackEngine probe(PlaybackEngine::Output::Manual);
         ASSERT_EQ(probe.vbmp3_getFileInfo2(intact, tags, detail, texts), 1);
     }
     openTrack(music);
@@ -237,7 +237,7 @@ TEST_P(TrackFaultRendered, CutBelowThePausedPositionEndsTheTrackAfterWhatWasRead
     expectAnotherTrackPlays();
 }
 
-INSTANTIATE_TEST_SUITE_P(Manual, TrackFaultRendered, ::testing::Values(Mp3Engine::Output::Manual));
+INSTANTIATE_TEST_SUITE_P(Manual, TrackFaultRendered, ::testing::Values(PlaybackEngine::Output::Manual));
 
 using TrackFaultOnDevice = TrackFault;
 
@@ -271,7 +271,7 @@ TEST_P(TrackFaultOnDevice, TrackCutWhileTheDeviceReadsEndsAndTheWindowGoesOn)
     expectAnotherTrackPlays();
 }
 
-INSTANTIATE_TEST_SUITE_P(DummyDriver, TrackFaultOnDevice, ::testing::Values(Mp3Engine::Output::Device));
+INSTANTIATE_TEST_SUITE_P(DummyDriver, TrackFaultOnDevice, ::testing::Values(PlaybackEngine::Output::Device));
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 #include "playback/slider_parts.h"
 #include "support/test_files.h"
 #include "shell/long_track.h"
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/main_window.h"
@@ -158,7 +158,7 @@ protected:
     QString music;
     QString lyrics;
     QStringList lines;
-    Mp3Engine engine{Mp3Engine::Output::Manual};
+    PlaybackEngine engine{PlaybackEngine::Output::Manual};
     ScriptedPrompts prompts;
     MainWindow window{engine, prompts};
     LyricsSheet* sheet = nullptr;

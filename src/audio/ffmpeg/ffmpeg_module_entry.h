@@ -1,7 +1,11 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace lyricue {
 
@@ -16,7 +20,10 @@ inline constexpr const char* ffmpegModuleEntryName = "lyricue_open_ffmpeg_decode
 using FfmpegModuleEntry = Decoder* (*)(const QString* path, QString* error);
 
 // The module's function, from the first of `folders` that holds a module that has it;
-// nullptr when none does, with each folder's reason in `reasons`.
-FfmpegModuleEntry loadFfmpegModule(const QStringList& folders, QString* reasons);
+// when none does, the message gives each folder's reason.
+ResultOf<FfmpegModuleEntry> loadFfmpegModule(const QStringList& folders);
+
+// Opens `path` with the module's function.
+ResultOf<std::unique_ptr<Decoder>> openWithFfmpegModule(FfmpegModuleEntry entry, const QString& path);
 
 }  // namespace lyricue

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,7 @@ inline constexpr const char* tagModuleEntryName = "lyricue_read_track_tags";
 using TagModuleEntry = bool (*)(const QString* path, TrackTagRecord* tags, TrackTextRecord* texts);
 
 // The module's function, from the first of `folders` that holds a module that has it;
-// nullptr, said on standard error with each folder's reason, when none does.
-TagModuleEntry loadTagModule(const QStringList& folders);
+// when none does, the message gives each folder's reason.
+ResultOf<TagModuleEntry> loadTagModule(const QStringList& folders);
 
 }  // namespace lyricue

@@ -2,15 +2,13 @@
 
 #include "audio/audio_engine.h"
 #include "audio/cue_player.h"
+#include "audio/cue_session.h"
 #include "audio/decoder.h"
 #include "audio/lyrics_timer.h"
 #include "audio/mp3_decoder.h"
-#include "audio/play_clock.h"
-#include "audio/playback_settings.h"
 #include "audio/playback_voice.h"
-#include "audio/sound_output.h"
+#include "audio/transport.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <chrono>
@@ -55,28 +53,27 @@ namespace lyricue {
 // The position is the frame being heard, from the play clock (PlayClock): the sound
 // server's own report of what it plays, or the blocks an SDL device takes, through a
 // delay-locked loop. When the device or the server goes away while playing, the engine
-// pauses at the position heard and says so on standard error; the next play opens the
+// pauses at the position heard and notes it in the log; the next play opens the
 // output again.
 //
 // A cue (CuePlayer) plays in the track's place; the track comes back when it ends, opened
 // again from its file (a source of openSource() cannot come back).
-class Mp3Engine final : public AudioEngine, public CuePlayer {
+//
+// The engine functions are glue: the transport (Transport) plays and tells the position,
+// the cue session (CueSession) sets the track aside, the decoding thread reads at the
+// chosen speed (SpeedChange); the engine keeps the open track's file and its details.
+class PlaybackEngine final : public AudioEngine, public CuePlayer {
 public:
-    enum class Output { Device, Manual, ManualRealTime };
-    // Where a Device engine plays: a sound server when one answers (unless
-    // SDL_AUDIODRIVER names a driver of its own) or else SDL; one server only; SDL only.
-    struct Route {
-        enum Kind { Automatic, SoundServerOnly, SdlOnly } kind = Automatic;
-        QByteArray server;  // "unix:/path/native"; empty for the user's own
-    };
-    using TimePoint = PlayClock::TimePoint;
+    using Output = Transport::Output;
+    using Route = Transport::Route;
+    using TimePoint = Transport::TimePoint;
     static constexpr std::int32_t kVersion = 100;  // 1.00
 
-    explicit Mp3Engine(Output output = Output::Device);
-    Mp3Engine(Output output, Route route);
-    Mp3Engine(const Mp3Engine&) = delete;
-    Mp3Engine& operator=(const Mp3Engine&) = delete;
-    ~Mp3Engine() override;
+    explicit PlaybackEngine(Output output = Output::Device);
+    PlaybackEngine(Output output, Route route);
+    PlaybackEngine(const PlaybackEngine&) = delete;
+    PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+    ~PlaybackEngine() override;
 
     std::int32_t vbmp3_init() override;
     std::int32_t vbmp3_setVbmp3Option(EngineOptionRecord& options) override;
@@ -129,57 +126,19 @@ public:
     std::optional<std::chrono::nanoseconds> lastStartToFirstFrame() const;
 
 private:
-    class Feed;
-    struct Pipeline;
-
-    // All of these expect m_mutex held.
-    void ensurePipelineLocked();
-    std::int32_t installSourceLocked(std::unique_ptr<Decoder> source);
+    // These two expect m_mutex held.
     void closeTrackLocked();
-    bool openTrackLocked(const QString& path, TrackOpenRecord* info);
-    bool ensureOutputLocked(int rate, int bufferFrames);
-    void startGenerationLocked(std::int64_t frame, bool running);
-    std::int64_t positionLocked(TimePoint time);
-    void settleLocked(TimePoint time);
-    void stopLocked();
-    void pauseAtLocked(std::int64_t frame);
-    void waitForDecodedFrames(int frames);
-    // render() and renderAt(): with `heard`, the block's first frame is heard
-    // `heard->second` output frames after the frames handed before it, at `heard->first`.
-    int renderManually(float* stereo, int frames, const std::optional<std::pair<TimePoint, double>>& heard);
+    Result openTrackLocked(const QString& path, TrackOpenRecord* info);
+    int renderManually(float* stereo, int frames, const Transport::Heard& heard);
 
-    const Output m_output;
-    const Route m_route;
     LyricsTimer m_lyrics;
 
     std::mutex m_mutex;  // the caller's state; never taken by the other threads
-    std::unique_ptr<Pipeline> m_pipeline;
-    std::unique_ptr<Feed> m_feed;
-    std::unique_ptr<SoundOutput> m_device;
-    bool m_deviceIsServer = false;
+    Transport m_transport;
+    CueSession m_cue;
     QString m_trackPath;
     std::optional<Mp3Decoder::Info> m_trackInfo;
     QString m_openError;
-    std::int32_t m_speedPercent = 100;
-    int m_sourceRate = 0;
-    std::int64_t m_lengthFrames = 0;
-    PlaybackSettings m_settings;
-    int m_rate = 0;  // output rate of the frames being decoded
-    EngineState m_state = EngineStopped;
-    std::uint32_t m_generation = 0;
-    std::int64_t m_position = 0;  // where playback starts, or stands while not playing
-    std::int64_t m_reported = 0;  // the furthest position reported while playing
-    bool m_suspendPending = false;
-    // The track a cue plays in place of, and how it stood.
-    struct SetAside {
-        QString path;
-        EngineState state;
-        std::int64_t frame;
-    };
-    std::optional<SetAside> m_setAside;
-    bool m_cueOpen = false;
-    std::int32_t m_volumeLeft = 100;
-    std::int32_t m_volumeRight = 100;
 };
 
 }  // namespace lyricue

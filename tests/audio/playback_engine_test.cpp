@@ -1,6 +1,6 @@
 // The engine driven through render() with no sound device: lengths, positions in
 // samples, transport, volume, options, file information, lyrics, bad files.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 #include "support/test_files.h"
 
 #include "audio/decoder_reading.h"
@@ -36,7 +36,7 @@ constexpr std::int64_t kUntrimmedFrames = 133632;
 // differs by about 0.03 on the 440 Hz tone.
 constexpr float kSameSamples = 1e-5f;
 
-class Mp3EngineTest : public ::testing::Test {
+class PlaybackEngineTest : public ::testing::Test {
 protected:
     void SetUp() override { useExactOutput(m_engine); }
 
@@ -49,7 +49,7 @@ protected:
     // The whole decoded track, for comparing samples.
     std::vector<float> reference(const char* name)
     {
-        Mp3Engine engine(Mp3Engine::Output::Manual);
+        PlaybackEngine engine(PlaybackEngine::Output::Manual);
         useExactOutput(engine);
         TrackOpenRecord info;
         EXPECT_EQ(engine.vbmp3_open(testDataPath(QString::fromUtf8(name)), info), 1);
@@ -63,7 +63,7 @@ protected:
         return m_engine.vbmp3_getState(seconds);
     }
 
-    Mp3Engine m_engine{Mp3Engine::Output::Manual};
+    PlaybackEngine m_engine{PlaybackEngine::Output::Manual};
 };
 
 struct TrackCase {
@@ -81,9 +81,9 @@ void PrintTo(const TrackCase& track, std::ostream* out)
     *out << track.file;
 }
 
-class Mp3EngineTrackTest : public Mp3EngineTest, public ::testing::WithParamInterface<TrackCase> {};
+class PlaybackEngineTrackTest : public PlaybackEngineTest, public ::testing::WithParamInterface<TrackCase> {};
 
-TEST_P(Mp3EngineTrackTest, LengthIsExactAndEveryFramePlays)
+TEST_P(PlaybackEngineTrackTest, LengthIsExactAndEveryFramePlays)
 {
     const TrackCase& track = GetParam();
     TrackOpenRecord info;
@@ -112,7 +112,7 @@ TEST_P(Mp3EngineTrackTest, LengthIsExactAndEveryFramePlays)
     EXPECT_EQ(state(), EngineStopped);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, Mp3EngineTrackTest,
+INSTANTIATE_TEST_SUITE_P(Fixtures, PlaybackEngineTrackTest,
                          ::testing::Values(TrackCase{"tone_xing.mp3", kTrimmedFrames, 1, true, false, false, 576},
                                            TrackCase{"tone_noxing.mp3", kUntrimmedFrames, 1, false, false, false, -1},
                                            TrackCase{"tone_vbr_noxing.mp3", kUntrimmedFrames, 1, false, false, true, -1},
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Mp3EngineTrackTest,
                                            TrackCase{"tone_stereo.mp3", kTrimmedFrames, 2, true, false, false, 576}),
                          [](const auto& info) { return fileTestName(info.param.file); });
 
-TEST_F(Mp3EngineTest, RmpPlaysTheSameSamplesAsItsMp3)
+TEST_F(PlaybackEngineTest, RmpPlaysTheSameSamplesAsItsMp3)
 {
     const std::vector<float> mp3 = reference("tone_xing.mp3");
     const std::vector<float> rmp = reference("tone.rmp");
@@ -130,7 +130,7 @@ TEST_F(Mp3EngineTest, RmpPlaysTheSameSamplesAsItsMp3)
     EXPECT_EQ(largestDifference(rmp, mp3, 0), 0.0f);
 }
 
-TEST_F(Mp3EngineTest, RefusesFilesWithNoFrameThatDecodes)
+TEST_F(PlaybackEngineTest, RefusesFilesWithNoFrameThatDecodes)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -179,7 +179,7 @@ TEST_F(Mp3EngineTest, RefusesFilesWithNoFrameThatDecodes)
     EXPECT_EQ(m_engine.vbmp3_play(), 1);
 }
 
-TEST_F(Mp3EngineTest, FailedOpenClosesThePreviousTrack)
+TEST_F(PlaybackEngineTest, FailedOpenClosesThePreviousTrack)
 {
     open("tone_xing.mp3");
     TrackOpenRecord info;
@@ -189,7 +189,7 @@ TEST_F(Mp3EngineTest, FailedOpenClosesThePreviousTrack)
 
 // An Info header may claim far more frames than the file holds, years of sound: the
 // details' 32-bit counts then stop at their largest value instead of wrapping round.
-TEST_F(Mp3EngineTest, HugeFrameCountInTheHeaderIsClampedInTheDetails)
+TEST_F(PlaybackEngineTest, HugeFrameCountInTheHeaderIsClampedInTheDetails)
 {
     QFile fixture(testDataPath(QStringLiteral("tone_xing.mp3")));
     ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
@@ -218,7 +218,7 @@ TEST_F(Mp3EngineTest, HugeFrameCountInTheHeaderIsClampedInTheDetails)
 // A damaged file whose Info header claims 3.5 years, kept as the fuzzer found it: mpg123
 // lands billions of frames short of a seek into those years, and the stream ends long
 // before them. The seek must neither try to hold all those frames at once nor fail.
-TEST_F(Mp3EngineTest, SeekFarIntoALengthTheStreamLacksEndsTheTrack)
+TEST_F(PlaybackEngineTest, SeekFarIntoALengthTheStreamLacksEndsTheTrack)
 {
     TrackOpenRecord info;
     ASSERT_EQ(m_engine.vbmp3_open(testDataPath(QStringLiteral("damaged_huge_info_count.mp3")), info), 1);
@@ -232,7 +232,7 @@ TEST_F(Mp3EngineTest, SeekFarIntoALengthTheStreamLacksEndsTheTrack)
     EXPECT_EQ(state(), EngineStopped);
 }
 
-TEST_F(Mp3EngineTest, PositionCountsRenderedFrames)
+TEST_F(PlaybackEngineTest, PositionCountsRenderedFrames)
 {
     open("tone_xing.mp3");
     EXPECT_EQ(m_engine.playFrame(), 0);
@@ -256,7 +256,7 @@ void PrintTo(SeekFrom from, std::ostream* out)
     *out << (from == SeekFrom::Stopped ? "stopped" : from == SeekFrom::Paused ? "paused" : "playing");
 }
 
-class Mp3EngineSeekTest : public Mp3EngineTest, public ::testing::WithParamInterface<SeekFrom> {
+class PlaybackEngineSeekTest : public PlaybackEngineTest, public ::testing::WithParamInterface<SeekFrom> {
 protected:
     // Stopped as opened, or playing (or paused) 30,000 frames in.
     void enterStateSeekedFrom()
@@ -270,7 +270,7 @@ protected:
     }
 };
 
-TEST_P(Mp3EngineSeekTest, LandsOnTheExactSample)
+TEST_P(PlaybackEngineSeekTest, LandsOnTheExactSample)
 {
     const std::vector<float> whole = reference("tone_xing.mp3");
     open("tone_xing.mp3");
@@ -290,7 +290,7 @@ TEST_P(Mp3EngineSeekTest, LandsOnTheExactSample)
 
 // A stray Layer I frame at 0.95 s upsets mpg123's count of frames: a seek past it lands
 // near the second asked for, and the engine counts on from where it landed.
-TEST_P(Mp3EngineSeekTest, LandsNearTheSecondWhereTheStreamMixesLayers)
+TEST_P(PlaybackEngineSeekTest, LandsNearTheSecondWhereTheStreamMixesLayers)
 {
     open("tone_mixed_layers.mp3");
     enterStateSeekedFrom();
@@ -308,7 +308,7 @@ TEST_P(Mp3EngineSeekTest, LandsNearTheSecondWhereTheStreamMixesLayers)
     EXPECT_EQ(m_engine.playFrame(), landed + 3000);
 }
 
-INSTANTIATE_TEST_SUITE_P(States, Mp3EngineSeekTest,
+INSTANTIATE_TEST_SUITE_P(States, PlaybackEngineSeekTest,
                          ::testing::Values(SeekFrom::Stopped, SeekFrom::Paused, SeekFrom::Playing),
                          [](const auto& info) {
                              return std::string(info.param == SeekFrom::Stopped  ? "Stopped"
@@ -347,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Mp3SeekTest,
                          ::testing::Values("notes_vbr.mp3", "notes_vbr_22k.mp3", "tone_vbr_noxing.mp3", "tone_xing.mp3"),
                          [](const auto& info) { return fileTestName(info.param); });
 
-TEST_F(Mp3EngineTest, SeekOutsideTheTrackChangesNothing)
+TEST_F(PlaybackEngineTest, SeekOutsideTheTrackChangesNothing)
 {
     open("tone_xing.mp3");
     m_engine.vbmp3_play();
@@ -363,7 +363,7 @@ TEST_F(Mp3EngineTest, SeekOutsideTheTrackChangesNothing)
     EXPECT_EQ(state(), EngineStopped);
 }
 
-TEST_F(Mp3EngineTest, TransportStates)
+TEST_F(PlaybackEngineTest, TransportStates)
 {
     const struct {
         const char* call;
@@ -390,7 +390,7 @@ TEST_F(Mp3EngineTest, TransportStates)
     }
 }
 
-TEST_F(Mp3EngineTest, PauseHoldsThePositionAndResumesWhereItStopped)
+TEST_F(PlaybackEngineTest, PauseHoldsThePositionAndResumesWhereItStopped)
 {
     const std::vector<float> whole = reference("tone_xing.mp3");
     open("tone_xing.mp3");
@@ -408,7 +408,7 @@ TEST_F(Mp3EngineTest, PauseHoldsThePositionAndResumesWhereItStopped)
     EXPECT_EQ(m_engine.playFrame(), 6000);
 }
 
-TEST_F(Mp3EngineTest, StopReturnsToTheStart)
+TEST_F(PlaybackEngineTest, StopReturnsToTheStart)
 {
     const std::vector<float> whole = reference("tone_xing.mp3");
     open("tone_xing.mp3");
@@ -421,7 +421,7 @@ TEST_F(Mp3EngineTest, StopReturnsToTheStart)
     EXPECT_LT(largestDifference(renderFrames(m_engine, 2000).samples, whole, 0), kSameSamples);
 }
 
-TEST_F(Mp3EngineTest, TrackThatPlaysToItsEndStops)
+TEST_F(PlaybackEngineTest, TrackThatPlaysToItsEndStops)
 {
     open("tone_xing.mp3");
     m_engine.vbmp3_play();
@@ -441,7 +441,7 @@ TEST_F(Mp3EngineTest, TrackThatPlaysToItsEndStops)
     EXPECT_EQ(renderFrames(m_engine, 1000).returned, 1000);
 }
 
-TEST_F(Mp3EngineTest, VolumeScalesEachChannel)
+TEST_F(PlaybackEngineTest, VolumeScalesEachChannel)
 {
     const std::vector<float> whole = reference("tone_stereo.mp3");
     std::int32_t left = -1;
@@ -468,7 +468,7 @@ TEST_F(Mp3EngineTest, VolumeScalesEachChannel)
     EXPECT_LT(largestDifference(renderFrames(m_engine, 4000).samples, whole, 5024, 0.0f, 1.0f), 1e-6f);
 }
 
-TEST_F(Mp3EngineTest, OptionRecordsTakeWhatTheEngineCanHonour)
+TEST_F(PlaybackEngineTest, OptionRecordsTakeWhatTheEngineCanHonour)
 {
     EngineOptionRecord engineOptions{128, 25, 20, 0};
     DecodeOptionRecord decodeOptions{0, 0, 48000};
@@ -495,7 +495,7 @@ TEST_F(Mp3EngineTest, OptionRecordsTakeWhatTheEngineCanHonour)
     EXPECT_EQ(m_engine.playFrame(), kRate);
 }
 
-TEST_F(Mp3EngineTest, OtherOutputRateStillCountsTrackFrames)
+TEST_F(PlaybackEngineTest, OtherOutputRateStillCountsTrackFrames)
 {
     DecodeOptionRecord options{0, 0, 48000};
     ASSERT_EQ(m_engine.vbmp3_setDecodeOption(options), 1);
@@ -513,7 +513,7 @@ TEST_F(Mp3EngineTest, OtherOutputRateStillCountsTrackFrames)
     EXPECT_EQ(state(), EngineStopped);
 }
 
-TEST_F(Mp3EngineTest, FadeInRampsUpWherePlaybackStartsOrJumps)
+TEST_F(PlaybackEngineTest, FadeInRampsUpWherePlaybackStartsOrJumps)
 {
     const std::vector<float> whole = reference("tone_xing.mp3");
     EngineOptionRecord options{128, 25, 20, 0};  // 20 ms: 882 frames
@@ -534,7 +534,7 @@ TEST_F(Mp3EngineTest, FadeInRampsUpWherePlaybackStartsOrJumps)
     checkRamp(kRate);
 }
 
-TEST_F(Mp3EngineTest, ForceMonoMixesBothChannels)
+TEST_F(PlaybackEngineTest, ForceMonoMixesBothChannels)
 {
     const std::vector<float> whole = reference("tone_stereo.mp3");
     DecodeOptionRecord mono{1, 0, 0};
@@ -553,7 +553,7 @@ TEST_F(Mp3EngineTest, ForceMonoMixesBothChannels)
     EXPECT_GT(channelGap, 0.1f) << "the fixture's channels differ";
 }
 
-TEST_F(Mp3EngineTest, FileInfoTakesTagsAndTextsFromTheFile)
+TEST_F(PlaybackEngineTest, FileInfoTakesTagsAndTextsFromTheFile)
 {
     TrackTagRecord tags;
     TrackDetailRecord detail;
@@ -571,7 +571,7 @@ TEST_F(Mp3EngineTest, FileInfoTakesTagsAndTextsFromTheFile)
     EXPECT_EQ(detail.lengthMs, 3030);
 }
 
-TEST_F(Mp3EngineTest, LyricsFollowThePositionHeard)
+TEST_F(PlaybackEngineTest, LyricsFollowThePositionHeard)
 {
     open("tone_xing.mp3");
     LyricsLinesRecord lines;
@@ -594,7 +594,7 @@ TEST_F(Mp3EngineTest, LyricsFollowThePositionHeard)
         EXPECT_EQ(record_text::bytes(lines.lines[i]), QByteArray()) << "unreadable file: line " << i;
 }
 
-TEST_F(Mp3EngineTest, LifecycleCallsAndCallsAfterFree)
+TEST_F(PlaybackEngineTest, LifecycleCallsAndCallsAfterFree)
 {
     EXPECT_EQ(m_engine.vbmp3_init(), 1);
     EXPECT_EQ(m_engine.vbmp3_getVersion(), 100);

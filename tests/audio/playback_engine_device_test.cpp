@@ -1,6 +1,6 @@
 // The engine on a sound device: SDL's dummy driver (set by the test main), and a
 // machine where no driver can be opened.
-#include "audio/mp3_engine.h"
+#include "audio/playback_engine.h"
 
 #include "support/test_data.h"
 
@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class Mp3EngineDeviceTest : public ::testing::Test {
+class PlaybackEngineDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -54,10 +54,10 @@ protected:
         return true;
     }
 
-    Mp3Engine m_engine{Mp3Engine::Output::Device};
+    PlaybackEngine m_engine{PlaybackEngine::Output::Device};
 };
 
-TEST_F(Mp3EngineDeviceTest, PlaysPausesAndStops)
+TEST_F(PlaybackEngineDeviceTest, PlaysPausesAndStops)
 {
     ASSERT_EQ(m_engine.vbmp3_play(), 1);
     EXPECT_EQ(state(), EnginePlaying);
@@ -105,7 +105,7 @@ TEST_F(Mp3EngineDeviceTest, PlaysPausesAndStops)
     EXPECT_EQ(m_engine.vbmp3_getWinampPlayMs(), 0);
 }
 
-TEST_F(Mp3EngineDeviceTest, TrackThatPlaysToItsEndStops)
+TEST_F(PlaybackEngineDeviceTest, TrackThatPlaysToItsEndStops)
 {
     ASSERT_EQ(m_engine.vbmp3_seek(2), 1);
     ASSERT_EQ(m_engine.vbmp3_play(), 1);
@@ -129,7 +129,7 @@ TEST_F(Mp3EngineDeviceTest, TrackThatPlaysToItsEndStops)
 
 // Calls from this thread while the device's thread renders; ThreadSanitizer builds
 // check that no access races.
-TEST_F(Mp3EngineDeviceTest, CallsWhileTheDeviceRendersAreSafe)
+TEST_F(PlaybackEngineDeviceTest, CallsWhileTheDeviceRendersAreSafe)
 {
     ASSERT_TRUE(m_engine.vbmp3_setLyricsFile(testDataPath(QStringLiteral("lyrics_cp932_crlf.txt"))));
     ASSERT_EQ(m_engine.vbmp3_play(), 1);
@@ -170,13 +170,13 @@ TEST_F(Mp3EngineDeviceTest, CallsWhileTheDeviceRendersAreSafe)
 }
 
 // Run in a child process: SDL reads the driver's name once, when its audio starts.
-TEST(Mp3EngineNoDeviceDeathTest, PlayReturnsZeroAndTheReasonGoesToStandardError)
+TEST(PlaybackEngineNoDeviceDeathTest, PlayReturnsZeroAndTheReasonGoesToStandardError)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             qputenv("SDL_AUDIODRIVER", "no_such_driver");
-            Mp3Engine engine;
+            PlaybackEngine engine;
             engine.vbmp3_init();
             TrackOpenRecord info;
             const bool opened = engine.vbmp3_open(testDataPath(QStringLiteral("tone_xing.mp3")), info) == 1;
