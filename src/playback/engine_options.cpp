@@ -1,22 +1,19 @@
 #include "playback/engine_options.h"
 
 #include "audio/audio_engine.h"
-#include "base/prompts.h"
 
 namespace lyricue {
 
-void ApplyEngineOptions(AudioEngine& engine, Prompts& prompts)
+Result ApplyEngineOptions(AudioEngine& engine)
 {
     EngineOptionRecord options{128, 25, 20, 0};
-    if (engine.vbmp3_setVbmp3Option(options) == 0)
-        prompts.showMessage(QStringLiteral("error"));
+    return engine.vbmp3_setVbmp3Option(options) == 0 ? Result::failure(QStringLiteral("error")) : Result();
 }
 
-void ApplyDecodeOptions(AudioEngine& engine, Prompts& prompts)
+Result ApplyDecodeOptions(AudioEngine& engine)
 {
     DecodeOptionRecord options{0, 0, 48000};
-    if (engine.vbmp3_setDecodeOption(options) == 0)
-        prompts.showMessage(QStringLiteral("error"));
+    return engine.vbmp3_setDecodeOption(options) == 0 ? Result::failure(QStringLiteral("error")) : Result();
 }
 
 }  // namespace lyricue

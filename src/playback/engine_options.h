@@ -1,12 +1,14 @@
 #pragma once
 
+#include "base/result.h"
+
 namespace lyricue {
 
 class AudioEngine;
-class Prompts;
 
-// Start-up options for the engine; a refusal shows "error" and start-up goes on.
-void ApplyEngineOptions(AudioEngine& engine, Prompts& prompts);
-void ApplyDecodeOptions(AudioEngine& engine, Prompts& prompts);
+// Start-up options for the engine; a refusal fails with "error" (the window shows it and
+// start-up goes on).
+[[nodiscard]] Result ApplyEngineOptions(AudioEngine& engine);
+[[nodiscard]] Result ApplyDecodeOptions(AudioEngine& engine);
 
 }  // namespace lyricue

@@ -2,7 +2,6 @@
 
 #include "audio/audio_engine.h"
 #include "audio/audio_formats.h"
-#include "base/prompts.h"
 #include "text/record_text.h"
 
 #include <QLabel>
@@ -38,17 +37,12 @@ bool hasTaggedExtension(const QString& path)
 
 }  // namespace
 
-void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPath,
-               const TrackControls& controls)
+Result OpenTrack(AudioEngine& engine, const QString& SelectedPath, const TrackControls& controls)
 {
     engine.vbmp3_close();
     TrackOpenRecord info{};
-    if (engine.vbmp3_open(SelectedPath, info) == 0) {
-        prompts.showMessage(QStringLiteral("Open Error"));
-        if (const QString reason = engine.openErrorString(); !reason.isEmpty())
-            prompts.showMessage(reason);
-        return;
-    }
+    if (engine.vbmp3_open(SelectedPath, info) == 0)
+        return Result::failure(engine.openErrorString());
     ShowTrackCaption(engine, SelectedPath, controls.window);
 
     // Full 32 bits, so that tracks past 32,767 s (about 9 hours) keep their length.
@@ -56,6 +50,7 @@ void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPat
     const std::int32_t TrackSeconds = std::max<std::int32_t>(info.lengthSeconds, 0);
     controls.timebar.setMaximum(TrackSeconds);
     controls.lbl_time2.setText(totalTimeText(TrackSeconds));
+    return Result();
 }
 
 void ShowTrackCaption(AudioEngine& engine, const QString& SelectedPath, QWidget& window)

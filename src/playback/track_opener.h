@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 class QLabel;
@@ -9,7 +11,6 @@ class QWidget;
 namespace lyricue {
 
 class AudioEngine;
-class Prompts;
 
 // The window's controls that show the open track.
 struct TrackControls {
@@ -20,9 +21,9 @@ struct TrackControls {
 
 // Closes any open track and opens SelectedPath in the engine. On success the caption,
 // the bar's maximum and the total-time label follow the new track; when the engine
-// refuses the file, "Open Error" is shown and the controls keep the previous track.
-void OpenTrack(AudioEngine& engine, Prompts& prompts, const QString& SelectedPath,
-               const TrackControls& controls);
+// refuses the file the controls keep the previous track and the failure holds the
+// engine's reason, empty when it gives none (the window then says "Open Error").
+[[nodiscard]] Result OpenTrack(AudioEngine& engine, const QString& SelectedPath, const TrackControls& controls);
 
 // Puts "second text // first text" of the track's tags into the window caption, for
 // paths ending in "mp3" (ID3 tags) or "rmp" (RIFF texts), compared case-sensitively;

@@ -46,8 +46,7 @@ void FileCommands::openTrackAndOfferLyrics()
 {
     const QString& path = m_files.SelectedPath;
     m_files.document.setTrackPath(path);
-    OpenTrack(m_files.engine, m_files.prompts, path, m_track);
-    m_trackOpened(path);
+    openTrack(path);
     // Also after "Open Error": the lyrics are offered all the same.
     lyricue::LoadLyrics(m_files);
 }
@@ -56,7 +55,16 @@ void FileCommands::reopenTrack(const QString& path)
 {
     m_files.SelectedPath = path;
     m_files.document.setTrackPath(path);
-    OpenTrack(m_files.engine, m_files.prompts, path, m_track);
+    openTrack(path);
+}
+
+void FileCommands::openTrack(const QString& path)
+{
+    if (const Result opened = OpenTrack(m_files.engine, path, m_track); !opened.ok()) {
+        m_files.prompts.showMessage(QStringLiteral("Open Error"));
+        if (!opened.errorString().isEmpty())
+            m_files.prompts.showMessage(opened.errorString());
+    }
     m_trackOpened(path);
 }
 

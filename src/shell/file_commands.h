@@ -32,6 +32,8 @@ public:
 
 private:
     void openTrackAndOfferLyrics();
+    // The track opened in the engine and the window; a refusal says "Open Error" and why.
+    void openTrack(const QString& path);
     LyricsFiles m_files;
     TrackControls m_track;
     std::function<void(const QString&)> m_trackOpened;

@@ -155,8 +155,10 @@ void MainWindow::Form_Load()
     m_engine.vbmp3_init();
     BuildToolbar(*m_controls.Toolbar1);
     shapeSheetAtStartUp(*m_controls.FlxGrid);
-    ApplyEngineOptions(m_engine, m_prompts);
-    ApplyDecodeOptions(m_engine, m_prompts);
+    for (const Result& applied : {ApplyEngineOptions(m_engine), ApplyDecodeOptions(m_engine)}) {
+        if (!applied.ok())
+            m_prompts.showMessage(applied.errorString());
+    }
     m_controls.Slider1->setUpFromEngine();
     m_speed->restore();
     showSpeed();

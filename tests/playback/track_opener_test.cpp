@@ -5,7 +5,6 @@
 #include "audio/playback_engine.h"
 #include "text/record_text.h"
 #include "support/recording_engine.h"
-#include "support/scripted_prompts.h"
 #include "support/test_data.h"
 
 #include <QFile>
@@ -43,12 +42,12 @@ protected:
 
     void open(AudioEngine& anEngine, const QString& path)
     {
-        OpenTrack(anEngine, prompts, path, TrackControls{window, timebar, lbl_time2});
+        opened = OpenTrack(anEngine, path, TrackControls{window, timebar, lbl_time2});
     }
     void open(const QString& path) { open(engine, path); }
 
     RecordingEngine engine;
-    ScriptedPrompts prompts;
+    Result opened;
     QWidget window;
     QScrollBar timebar{Qt::Horizontal};
     QLabel lbl_time2{QStringLiteral("Time 00:00:00")};
@@ -60,7 +59,7 @@ TEST_F(TrackOpenerTest, ClosesOpensThenReadsTheFileInformationOfThePath)
     open(QStringLiteral("/music/a.mp3"));
     EXPECT_EQ(engine.callTexts(),
               (Calls{"vbmp3_close()", "vbmp3_open(/music/a.mp3)", "vbmp3_getFileInfo2(/music/a.mp3)"}));
-    EXPECT_TRUE(prompts.shown().isEmpty());
+    EXPECT_TRUE(opened.ok());
     EXPECT_EQ(timebar.value(), 7) << "the bar's position is left to the state timer";
 }
 
@@ -167,7 +166,7 @@ TEST_F(TrackOpenerTest, RefusedFileShowsOpenErrorAndLeavesThePreviousTrackShown)
     engine.queueResult("vbmp3_open", 0);
     open(QStringLiteral("/music/second.mp3"));
 
-    EXPECT_EQ(prompts.shown(), QStringList{QStringLiteral("message: Open Error")});
+    EXPECT_FALSE(opened.ok());
     EXPECT_EQ(engine.callTexts(), (Calls{"vbmp3_close()", "vbmp3_open(/music/second.mp3)"}));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("佐藤一郎 // 秋の空"));
     EXPECT_EQ(lbl_time2.text(), QStringLiteral("Time 03:05:00"));
@@ -179,7 +178,7 @@ struct RealFileCase {
     const char* file;
     const char16_t* caption;
     const char* label;
-    const char* message;  // nullptr: nothing shown
+    bool refused;
 };
 
 void PrintTo(const RealFileCase& c, std::ostream* out)
@@ -195,32 +194,29 @@ TEST_P(RealEngineOpening, ShowsTheTextsAndLengthTheEngineReads)
     open(real, testDataPath(QString::fromLatin1(GetParam().file)));
     EXPECT_EQ(window.windowTitle(), QString::fromUtf16(GetParam().caption));
     EXPECT_EQ(lbl_time2.text(), QString::fromLatin1(GetParam().label));
-    const QStringList shown = GetParam().message
-                                  ? QStringList{QStringLiteral("message: ") + QLatin1String(GetParam().message)}
-                                  : QStringList{};
-    EXPECT_EQ(prompts.shown(), shown);
+    EXPECT_EQ(opened.ok(), !GetParam().refused);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, RealEngineOpening,
-    ::testing::Values(RealFileCase{"tone.rmp", u"山田太郎 // 春の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"tagged_id3v2.mp3", u"佐藤一郎 // 秋の空", "Time 00:03:00", nullptr},
-                      RealFileCase{"tagged_id3v2_cp932.mp3", u"高橋 // 冬の朝", "Time 00:03:00", nullptr},
-                      RealFileCase{"tagged_id3v1.mp3", u"鈴木花子 // 夏の夜", "Time 00:03:00", nullptr},
-                      RealFileCase{"tagged_id3v1_utf8.mp3", u"Beyoncé // 夏の夜", "Time 00:03:00", nullptr},
-                      RealFileCase{"tone_noinfo.rmp", u" // ", "Time 00:03:00", nullptr},
-                      RealFileCase{"noise.flac", u"中村 // 海の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"noise.ogg", u"中村 // 海の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"noise.opus", u"中村 // 海の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"noise.m4a", u"中村 // 海の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"noise.wav", u"中村 // 海の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"noise_id3.wav", u"中村 // 海の歌", "Time 00:03:00", nullptr},
-                      RealFileCase{"silence_utf8_info.wav", u"Beyoncé // 夜明け 360°", "Time 00:01:00", nullptr},
-                      RealFileCase{"noise_cut.flac", u"中村 // 海の歌", "Time 00:01:00", nullptr},
-                      RealFileCase{"missing.mp3", u"Lyricue", "Time 00:00:00", "Open Error"},
-                      RealFileCase{"lyrics_cp932_crlf.txt", u"Lyricue", "Time 00:00:00", "Open Error"}));
+    ::testing::Values(RealFileCase{"tone.rmp", u"山田太郎 // 春の歌", "Time 00:03:00", false},
+                      RealFileCase{"tagged_id3v2.mp3", u"佐藤一郎 // 秋の空", "Time 00:03:00", false},
+                      RealFileCase{"tagged_id3v2_cp932.mp3", u"高橋 // 冬の朝", "Time 00:03:00", false},
+                      RealFileCase{"tagged_id3v1.mp3", u"鈴木花子 // 夏の夜", "Time 00:03:00", false},
+                      RealFileCase{"tagged_id3v1_utf8.mp3", u"Beyoncé // 夏の夜", "Time 00:03:00", false},
+                      RealFileCase{"tone_noinfo.rmp", u" // ", "Time 00:03:00", false},
+                      RealFileCase{"noise.flac", u"中村 // 海の歌", "Time 00:03:00", false},
+                      RealFileCase{"noise.ogg", u"中村 // 海の歌", "Time 00:03:00", false},
+                      RealFileCase{"noise.opus", u"中村 // 海の歌", "Time 00:03:00", false},
+                      RealFileCase{"noise.m4a", u"中村 // 海の歌", "Time 00:03:00", false},
+                      RealFileCase{"noise.wav", u"中村 // 海の歌", "Time 00:03:00", false},
+                      RealFileCase{"noise_id3.wav", u"中村 // 海の歌", "Time 00:03:00", false},
+                      RealFileCase{"silence_utf8_info.wav", u"Beyoncé // 夜明け 360°", "Time 00:01:00", false},
+                      RealFileCase{"noise_cut.flac", u"中村 // 海の歌", "Time 00:01:00", false},
+                      RealFileCase{"missing.mp3", u"Lyricue", "Time 00:00:00", true},
+                      RealFileCase{"lyrics_cp932_crlf.txt", u"Lyricue", "Time 00:00:00", true}));
 
-// A file the FFmpeg path refuses: "Open Error", then why.
+// A file the FFmpeg path refuses says why.
 TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
 {
     QTemporaryDir folder;
@@ -229,10 +225,9 @@ TEST_F(TrackOpenerTest, RefusedFlacSaysWhyAfterOpenError)
     writeTestFile(path, "fLaC and nothing a decoder can use");
     PlaybackEngine real(PlaybackEngine::Output::Manual);
     open(real, path);
-    ASSERT_EQ(prompts.shown().size(), 2);
-    EXPECT_EQ(prompts.shown()[0], QStringLiteral("message: Open Error"));
-    EXPECT_TRUE(prompts.shown()[1].startsWith(QStringLiteral("message: ") + path + QStringLiteral(" を開けません")))
-        << prompts.shown()[1].toStdString();
+    ASSERT_FALSE(opened.ok());
+    EXPECT_TRUE(opened.errorString().startsWith(path + QStringLiteral(" を開けません")))
+        << opened.errorString().toStdString();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Lyricue"));
 }
 
