@@ -70,13 +70,13 @@ std::int32_t PlaybackEngine::vbmp3_init()
 std::int32_t PlaybackEngine::vbmp3_setVbmp3Option(EngineOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
-    return m_transport.settings().apply(options) ? 1 : 0;
+    return m_transport.settings().apply(options).ok() ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_setDecodeOption(DecodeOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
-    return m_transport.settings().apply(options) ? 1 : 0;
+    return m_transport.settings().apply(options).ok() ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_getVolume(std::int32_t& left, std::int32_t& right)
