@@ -163,7 +163,7 @@ Result PulseOutput::waitFor(Ready ready)
     const PulseApi* pa = pulseApi();
     while (!ready()) {
         if (m_lostAtNs.load() >= 0)
-            return Result::failure(QStringLiteral("接続が切れました"));
+            return Result::failure(QStringLiteral("接続に失敗しました"));
         if (std::chrono::steady_clock::now() > deadline)
             return Result::failure(QStringLiteral("%1 秒待っても準備が整いません")
                                        .arg(std::chrono::duration_cast<std::chrono::seconds>(kConnectLimit).count()));
