@@ -55,12 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.write(data, size))
         return 0;
 
-    QString error;
-    std::unique_ptr<FfmpegDecoder> decoder = FfmpegDecoder::open(file.path(), &error);
-    if (!decoder) {
-        fuzz::check(!error.isEmpty(), "a refusal says why");
+    ResultOf<std::unique_ptr<FfmpegDecoder>> opened = FfmpegDecoder::open(file.path());
+    if (!opened.ok()) {
+        fuzz::check(!opened.errorString().isEmpty(), "a refusal says why");
         return 0;
     }
+    std::unique_ptr<FfmpegDecoder>& decoder = opened.value();
     fuzz::check(decoder->sampleRate() > 0, "a rate");
     fuzz::check(decoder->lengthFrames() > 0, "an opened track has frames");
     // At frame 0, or in a damaged stream at the first frame that decodes.

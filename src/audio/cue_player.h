@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/decoder.h"
+#include "base/result.h"
 
 #include <memory>
 #include <optional>
@@ -14,8 +15,8 @@ public:
     virtual ~CuePlayer() = default;
 
     // Sets the open track aside (paused or stopped where it stands) and plays `sound`
-    // from its start. False when nothing can be played.
-    virtual bool startCue(std::unique_ptr<Decoder> sound) = 0;
+    // from its start; or why it cannot be played (no sound output).
+    virtual Result startCue(std::unique_ptr<Decoder> sound) = 0;
     // The position being heard in the sound, in milliseconds from its start; nothing
     // once it has played to its end or was ended.
     virtual std::optional<double> cueHeardMs() = 0;

@@ -70,13 +70,13 @@ std::int32_t PlaybackEngine::vbmp3_init()
 std::int32_t PlaybackEngine::vbmp3_setVbmp3Option(EngineOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
-    return m_transport.settings().apply(options) ? 1 : 0;
+    return m_transport.settings().apply(options).ok() ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_setDecodeOption(DecodeOptionRecord& options)
 {
     std::lock_guard lock(m_mutex);
-    return m_transport.settings().apply(options) ? 1 : 0;
+    return m_transport.settings().apply(options).ok() ? 1 : 0;
 }
 
 std::int32_t PlaybackEngine::vbmp3_getVolume(std::int32_t& left, std::int32_t& right)
@@ -168,18 +168,16 @@ std::int32_t PlaybackEngine::openSource(std::unique_ptr<Decoder> source)
     return 1;
 }
 
-bool PlaybackEngine::startCue(std::unique_ptr<Decoder> sound)
+Result PlaybackEngine::startCue(std::unique_ptr<Decoder> sound)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        const TimePoint time = now();
-        m_transport.settle(time);
-        std::optional<CueSession::SetAside> track = m_cue.trackToSetAside(m_transport, m_trackPath, time);
-        closeTrackLocked();
-        if (!m_cue.begin(std::move(track), std::move(sound), m_transport).ok())
-            return false;
-    }
-    return vbmp3_play() == 1;
+    std::lock_guard lock(m_mutex);
+    const TimePoint time = now();
+    m_transport.settle(time);
+    std::optional<CueSession::SetAside> track = m_cue.trackToSetAside(m_transport, m_trackPath, time);
+    closeTrackLocked();
+    if (Result begun = m_cue.begin(std::move(track), std::move(sound), m_transport); !begun.ok())
+        return begun;
+    return playLocked();
 }
 
 std::optional<double> PlaybackEngine::cueHeardMs()
@@ -241,11 +239,16 @@ std::int32_t PlaybackEngine::vbmp3_getState(std::int32_t& positionSeconds)
 std::int32_t PlaybackEngine::vbmp3_play()
 {
     std::lock_guard lock(m_mutex);
+    return playLocked().ok() ? 1 : 0;
+}
+
+Result PlaybackEngine::playLocked()
+{
     m_transport.settle(now());
-    const Result played = m_transport.play();
+    Result played = m_transport.play();
     if (!played.ok() && m_transport.isLoaded())
         logWarning(QStringLiteral("no sound output: %1").arg(played.errorString()));
-    return played.ok() ? 1 : 0;
+    return played;
 }
 
 std::int32_t PlaybackEngine::vbmp3_pause()

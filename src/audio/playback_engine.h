@@ -103,7 +103,7 @@ public:
     // Opens a source of the program's own (a generated sound) as a track; 0 for nullptr.
     std::int32_t openSource(std::unique_ptr<Decoder> source);
 
-    bool startCue(std::unique_ptr<Decoder> sound) override;
+    Result startCue(std::unique_ptr<Decoder> sound) override;
     std::optional<double> cueHeardMs() override;
     void endCue() override;
 
@@ -126,8 +126,9 @@ public:
     std::optional<std::chrono::nanoseconds> lastStartToFirstFrame() const;
 
 private:
-    // These two expect m_mutex held.
+    // These three expect m_mutex held.
     void closeTrackLocked();
+    Result playLocked();
     Result openTrackLocked(const QString& path, TrackOpenRecord* info);
     int renderManually(float* stereo, int frames, const Transport::Heard& heard);
 

@@ -15,25 +15,33 @@ bool within(int value, int low, int high)
 }
 }  // namespace
 
-bool PlaybackSettings::apply(const EngineOptionRecord& options)
+Result PlaybackSettings::apply(const EngineOptionRecord& options)
 {
     if (!within(options.readBufferKb, 4, 4096) || !within(options.outputBufferMs, 5, 500)
         || !within(options.fadeInMs, 0, 1000) || options.reserved != 0)
-        return false;
+        return Result::failure(QStringLiteral("再生の設定 (読み込み %1 KB、出力 %2 ms、フェード %3 ms、予備 %4) "
+                                              "に受け付けられない値があります")
+                                   .arg(options.readBufferKb)
+                                   .arg(options.outputBufferMs)
+                                   .arg(options.fadeInMs)
+                                   .arg(options.reserved));
     readBufferKb = options.readBufferKb;
     outputBufferMs = options.outputBufferMs;
     fadeInMs = options.fadeInMs;
-    return true;
+    return {};
 }
 
-bool PlaybackSettings::apply(const DecodeOptionRecord& options)
+Result PlaybackSettings::apply(const DecodeOptionRecord& options)
 {
     if (!within(options.forceMono, 0, 1) || options.reserved != 0
         || (options.outputRate != 0 && !within(options.outputRate, 8000, 192000)))
-        return false;
+        return Result::failure(QStringLiteral("復号の設定 (モノラル %1、出力 %2 Hz、予備 %3) に受け付けられない値があります")
+                                   .arg(options.forceMono)
+                                   .arg(options.outputRate)
+                                   .arg(options.reserved));
     forceMono = options.forceMono == 1;
     outputRate = options.outputRate;
-    return true;
+    return {};
 }
 
 int PlaybackSettings::outputRateFor(int trackRate) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 namespace lyricue {
 
 struct EngineOptionRecord;
@@ -15,8 +17,8 @@ struct PlaybackSettings {
     bool forceMono = false;
     int outputRate = 0;        // 0 (the track's own rate), or 8000 to 192000
 
-    bool apply(const EngineOptionRecord& options);
-    bool apply(const DecodeOptionRecord& options);
+    Result apply(const EngineOptionRecord& options);
+    Result apply(const DecodeOptionRecord& options);
 
     // The rate render() delivers for a track of `trackRate`.
     int outputRateFor(int trackRate) const;

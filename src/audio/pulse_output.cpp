@@ -144,68 +144,72 @@ PulseOutput::PulseOutput(OutputFeed& feed, int sampleRate, int bufferFrames)
 {
 }
 
-std::unique_ptr<PulseOutput> PulseOutput::open(const QByteArray& server, int sampleRate, int bufferFrames,
-                                               OutputFeed& feed)
+ResultOf<std::unique_ptr<PulseOutput>> PulseOutput::open(const QByteArray& server, int sampleRate,
+                                                         int bufferFrames, OutputFeed& feed)
 {
     if (!pulseApi())
-        return nullptr;
+        return Result::failure(QStringLiteral("libpulse を読み込めません"));
     std::unique_ptr<PulseOutput> output(new PulseOutput(feed, sampleRate, bufferFrames));
-    if (!output->connect(server))
-        return nullptr;
+    if (Result connected = output->connect(server); !connected.ok())
+        return connected;
     return output;
 }
 
 template <typename Ready>
-bool PulseOutput::waitFor(Ready ready)
+Result PulseOutput::waitFor(Ready ready)
 {
     // Polled, not waited on: a server that never answers must not hang the caller.
     const auto deadline = std::chrono::steady_clock::now() + kConnectLimit;
     const PulseApi* pa = pulseApi();
     while (!ready()) {
-        if (m_lostAtNs.load() >= 0 || std::chrono::steady_clock::now() > deadline)
-            return false;
+        if (m_lostAtNs.load() >= 0)
+            return Result::failure(QStringLiteral("接続に失敗しました"));
+        if (std::chrono::steady_clock::now() > deadline)
+            return Result::failure(QStringLiteral("%1 秒待っても準備が整いません")
+                                       .arg(std::chrono::duration_cast<std::chrono::seconds>(kConnectLimit).count()));
         pa->pa_threaded_mainloop_unlock(m_mainloop);
         std::this_thread::sleep_for(500us);
         pa->pa_threaded_mainloop_lock(m_mainloop);
     }
-    return true;
+    return {};
 }
 
-bool PulseOutput::connect(const QByteArray& server)
+Result PulseOutput::connect(const QByteArray& server)
 {
     const PulseApi* pa = pulseApi();
     if (::pipe(m_wakeFds) != 0)
-        return false;
+        return Result::failure(QStringLiteral("スレッド間の通知路を作れません"));
     for (const int fd : m_wakeFds)
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     m_mainloop = pa->pa_threaded_mainloop_new();
     if (!m_mainloop)
-        return false;
+        return Result::failure(QStringLiteral("libpulse のイベントループを作れません"));
     pa_mainloop_api* api = pa->pa_threaded_mainloop_get_api(m_mainloop);
     m_context = pa->pa_context_new(api, "Lyricue");
     if (!m_context)
-        return false;
+        return Result::failure(QStringLiteral("libpulse の接続を用意できません"));
     pa->pa_context_set_state_callback(m_context, &Callbacks::contextState, this);
     if (pa->pa_context_connect(m_context, server.isEmpty() ? nullptr : server.constData(), PA_CONTEXT_NOAUTOSPAWN,
                                nullptr)
         < 0)
-        return false;
+        return Result::failure(QStringLiteral("接続できません"));
     if (pa->pa_threaded_mainloop_start(m_mainloop) < 0)
-        return false;
+        return Result::failure(QStringLiteral("libpulse のスレッドを始められません"));
     m_running = true;
 
     pa->pa_threaded_mainloop_lock(m_mainloop);
-    bool ready = waitFor([&] { return pa->pa_context_get_state(m_context) == PA_CONTEXT_READY; });
-    if (ready) {
+    Result ready = waitFor([&] { return pa->pa_context_get_state(m_context) == PA_CONTEXT_READY; });
+    if (ready.ok()) {
         unrefOperation(pa->pa_context_get_server_info(m_context, &Callbacks::serverInfo, this));
         ready = waitFor([&] { return m_serverInfoDone.load(std::memory_order_acquire); });
     }
-    if (ready) {
+    if (ready.ok()) {
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, std::uint32_t(m_sampleRate), 2};
         m_stream = pa->pa_stream_new(m_context, "Lyricue", &spec, nullptr);
-        ready = m_stream != nullptr;
+        if (!m_stream)
+            ready = Result::failure(QStringLiteral("再生ストリームを作れません"));
     }
-    if (ready) {
+    if (ready.ok()) {
         pa->pa_stream_set_state_callback(m_stream, &Callbacks::streamState, this);
         pa->pa_stream_set_write_callback(m_stream, &Callbacks::writeRequested, this);
         pa->pa_stream_set_underflow_callback(m_stream, &Callbacks::underflow, this);
@@ -217,10 +221,12 @@ bool PulseOutput::connect(const QByteArray& server)
         attributes.minreq = bytes;
         attributes.fragsize = std::uint32_t(-1);
         const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
-        ready = pa->pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, nullptr, nullptr) == 0
-            && waitFor([&] { return pa->pa_stream_get_state(m_stream) == PA_STREAM_READY; });
+        if (pa->pa_stream_connect_playback(m_stream, nullptr, &attributes, flags, nullptr, nullptr) != 0)
+            ready = Result::failure(QStringLiteral("再生ストリームを開けません"));
+        else
+            ready = waitFor([&] { return pa->pa_stream_get_state(m_stream) == PA_STREAM_READY; });
     }
-    if (ready) {
+    if (ready.ok()) {
         m_wakeEvent = api->io_new(api, m_wakeFds[0], PA_IO_EVENT_INPUT, &Callbacks::wakeRead, this);
         m_timer = pa->pa_context_rttime_new(m_context, pa->pa_rtclock_now() + kCorkedTimingUs,
                                             &Callbacks::timingTick, this);

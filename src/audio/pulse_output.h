@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/sound_output.h"
+#include "base/result.h"
 
 #include <QByteArray>
 
@@ -35,9 +36,9 @@ namespace lyricue {
 class PulseOutput final : public SoundOutput {
 public:
     // Connects to `server` (empty: the user's own) and opens a stream at `sampleRate`
-    // that asks for `bufferFrames` at a time; nothing when no server answers.
-    static std::unique_ptr<PulseOutput> open(const QByteArray& server, int sampleRate, int bufferFrames,
-                                             OutputFeed& feed);
+    // that asks for `bufferFrames` at a time; or why no server answers.
+    static ResultOf<std::unique_ptr<PulseOutput>> open(const QByteArray& server, int sampleRate, int bufferFrames,
+                                                       OutputFeed& feed);
     PulseOutput(const PulseOutput&) = delete;
     PulseOutput& operator=(const PulseOutput&) = delete;
     ~PulseOutput() override;
@@ -53,9 +54,11 @@ private:
     enum Request : int { NoRequest, ResumeRequest, SuspendRequest };
 
     PulseOutput(OutputFeed& feed, int sampleRate, int bufferFrames);
-    bool connect(const QByteArray& server);
+    Result connect(const QByteArray& server);
+    // Until `ready()` holds, with the mainloop's lock given up meanwhile; fails where the
+    // connection is lost or the server takes too long.
     template <typename Ready>
-    bool waitFor(Ready ready);
+    Result waitFor(Ready ready);
     void markLost();
     void takeRequest();
     void askTiming();

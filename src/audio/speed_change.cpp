@@ -1,7 +1,11 @@
 #include "audio/speed_change.h"
 
+#include "base/log.h"
+
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <utility>
 
 namespace lyricue {
 
@@ -18,7 +22,17 @@ double SpeedChange::begin(Decoder& source, double speed)
     m_speed = 1.0;
     if (speed > 0 && speed < 1) {
         if (!m_stretcher || m_stretcherRate != sourceRate) {
-            m_stretcher = makeTimeStretcher(sourceRate);
+            ResultOf<std::unique_ptr<TimeStretcher>> made = makeTimeStretcher(sourceRate);
+            if (made.ok()) {
+                m_stretcher = std::move(made).value();
+            } else {
+                m_stretcher.reset();
+                static std::once_flag noted;
+                std::call_once(noted, [&] {
+                    logWarning(QStringLiteral("cannot load the time-stretching module, so every speed plays at 100 %: %1")
+                                   .arg(made.errorString()));
+                });
+            }
             m_stretcherRate = sourceRate;
         }
         if (m_stretcher) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <memory>
 
 namespace lyricue {
@@ -21,9 +23,8 @@ public:
     virtual int get(float* stereo, int frames) = 0;
 };
 
-// A stretcher from the time-stretching module (Rubber Band), loaded on first use;
-// nullptr, noted once in the log, when the module cannot be loaded: every speed then
-// plays at 100 %.
-std::unique_ptr<TimeStretcher> makeTimeStretcher(int sampleRate);
+// A stretcher from the time-stretching module (Rubber Band), loaded on first use, or why
+// the module cannot be loaded.
+ResultOf<std::unique_ptr<TimeStretcher>> makeTimeStretcher(int sampleRate);
 
 }  // namespace lyricue

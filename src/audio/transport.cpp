@@ -332,13 +332,17 @@ Result Transport::ensureOutput(int rate, int bufferFrames)
     m_pipeline->clock.setNominalRate(rate);
     const bool serverFirst = m_route.kind == Route::SoundServerOnly
         || (m_route.kind == Route::Automatic && soundServerAllowed());
-    if (serverFirst)
-        m_device = PulseOutput::open(m_route.server, rate, bufferFrames, *m_feed);
+    if (serverFirst) {
+        ResultOf<std::unique_ptr<PulseOutput>> server = PulseOutput::open(m_route.server, rate, bufferFrames, *m_feed);
+        if (server.ok())
+            m_device = std::move(server).value();
+        else if (m_route.kind == Route::SoundServerOnly)
+            return Result::failure(QStringLiteral("サウンドサーバー (%1) が応答しません (%2)。")
+                                       .arg(m_route.server.isEmpty() ? QStringLiteral("既定のアドレス")
+                                                                     : QString::fromLocal8Bit(m_route.server),
+                                            server.errorString()));
+    }
     m_deviceIsServer = m_device != nullptr;
-    if (!m_device && m_route.kind == Route::SoundServerOnly)
-        return Result::failure(QStringLiteral("サウンドサーバー (%1) が応答しません。")
-                                   .arg(m_route.server.isEmpty() ? QStringLiteral("既定のアドレス")
-                                                                 : QString::fromLocal8Bit(m_route.server)));
     if (m_device)
         return {};
     ResultOf<std::unique_ptr<SdlOutput>> sdl = SdlOutput::open(rate, bufferFrames, *m_feed);

@@ -154,7 +154,7 @@ void CalibrationDialog::startRun()
         finishRun();
     m_tapsMs.clear();
     m_finished = false;
-    if (!m_player.startCue(std::make_unique<ClickTrack>(m_beat))) {
+    if (!m_player.startCue(std::make_unique<ClickTrack>(m_beat)).ok()) {
         m_player.endCue();
         m_status->setText(QStringLiteral("クリック音を再生できません。音声出力を確かめてください。"));
         return;

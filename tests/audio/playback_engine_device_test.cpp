@@ -2,7 +2,10 @@
 // machine where no driver can be opened.
 #include "audio/playback_engine.h"
 
+#include "support/generated_sources.h"
 #include "support/test_data.h"
+
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +191,21 @@ TEST(PlaybackEngineNoDeviceDeathTest, PlayReturnsZeroAndTheReasonGoesToStandardE
             std::exit(opened && refused && stopped && stillUsable ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "no sound output");
+}
+
+// The tap-along click on a route that allows only a sound server, where none listens: it is
+// refused, and the message names the server and why it could not be used.
+TEST(PlaybackEngineNoServerTest, CueIsRefusedWithTheServerAndTheReason)
+{
+    PlaybackEngine engine(PlaybackEngine::Output::Device,
+                          {PlaybackEngine::Route::SoundServerOnly, QByteArrayLiteral("unix:/nonexistent/lyricue-server")});
+    ASSERT_EQ(engine.vbmp3_init(), 1);
+    const Result cue = engine.startCue(std::make_unique<ToneSource>(48000, 1000.0, 1.0));
+    EXPECT_FALSE(cue.ok());
+    const QRegularExpression expected(QStringLiteral("^サウンドサーバー \\(unix:/nonexistent/lyricue-server\\) が応答しません \\(.+\\)。$"));
+    EXPECT_TRUE(expected.match(cue.errorString()).hasMatch()) << cue.errorString().toStdString();
+    engine.endCue();
+    engine.vbmp3_free();
 }
 
 }  // namespace

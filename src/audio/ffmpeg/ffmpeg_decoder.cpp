@@ -55,11 +55,11 @@ std::int64_t prerollFrames(AVCodecID codec, int rate, bool ogg)
 
 FfmpegDecoder::FfmpegDecoder() = default;
 
-std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString& path, QString* error)
+ResultOf<std::unique_ptr<FfmpegDecoder>> FfmpegDecoder::open(const QString& path)
 {
     std::unique_ptr<FfmpegDecoder> decoder(new FfmpegDecoder);
-    if (!decoder->openFile(path, error))
-        return nullptr;
+    if (Result opened = decoder->openFile(path); !opened.ok())
+        return opened;
     return decoder;
 }
 
@@ -72,41 +72,33 @@ FfmpegDecoder::~FfmpegDecoder()
     avformat_close_input(&m_format);
 }
 
-bool FfmpegDecoder::openFile(const QString& path, QString* error)
+Result FfmpegDecoder::openFile(const QString& path)
 {
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
-    if (!m_packet || !m_frame) {
-        *error = QStringLiteral("音声の復号を始められません");
-        return false;
-    }
+    if (!m_packet || !m_frame)
+        return Result::failure(QStringLiteral("音声の復号を始められません"));
     m_ogg = OggDemuxer::open(path);
-    return m_ogg ? openOgg(error) : openContainer(path, error);
+    return m_ogg ? openOgg() : openContainer(path);
 }
 
-bool FfmpegDecoder::startCodec(const AVCodec* codec, QString* error)
+Result FfmpegDecoder::startCodec(const AVCodec* codec)
 {
     // The encoder's delay is trimmed here, by timestamp, the same after a seek as from
     // the start: libavcodec trims it only on the stream's first packet.
     m_codec->flags2 |= AV_CODEC_FLAG2_SKIP_MANUAL;
-    if (avcodec_open2(m_codec, codec, nullptr) < 0) {
-        *error = QStringLiteral("音声の復号を始められません");
-        return false;
-    }
+    if (avcodec_open2(m_codec, codec, nullptr) < 0)
+        return Result::failure(QStringLiteral("音声の復号を始められません"));
     m_channels = m_codec->ch_layout.nb_channels;
-    if (m_codec->sample_rate <= 0 || m_channels <= 0) {
-        *error = QStringLiteral("音声の標本化周波数またはチャンネル数が不正です");
-        return false;
-    }
+    if (m_codec->sample_rate <= 0 || m_channels <= 0)
+        return Result::failure(QStringLiteral("音声の標本化周波数またはチャンネル数が不正です"));
     // To float, interleaved, in the stream's own channels and rate: appendFrame() makes stereo.
     swr_free(&m_swr);
     if (swr_alloc_set_opts2(&m_swr, &m_codec->ch_layout, AV_SAMPLE_FMT_FLT, m_codec->sample_rate, &m_codec->ch_layout,
                             m_codec->sample_fmt, m_codec->sample_rate, 0, nullptr) < 0
-        || swr_init(m_swr) < 0) {
-        *error = QStringLiteral("音声の標本形式を変換できません");
-        return false;
-    }
-    return true;
+        || swr_init(m_swr) < 0)
+        return Result::failure(QStringLiteral("音声の標本形式を変換できません"));
+    return {};
 }
 
 void FfmpegDecoder::resetDecoder()
@@ -232,34 +224,26 @@ int FfmpegDecoder::read(float* stereo, int frames)
 
 // Files libavformat reads.
 
-bool FfmpegDecoder::openContainer(const QString& path, QString* error)
+Result FfmpegDecoder::openContainer(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
-    if (int code = avformat_open_input(&m_format, name.constData(), nullptr, nullptr); code < 0) {
-        *error = QStringLiteral("ファイルを読めません (%1)").arg(avReason(code));
-        return false;
-    }
-    if (int code = avformat_find_stream_info(m_format, nullptr); code < 0) {
-        *error = QStringLiteral("ファイルの形式がわかりません (%1)").arg(avReason(code));
-        return false;
-    }
+    if (int code = avformat_open_input(&m_format, name.constData(), nullptr, nullptr); code < 0)
+        return Result::failure(QStringLiteral("ファイルを読めません (%1)").arg(avReason(code)));
+    if (int code = avformat_find_stream_info(m_format, nullptr); code < 0)
+        return Result::failure(QStringLiteral("ファイルの形式がわかりません (%1)").arg(avReason(code)));
     const AVCodec* codec = nullptr;
     m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (m_stream < 0 || codec == nullptr) {
-        *error = m_stream == AVERROR_DECODER_NOT_FOUND ? QStringLiteral("この音声の形式は復号できません")
-                                                       : QStringLiteral("ファイルに音声がありません");
-        return false;
-    }
+    if (m_stream < 0 || codec == nullptr)
+        return Result::failure(m_stream == AVERROR_DECODER_NOT_FOUND ? QStringLiteral("この音声の形式は復号できません")
+                                                                     : QStringLiteral("ファイルに音声がありません"));
     for (unsigned i = 0; i < m_format->nb_streams; ++i)
         m_format->streams[i]->discard = int(i) == m_stream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
     AVStream* stream = m_format->streams[m_stream];
     m_codec = avcodec_alloc_context3(codec);
-    if (!m_codec || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0) {
-        *error = QStringLiteral("音声の復号を始められません");
-        return false;
-    }
-    if (!startCodec(codec, error))
-        return false;
+    if (!m_codec || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0)
+        return Result::failure(QStringLiteral("音声の復号を始められません"));
+    if (Result started = startCodec(codec); !started.ok())
+        return started;
     m_rate = m_codec->sample_rate;
     m_preroll = prerollFrames(m_codec->codec_id, m_rate, false);
 
@@ -286,11 +270,9 @@ bool FfmpegDecoder::openContainer(const QString& path, QString* error)
     // was cut short.
     if (claimed > 0 && std::strcmp(m_format->iformat->name, "ogg") == 0 && std::abs(claimed - decodedEnd) <= kMaxBlockFrames)
         m_length = claimed;
-    if (!seek(0) || m_length <= 0) {
-        *error = QStringLiteral("復号できる音声がありません");
-        return false;
-    }
-    return true;
+    if (!seek(0) || m_length <= 0)
+        return Result::failure(QStringLiteral("復号できる音声がありません"));
+    return {};
 }
 
 std::int64_t FfmpegDecoder::framesFromPts(std::int64_t pts) const
@@ -396,7 +378,7 @@ bool FfmpegDecoder::landInContainer(std::int64_t frame)
 
 // Ogg Vorbis and Opus.
 
-bool FfmpegDecoder::openOgg(QString* error)
+Result FfmpegDecoder::openOgg()
 {
     std::vector<OggChain>& chains = m_ogg->chains();
     m_rate = chains.front().rate;
@@ -404,60 +386,53 @@ bool FfmpegDecoder::openOgg(QString* error)
     // page finds; a chain that does not decode ends the track.
     std::int64_t start = 0;
     std::size_t playable = 0;
+    Result firstChain;
     for (; playable < chains.size(); ++playable) {
         OggChain& chain = chains[playable];
         chain.start = start;
-        QString reason;
-        if (!openChain(int(playable), &reason) || !findChainZero(int(playable)) || chain.length() <= 0
+        const Result opened = openChain(int(playable));
+        if (!opened.ok() || !findChainZero(int(playable)) || chain.length() <= 0
             || chain.length() > kLongestTrack - start) {
             if (playable == 0)
-                *error = reason.isEmpty() ? QStringLiteral("復号できる音声がありません") : reason;
+                firstChain = opened.ok() ? Result::failure(QStringLiteral("復号できる音声がありません")) : opened;
             break;
         }
         start += chain.length();
     }
     if (playable == 0)
-        return false;
+        return firstChain;
     chains.resize(playable);
     m_length = start;
-    if (!seek(0)) {
-        *error = QStringLiteral("復号できる音声がありません");
-        return false;
-    }
-    return true;
+    if (!seek(0))
+        return Result::failure(QStringLiteral("復号できる音声がありません"));
+    return {};
 }
 
-bool FfmpegDecoder::openChain(int chain, QString* error)
+Result FfmpegDecoder::openChain(int chain)
 {
     const OggChain& stream = m_ogg->chains()[std::size_t(chain)];
     avcodec_free_context(&m_codec);
     m_chain = -1;
     const AVCodec* codec = avcodec_find_decoder(stream.codec);
     m_codec = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!m_codec) {
-        *error = QStringLiteral("この音声の形式は復号できません");
-        return false;
-    }
+    if (!m_codec)
+        return Result::failure(QStringLiteral("この音声の形式は復号できません"));
     m_codec->sample_rate = stream.rate;
     av_channel_layout_default(&m_codec->ch_layout, stream.channels);
     m_codec->extradata = static_cast<std::uint8_t*>(av_mallocz(std::size_t(stream.extradata.size()) + AV_INPUT_BUFFER_PADDING_SIZE));
-    if (!m_codec->extradata) {
-        *error = QStringLiteral("音声の復号を始められません");
-        return false;
-    }
+    if (!m_codec->extradata)
+        return Result::failure(QStringLiteral("音声の復号を始められません"));
     std::memcpy(m_codec->extradata, stream.extradata.constData(), std::size_t(stream.extradata.size()));
     m_codec->extradata_size = int(stream.extradata.size());
-    if (!startCodec(codec, error))
-        return false;
-    if (m_codec->sample_rate != m_rate) {
-        *error = QStringLiteral("音声の標本化周波数が途中で変わります");
-        return false;
-    }
+    if (Result started = startCodec(codec); !started.ok())
+        return started;
+    if (m_codec->sample_rate != m_rate)
+        return Result::failure(QStringLiteral("音声の標本化周波数が途中で変わります"));
     m_chain = chain;
     m_floor = stream.start;
     m_held.clear();
     m_stashed.reset();
-    return true;
+    return {};
 }
 
 bool FfmpegDecoder::findChainZero(int chain)
@@ -574,8 +549,7 @@ bool FfmpegDecoder::decodeFromOgg()
                 drainOggDecoder();
             placeHeld(std::nullopt);
             if (newChain) {
-                QString unused;
-                if (!openChain(packet->chain, &unused)) {
+                if (!openChain(packet->chain).ok()) {
                     m_decoderDone = true;
                     return pendingFrames() > 0;
                 }
@@ -615,8 +589,7 @@ bool FfmpegDecoder::landInOgg(std::int64_t frame)
     for (std::int64_t back = preroll;; back = 2 * back + m_rate) {
         const std::optional<OggPage> page = m_ogg->lastPageEndingBy(int(chain), granule - back);
         if (int(chain) != m_chain) {
-            QString unused;
-            if (!openChain(int(chain), &unused))
+            if (!openChain(int(chain)).ok())
                 return false;
         }
         resetDecoder();

@@ -2,6 +2,7 @@
 
 #include "audio/decoder.h"
 #include "audio/ffmpeg/ogg_demuxer.h"
+#include "base/result.h"
 
 #include <QString>
 
@@ -30,8 +31,8 @@ namespace lyricue {
 // cut short is as long as what decodes.
 class FfmpegDecoder final : public Decoder {
 public:
-    // The decoder at frame 0, or nullptr with the reason in Japanese in `error`.
-    static std::unique_ptr<FfmpegDecoder> open(const QString& path, QString* error);
+    // The decoder at frame 0, or why the file cannot be played.
+    static ResultOf<std::unique_ptr<FfmpegDecoder>> open(const QString& path);
     FfmpegDecoder(const FfmpegDecoder&) = delete;
     FfmpegDecoder& operator=(const FfmpegDecoder&) = delete;
     ~FfmpegDecoder() override;
@@ -55,11 +56,11 @@ private:
     };
 
     FfmpegDecoder();
-    bool openFile(const QString& path, QString* error);
-    bool openContainer(const QString& path, QString* error);
-    bool openOgg(QString* error);
+    Result openFile(const QString& path);
+    Result openContainer(const QString& path);
+    Result openOgg();
     // Opens m_codec, set up for its stream, and the converter for its samples.
-    bool startCodec(const AVCodec* codec, QString* error);
+    Result startCodec(const AVCodec* codec);
     void resetDecoder();
     // Appends the decoded m_frame to `stereo`; the frames appended.
     std::int64_t appendFrame(std::vector<float>& stereo);
@@ -88,7 +89,7 @@ private:
 
     // Ogg Vorbis and Opus.
     bool decodeFromOgg();
-    bool openChain(int chain, QString* error);
+    Result openChain(int chain);
     // Finds the granule of the chain's first frame by decoding its first page.
     bool findChainZero(int chain);
     // Decodes one packet into m_held; false where the decoder refuses it.

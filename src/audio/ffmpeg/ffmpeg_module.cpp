@@ -3,6 +3,8 @@
 
 #include <QtGlobal>
 
+#include <utility>
+
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -15,7 +17,13 @@ extern "C" Q_DECL_EXPORT Decoder* lyricue_open_ffmpeg_decoder(const QString* pat
     // A damaged file's complaints on standard error tell the user nothing: the refusal
     // comes back in `error`.
     av_log_set_level(AV_LOG_QUIET);
-    return FfmpegDecoder::open(*path, error).release();
+    // A plain pointer and string cross the loaded module's C boundary; the Result stays inside.
+    ResultOf<std::unique_ptr<FfmpegDecoder>> opened = FfmpegDecoder::open(*path);
+    if (!opened.ok()) {
+        *error = opened.errorString();
+        return nullptr;
+    }
+    return std::move(opened).value().release();
 }
 
 }  // namespace lyricue

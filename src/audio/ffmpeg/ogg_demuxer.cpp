@@ -39,7 +39,8 @@ QByteArray xiphLaced(const std::vector<QByteArray>& headers)
 std::unique_ptr<OggDemuxer> OggDemuxer::open(const QString& path)
 {
     std::unique_ptr<OggDemuxer> demuxer(new OggDemuxer);
-    if (!demuxer->m_reader.open(path))
+    // A file it cannot open is left to libavformat, which says why.
+    if (!demuxer->m_reader.open(path).ok())
         return nullptr;
     std::optional<OggChain> chain = demuxer->readChain(0);
     if (!chain)

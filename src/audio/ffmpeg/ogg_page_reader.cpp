@@ -45,15 +45,15 @@ std::uint64_t littleEndian(const char* bytes, int count)
 
 }  // namespace
 
-bool OggPageReader::open(const QString& path)
+Result OggPageReader::open(const QString& path)
 {
     // A copy of its own: the reader may be destroyed on the decoding thread, and a path
     // shared with the window's thread would be freed there.
     m_file.setFileName(QString(path.constData(), path.size()));
     if (!m_file.open(QIODevice::ReadOnly))
-        return false;
+        return Result::failure(QStringLiteral("ファイルを開けません (%1)").arg(m_file.errorString()));
     m_size = m_file.size();
-    return true;
+    return {};
 }
 
 std::optional<OggPage> OggPageReader::pageAt(qint64 pos)

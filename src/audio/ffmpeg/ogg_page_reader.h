@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -35,7 +37,7 @@ struct OggPage {
 // header are passed over.
 class OggPageReader {
 public:
-    bool open(const QString& path);
+    Result open(const QString& path);
     qint64 size() const { return m_size; }
     // The page that starts at `pos`, if a sound one does.
     std::optional<OggPage> pageAt(qint64 pos);
