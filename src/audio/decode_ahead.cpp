@@ -192,7 +192,8 @@ void DecodeAhead::begin(const Start& start)
         m_filling = false;
         return;
     }
-    if (!m_source->seek(start.frame)) {
+    // A source that cannot move there ends, as a cut file does.
+    if (!m_source->seek(start.frame).ok()) {
         m_ring.markEnd(start.generation);
         m_filling = false;
         return;

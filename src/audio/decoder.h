@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <cstdint>
 
 namespace lyricue {
@@ -7,6 +9,12 @@ namespace lyricue {
 // A source of interleaved stereo float frames at its own rate: a decoded track, or sound
 // the program makes itself. The engine plays any of them the same way; positions count
 // frames of the source.
+// Why a source cannot move to `frame`.
+inline Result seekRefused(std::int64_t frame)
+{
+    return Result::failure(QStringLiteral("%1 フレーム目へ移れません").arg(frame));
+}
+
 class Decoder {
 public:
     virtual ~Decoder() = default;
@@ -17,8 +25,8 @@ public:
     // The frame read() gives next.
     virtual std::int64_t position() const = 0;
     // Moves to any frame from 0 to the length; where a damaged stream does not allow the
-    // exact frame, it lands near and position() tells where. False when it cannot move.
-    virtual bool seek(std::int64_t frame) = 0;
+    // exact frame, it lands near and position() tells where. Fails when it cannot move.
+    virtual Result seek(std::int64_t frame) = 0;
     // Up to `frames` frames; fewer only where the source ends (0 there).
     virtual int read(float* stereo, int frames) = 0;
 };

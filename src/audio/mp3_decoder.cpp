@@ -265,7 +265,7 @@ std::int64_t Mp3Decoder::decodedEnd(std::int64_t claimedLength)
 {
     // From a few MPEG frames before the counted end, on to where frames stop coming.
     constexpr std::int64_t kBack = 8 * 1152;
-    if (!seek(std::max<std::int64_t>(0, claimedLength - kBack)))
+    if (!seek(std::max<std::int64_t>(0, claimedLength - kBack)).ok())
         return claimedLength;
     m_info.lengthFrames = 0;  // no end known while looking for it
     m_discard.resize(std::size_t(4096) * 2);
@@ -273,7 +273,7 @@ std::int64_t Mp3Decoder::decodedEnd(std::int64_t claimedLength)
     }
     const std::int64_t end = position();
     m_info.lengthFrames = end;
-    if (!seek(0))
+    if (!seek(0).ok())
         return 0;
     return end;
 }
@@ -306,10 +306,10 @@ std::int64_t Mp3Decoder::position() const
     return m_position;
 }
 
-bool Mp3Decoder::seek(std::int64_t frame)
+Result Mp3Decoder::seek(std::int64_t frame)
 {
     if (!m_handle || frame < 0 || frame > m_info.lengthFrames)
-        return false;
+        return seekRefused(frame);
     if (m_indexer) {
         if (std::optional<Indexer::Index> index = m_indexer->take()) {
             mpg123_set_index(m_handle, index->offsets.data(), index->step, index->offsets.size());
@@ -321,7 +321,7 @@ bool Mp3Decoder::seek(std::int64_t frame)
     // the samples in between.
     const off_t landed = mpg123_seek(m_handle, std::max<std::int64_t>(0, frame - m_seekPreroll), SEEK_SET);
     if (landed < 0)
-        return false;
+        return seekRefused(frame);
     // What mpg123 counts from here on; in a damaged stream it may say it landed past
     // the frame asked for, or past the end.
     m_position = std::clamp<std::int64_t>(mpg123_tell(m_handle) >= 0 ? mpg123_tell(m_handle) : landed, 0, frame);
@@ -336,7 +336,7 @@ bool Mp3Decoder::seek(std::int64_t frame)
             break;
         skip -= got;
     }
-    return true;
+    return Result();
 }
 
 int Mp3Decoder::read(float* stereo, int frames)

@@ -68,7 +68,7 @@ public:
     // stray Layer I frame in Layer III) upsets mpg123's count of frames: the seek then
     // lands near, and position() tells where. False, and the position unknown, when
     // mpg123 cannot seek.
-    bool seek(std::int64_t frame) override;
+    Result seek(std::int64_t frame) override;
     // Decodes up to `frames` frames; fewer only where the stream ends (0 there), or
     // where a damaged frame ends it early.
     int read(float* stereo, int frames) override;

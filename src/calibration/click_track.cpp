@@ -36,12 +36,12 @@ std::vector<double> ClickTrack::clickTimesMs() const
     return times;
 }
 
-bool ClickTrack::seek(std::int64_t frame)
+Result ClickTrack::seek(std::int64_t frame)
 {
     if (frame < 0 || frame > m_length)
-        return false;
+        return seekRefused(frame);
     m_position = frame;
-    return true;
+    return Result();
 }
 
 int ClickTrack::read(float* stereo, int frames)

@@ -32,7 +32,7 @@ public:
     int sampleRate() const override { return kRate; }
     std::int64_t lengthFrames() const override { return m_length; }
     std::int64_t position() const override { return m_position; }
-    bool seek(std::int64_t frame) override;
+    Result seek(std::int64_t frame) override;
     int read(float* stereo, int frames) override;
 
 private:

@@ -24,10 +24,10 @@ public:
     int sampleRate() const override { return 8000; }
     std::int64_t lengthFrames() const override { return m_claimed; }
     std::int64_t position() const override { return m_position; }
-    bool seek(std::int64_t frame) override
+    Result seek(std::int64_t frame) override
     {
         m_position = frame;
-        return true;
+        return Result();
     }
     int read(float* stereo, int frames) override
     {

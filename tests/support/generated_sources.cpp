@@ -13,12 +13,12 @@ GeneratedSource::GeneratedSource(int sampleRate, double seconds)
 {
 }
 
-bool GeneratedSource::seek(std::int64_t frame)
+Result GeneratedSource::seek(std::int64_t frame)
 {
     if (frame < 0 || frame > m_length)
-        return false;
+        return seekRefused(frame);
     m_position = frame;
-    return true;
+    return Result();
 }
 
 int GeneratedSource::read(float* stereo, int frames)

@@ -15,7 +15,7 @@ public:
     int sampleRate() const override { return m_rate; }
     std::int64_t lengthFrames() const override { return m_length; }
     std::int64_t position() const override { return m_position; }
-    bool seek(std::int64_t frame) override;
+    Result seek(std::int64_t frame) override;
     int read(float* stereo, int frames) override;
     virtual float sampleAt(std::int64_t frame) const = 0;
 
@@ -68,7 +68,7 @@ public:
     int sampleRate() const override { return m_source->sampleRate(); }
     std::int64_t lengthFrames() const override { return m_source->lengthFrames(); }
     std::int64_t position() const override { return m_source->position(); }
-    bool seek(std::int64_t frame) override { return m_source->seek(frame); }
+    Result seek(std::int64_t frame) override { return m_source->seek(frame); }
     int read(float* stereo, int frames) override;
 
 private:

@@ -191,11 +191,11 @@ bool FfmpegDecoder::decodeUpTo(std::int64_t frame)
     return !first;
 }
 
-bool FfmpegDecoder::seek(std::int64_t frame)
+Result FfmpegDecoder::seek(std::int64_t frame)
 {
     frame = std::clamp<std::int64_t>(frame, 0, m_length);
     m_cutShort = false;
-    return m_ogg ? landInOgg(frame) : landInContainer(frame);
+    return (m_ogg ? landInOgg(frame) : landInContainer(frame)) ? Result() : seekRefused(frame);
 }
 
 int FfmpegDecoder::read(float* stereo, int frames)
@@ -260,8 +260,8 @@ Result FfmpegDecoder::openContainer(const QString& path)
     // cut short).
     m_length = kNoLimit;
     const std::int64_t tailFrom = claimed - std::int64_t(kTailSeconds * m_rate);
-    if (tailFrom <= 0 || !seek(tailFrom) || m_position > tailFrom)
-        seek(0);
+    if (tailFrom <= 0 || !seek(tailFrom).ok() || m_position > tailFrom)
+        (void)seek(0);
     while (decodeNext()) {
     }
     const std::int64_t decodedEnd = m_placedEnd.value_or(0);
@@ -270,7 +270,7 @@ Result FfmpegDecoder::openContainer(const QString& path)
     // was cut short.
     if (claimed > 0 && std::strcmp(m_format->iformat->name, "ogg") == 0 && std::abs(claimed - decodedEnd) <= kMaxBlockFrames)
         m_length = claimed;
-    if (!seek(0) || m_length <= 0)
+    if (!seek(0).ok() || m_length <= 0)
         return Result::failure(QStringLiteral("復号できる音声がありません"));
     return {};
 }
@@ -403,7 +403,7 @@ Result FfmpegDecoder::openOgg()
         return firstChain;
     chains.resize(playable);
     m_length = start;
-    if (!seek(0))
+    if (!seek(0).ok())
         return Result::failure(QStringLiteral("復号できる音声がありません"));
     return {};
 }

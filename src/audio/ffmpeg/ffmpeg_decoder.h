@@ -42,7 +42,7 @@ public:
     std::int64_t position() const override { return m_position; }
     // Lands on the frame asked for: the frames after it are those a decoding from the
     // start gives there (AAC's noise filling aside).
-    bool seek(std::int64_t frame) override;
+    Result seek(std::int64_t frame) override;
     // Fewer frames than asked only at the end, or where a damaged stream stops decoding
     // before it; after that, nothing until a seek.
     int read(float* stereo, int frames) override;
