@@ -1,5 +1,6 @@
 #include "text/ansi_text.h"
 #include "display/lyrics_labels.h"
+#include "display/wipe_label.h"
 #include "support/recording_engine.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,41 @@ TEST_F(LyricsDisplayTest, HighlightIsNeverSetBack)
 
     EXPECT_EQ(labels[2]->text(), QStringLiteral("  "));
     EXPECT_EQ(middleColour(), QColor(255, 255, 0));
+}
+
+// The real middle label of the window is a WipeLabel: its sung part follows what the
+// engine tells for each tick.
+TEST(LyricsDisplayWipe, SungPartMovesWithTheEngineExtentWithinTheText)
+{
+    RecordingEngine engine;
+    std::array<QLabel, 4> others;
+    WipeLabel middle;
+    middle.resize(336, 24);
+    middle.setAlignment(Qt::AlignCenter);
+    LyricsDisplay display(engine, {&others[0], &others[1], &middle, &others[2], &others[3]});
+    engine.setLyricsLines({QByteArray(), QByteArray(), cp932(u"夜明けの"), QByteArray(), QByteArray()});
+
+    const auto wipeAt = [&](std::optional<double> extent) {
+        engine.setSungExtent(extent);
+        display.RefreshLyricsLabels();
+        return middle.wipeX();
+    };
+    EXPECT_EQ(wipeAt(std::nullopt), std::nullopt);  // a line not timed word by word
+    EXPECT_EQ(middle.text(), QStringLiteral("夜明けの"));
+    const std::optional<int> start = wipeAt(0.0);
+    const std::optional<int> one = wipeAt(1.0);
+    const std::optional<int> inside = wipeAt(1.5);
+    const std::optional<int> two = wipeAt(2.0);
+    const std::optional<int> whole = wipeAt(4.0);
+    ASSERT_TRUE(start && one && inside && two && whole);
+    EXPECT_GT(*start, 0);  // the text is centred: the wipe starts where the text does
+    EXPECT_LT(*start, *one);
+    EXPECT_LT(*one, *inside);
+    EXPECT_LT(*inside, *two);
+    EXPECT_LT(*two, *whole);
+    EXPECT_LT(*whole, middle.width());
+    EXPECT_EQ(wipeAt(9.0), whole);  // an extent past a cut line stops at its end
+    EXPECT_EQ(wipeAt(std::nullopt), std::nullopt);
 }
 
 }  // namespace
