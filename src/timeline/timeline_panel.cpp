@@ -302,24 +302,7 @@ std::optional<SegmentRef> TimelinePanel::markAt(QPoint at)
 
 std::pair<qint64, qint64> TimelinePanel::segmentBounds(SegmentRef segment) const
 {
-    // As the document holds a moved segment: between the nearest timed segments before
-    // and after it in its line.
-    const LyricsDocument& document = m_links.document;
-    const auto count = static_cast<int>(document.segments(segment.line).segments.size());
-    qint64 lowest = 0;
-    qint64 highest = std::numeric_limits<qint64>::max();
-    for (int other = segment.segment - 1; other >= 0; --other) {
-        if (const std::optional<qint64> ms = document.segmentMs({segment.line, other})) {
-            lowest = *ms;
-            break;
-        }
-    }
-    for (int other = segment.segment + 1; other < count; ++other) {
-        if (const std::optional<qint64> ms = document.segmentMs({segment.line, other})) {
-            highest = *ms;
-            break;
-        }
-    }
+    const auto [lowest, highest] = m_links.document.segmentRoom(segment);
     return {lowest, std::max(lowest, highest)};
 }
 
