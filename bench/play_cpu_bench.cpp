@@ -10,6 +10,7 @@
 // Usage: play_cpu_bench track.mp3 [seconds, default 20] [--timeline].
 // scripts/bench_play_cpu.sh and scripts/bench_timeline_cpu.sh make a 128 kbit/s track
 // with sox and lame.
+#include "cpu_share.h"
 #include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "shell/main_window.h"
@@ -25,8 +26,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <sys/resource.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -36,44 +35,8 @@ namespace lyricue {
 
 namespace {
 
-// Opens the one track it is given and declines the lyrics question.
-class TrackPrompts : public Prompts {
-public:
-    explicit TrackPrompts(QString track) : m_track(std::move(track)) {}
-    void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    int askYesNoCancel(const QString&) override { return AnswerCancel; }
-    int askYesNo(const QString&) override { return AnswerNo; }
-    bool showOpenDialog(FileDialogSettings& settings) override
-    {
-        settings.fileName = m_track;
-        return true;
-    }
-    bool showSaveDialog(FileDialogSettings&) override { return false; }
-
-private:
-    QString m_track;
-};
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// Runs the event loop for `ms` and returns the share of one core used meanwhile, in %.
-double cpuPercentOver(int ms, double& wallSeconds)
-{
-    const double before = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    return 100.0 * (cpuSeconds() - before) / wallSeconds;
-}
+using cpu_share::cpuPercentOver;
+using cpu_share::TrackPrompts;
 
 void click(MainWindow& window, const QString& key)
 {
