@@ -3,6 +3,7 @@
 #include "lyricsfile/lrc_format.h"
 #include "lyricsfile/lyrics_file.h"
 #include "text/byte_escape.h"
+#include "text/lyric_segments.h"
 #include "text/time_tag.h"
 
 #include <algorithm>
@@ -53,8 +54,19 @@ ResultOf<TrackLyrics> trackLyricsOf(const LyricsDocument& document)
                 QStringLiteral("%1 行目に文字でないバイト (�) があるため、曲に書き込めません").arg(index + 1));
         lrcLineOf(line.tag, line.text, lrcLine);
         lrcLines << lrcLine;
+        // SYLT shows the line as sung: without the word times and "|" marks inside it,
+        // and once more at each further time a repeated line holds in front.
+        const SegmentedText parts = lyric_segments::split(line.text);
+        QString sung;
+        for (const LyricSegment& segment : parts.segments)
+            sung += segment.text;
         if (const std::optional<qint64> ms = document.tagMs(index))
-            lyrics.timedLines.push_back({*ms, line.text});
+            lyrics.timedLines.push_back({*ms, sung});
+        QStringView rest = parts.leadingTags;
+        while (const std::optional<time_tag::Tag> tag = time_tag::read(rest)) {
+            lyrics.timedLines.push_back({tag->ms, sung});
+            rest = rest.sliced(tag->length);
+        }
     }
     for (const QString& header : document.lrcHeaders()) {
         if (byte_escape::firstIn(header) >= 0)

@@ -24,8 +24,9 @@ struct EmbeddedLyrics {
 ResultOf<EmbeddedLyrics> embeddedLyricsContent(const TrackLyrics& lyrics, const QString& trackPath);
 
 // Lines 0 to LineCount - 1 of the document as a track's lyrics: the text is the LRC of
-// the kept LRC headers and every line (lrcLineOf), lines joined by LF; the timed lines
-// are the lines whose tag is a time, in time order. Fails when there is no line, or when
+// the kept LRC headers and every line (lrcLineOf, word times included), lines joined by
+// LF; the timed lines are the lines whose tag is a time, as sung (without word times),
+// one more for each further time a repeated line holds in front, in time order. Fails when there is no line, or when
 // a line holds a byte that was no text in its file (it has no Unicode form).
 ResultOf<TrackLyrics> trackLyricsOf(const LyricsDocument& document);
 

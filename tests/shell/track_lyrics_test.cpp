@@ -190,6 +190,25 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"ByteThatIsNoText", "clicks.flac", "[00:01:00]a\x81\x20\r\n", "1 行目に文字でないバイト"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
+// Players that read SYLT show a line as sung, at each of its times; the LRC text keeps
+// the word times, and the sheet comes back from it as from an LRC file.
+TEST_F(TrackLyricsCommands, WordTimesStayInTheTextAndSyltShowsTheLinesAsSung)
+{
+    const QString track = copyTrack("tone_xing.mp3", QStringLiteral("song.mp3"));
+    writeSheetInto(track, QStringLiteral("[00:01:00]夏[00:01:50]の夜\r\n[00:02:00][00:10:00]repeat\r\n").toUtf8());
+    const ResultOf<TrackLyrics> carried = readTrackLyrics(track);
+    ASSERT_TRUE(carried.ok()) << carried.errorString().toStdString();
+    EXPECT_EQ(carried->timedLines, (std::vector<TrackLyrics::TimedLine>{{1000, QStringLiteral("夏の夜")},
+                                                                         {2000, QStringLiteral("repeat")},
+                                                                         {10000, QStringLiteral("repeat")}}));
+    loadBytes("x\r\n", QStringLiteral("other.txt"));
+    document.setTrackPath(track);
+    LoadTrackLyrics(files);
+    // As through an LRC file: the repeated line comes back once per time.
+    EXPECT_EQ(sheetLines(), QStringList({QStringLiteral("[00:01:00]|夏[00:01:50]の夜"), QStringLiteral("[00:02:00]|repeat"),
+                                         QStringLiteral("[00:10:00]|repeat")}));
+}
+
 TEST_F(TrackLyricsCommands, LoadingSaysWhenTheTrackCarriesNoLyrics)
 {
     document.setTrackPath(copyTrack("clicks.ogg", QStringLiteral("plain.ogg")));
