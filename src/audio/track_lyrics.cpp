@@ -4,6 +4,7 @@
 #include "audio/track_audio_data.h"
 #include "audio/track_container.h"
 #include "base/file_error_reason.h"
+#include "base/log.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,8 +49,7 @@ Result syncToDisk(const QString& path, bool folder)
     const bool synced = ::fsync(handle) == 0;
     const int error = errno;
     ::close(handle);
-    // Some file systems cannot sync a folder: the file itself is on the disk.
-    if (!synced && !(folder && (error == EINVAL || error == ENOTSUP)))
+    if (!synced)
         return Result::failure(fileErrorReason(qt_error_string(error)));
 #else
     Q_UNUSED(path);
@@ -89,7 +89,10 @@ public:
         if (error)
             return Result::failure(QStringLiteral("元のファイルと置き換えられません: %1").arg(reasonOf(error)));
         m_copy.setAutoRemove(false);  // it is the track now
-        return syncToDisk(QFileInfo(m_path).absolutePath(), true);
+        // The track is replaced: a folder that cannot be synced is no failure of the write.
+        if (const Result synced = syncToDisk(QFileInfo(m_path).absolutePath(), true); !synced.ok())
+            logWarning(QStringLiteral("the folder of %1 could not be synced: %2").arg(m_path, synced.errorString()));
+        return Result();
     }
 
 private:
