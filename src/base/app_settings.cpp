@@ -12,6 +12,7 @@ namespace {
 const QString kSpeedKey = QStringLiteral("playback/speedPercent");
 const QString kTimelineKey = QStringLiteral("timeline/shown");
 const QString kStampOffsetKey = QStringLiteral("stamping/offsetMs");
+const QString kSegmentTimingKey = QStringLiteral("stamping/segmentTiming");
 
 // A fresh object each time: Qt shares one parsed copy of the file between them, and a
 // change is written when the object goes, not at the end of the run.
@@ -66,6 +67,16 @@ std::optional<int> stampOffsetMs()
 void setStampOffsetMs(int offsetMs)
 {
     write(kStampOffsetKey, offsetMs);
+}
+
+bool segmentTiming()
+{
+    return store().value(kSegmentTimingKey, false).toBool();
+}
+
+void setSegmentTiming(bool on)
+{
+    write(kSegmentTimingKey, on);
 }
 
 void forgetAll()

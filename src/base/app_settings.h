@@ -21,6 +21,10 @@ void setTimelineShown(bool shown);
 std::optional<int> stampOffsetMs();
 void setStampOffsetMs(int offsetMs);
 
+// Whether "Time Input" times a line word by word (segment by segment).
+bool segmentTiming();
+void setSegmentTiming(bool on);
+
 // Forgets every setting, as on a first run.
 void forgetAll();
 

@@ -138,12 +138,13 @@ Result LyricsDocument::removeLine(int line, const CursorMove& cursor)
 
 void LyricsDocument::setStampRow(int stampRow)
 {
-    setCursor({stampRow, row()});
+    // The segment cursor belongs to its line: another line starts from its first segment.
+    setCursor({stampRow, row(), stampRow == StampRow() ? cursor().segment : 0});
 }
 
 void LyricsDocument::setRow(int row)
 {
-    setCursor({StampRow(), row});
+    setCursor({StampRow(), row, cursor().segment});
 }
 
 void LyricsDocument::setCursor(StampCursor cursor, CursorChange why)
@@ -152,6 +153,9 @@ void LyricsDocument::setCursor(StampCursor cursor, CursorChange why)
         cursor.row = std::clamp(cursor.row, 1, lineRows());
     if (cursor == m_content.cursor)
         return;
+    // A row the user moves to is the one the nudge works on, from its first segment.
+    if (why == CursorChange::Moved && cursor.row != m_content.cursor.row)
+        m_selectedSegment = {cursor.row - 1, 0};
     m_content.cursor = cursor;
     emit cursorChanged(why);
 }

@@ -164,17 +164,73 @@ LrcLyrics parseLrc(QStringView text)
 
 namespace {
 
-// A text cell timed word by word as enhanced LRC: "<mm:ss.xx>" before each timed segment,
-// the first taking the line's time; a boundary without a time is left out.
-void appendWords(const SegmentedText& cell, std::optional<qint64> lineMs, QString& line)
+// A time tag as stamps write it, [mm:ss:xx] (minutes may be more digits).
+bool isStampForm(QStringView tag)
 {
-    line.append(cell.leadingTags);
-    for (std::size_t index = 0; index < cell.segments.size(); ++index) {
-        const std::optional<qint64> ms = index == 0 ? lineMs : cell.markerMs(index);
-        if (ms)
-            line.append(time_tag::format(*ms, u'.', u'<', u'>'));
-        line.append(cell.segments[index].text);
+    const qsizetype size = tag.size();
+    return size >= 10 && tag[size - 4] == u':' && tag[size - 7] == u':';
+}
+
+// "<mm:ss.xx>" for a time tag: the stamped form [mm:ss:xx] copied with its last separator
+// changed (most tags are stamped), any other form written from its time.
+void appendWordTag(QStringView tag, qint64 ms, QString& line)
+{
+    const qsizetype size = tag.size();
+    if (isStampForm(tag)) {
+        line.append(u'<').append(tag.sliced(1, size - 5)).append(u'.').append(tag.sliced(size - 3, 2)).append(u'>');
+        return;
     }
+    line.append(time_tag::format(ms, u'.', u'<', u'>'));
+}
+
+// A text cell timed word by word (lyric_segments.h) as enhanced LRC: "<mm:ss.xx>" before
+// each timed segment, the first taking the line's time (`lineTag`, when it is one); a "|"
+// boundary without a time is left out. False, with nothing written, for a cell without
+// boundaries of its own.
+bool appendWords(QStringView text, QStringView lineTag, std::optional<qint64> lineMs, QString& line)
+{
+    qsizetype at = 0;
+    while (const std::optional<time_tag::Tag> leading = time_tag::read(text.sliced(at)))
+        at += leading->length;
+    const qsizetype start = line.size();
+    const qsizetype leadingEnd = at;
+    qsizetype from = at;
+    bool marked = false;
+    for (; at < text.size(); ++at) {
+        const char16_t unit = text[at].unicode();
+        if (unit != u'|' && unit != u'[')
+            continue;
+        const std::optional<time_tag::Tag> tag =
+            unit == u'[' ? time_tag::read(text.sliced(at)) : std::optional<time_tag::Tag>(time_tag::Tag{1, -1});
+        if (!tag)
+            continue;
+        if (!marked) {
+            line.append(text.first(leadingEnd));
+            if (lineMs)
+                appendWordTag(lineTag, *lineMs, line);
+            marked = true;
+        }
+        if (unit == u'[' && isStampForm(text.sliced(at, tag->length))) {
+            // The text and its stamped tag in one piece, the tag then turned into a word tag.
+            line.append(text.sliced(from, at + tag->length - from));
+            QChar* const word = line.data() + line.size() - tag->length;
+            word[0] = u'<';
+            word[tag->length - 4] = u'.';
+            word[tag->length - 1] = u'>';
+        } else {
+            line.append(text.sliced(from, at - from));
+            if (unit == u'[')
+                appendWordTag(text.sliced(at, tag->length), tag->ms, line);
+        }
+        at += tag->length - 1;
+        from = at + 1;
+    }
+    if (!marked) {
+        line.truncate(start);
+        return false;
+    }
+    line.append(text.sliced(from));
+    return true;
 }
 
 }  // namespace
@@ -183,27 +239,23 @@ void lrcLineOf(QStringView tag, QStringView text, QString& line)
 {
     line.resize(0);
     const std::optional<time_tag::Tag> time = time_tag::read(tag);
-    const bool wholeTag = time && time->length == tag.size();
-    // Most lines hold neither "|" nor a bracket: they are never split.
-    if (text.contains(u'|') || text.contains(u'[')) {
-        const SegmentedText cell = lyric_segments::split(text);
-        if (cell.explicitSplit) {
-            line.append(wholeTag ? time_tag::format(time->ms, u'.') : tag.toString());
-            appendWords(cell, wholeTag ? std::optional<qint64>(time->ms) : std::nullopt, line);
-            return;
-        }
-    }
-    if (!wholeTag) {
-        line.append(tag).append(text);  // no time: the line as it stands
+    // Most lines hold neither "|" nor a bracket, and are no words.
+    const bool mayHoldWords = text.contains(u'|') || text.contains(u'[');
+    if (!time || time->length != tag.size()) {
+        line.append(tag);  // no time: the line as it stands
+        if (!mayHoldWords || !appendWords(text, tag, std::nullopt, line))
+            line.append(text);
         return;
     }
     // The stamped form [mm:ss:xx] differs from LRC's by its last separator alone.
-    if (tag.size() >= 10 && tag[tag.size() - 4] == u':' && tag[tag.size() - 7] == u':') {
-        line.append(tag).append(text);
+    if (isStampForm(tag)) {
+        line.append(tag);
         line[tag.size() - 4] = u'.';
-        return;
+    } else {
+        line.append(time_tag::format(time->ms, u'.'));
     }
-    line.append(time_tag::format(time->ms, u'.')).append(text);
+    if (!mayHoldWords || !appendWords(text, tag, time->ms, line))
+        line.append(text);
 }
 
 QStringList lrcTrackHeaders(const QString& title, const QString& artist, const QString& album, qint64 lengthMs)

@@ -2,6 +2,7 @@
 
 #include "document/lyrics_document.h"
 #include "sheet/lyrics_sheet_model.h"
+#include "sheet/sheet_cell_delegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,25 +18,6 @@ namespace lyricue {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-
-// Paints the cells as the standard delegate does, leaving out the focus rectangle
-// around the current cell while the sheet is set to draw none.
-class SheetCellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void setDrawsFocusRect(bool draws) { m_drawsFocusRect = draws; }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (!m_drawsFocusRect)
-            option->state &= ~QStyle::State_HasFocus;
-    }
-
-private:
-    bool m_drawsFocusRect = true;
-};
 
 }  // namespace
 
@@ -62,7 +44,8 @@ LyricsSheet::LyricsSheet(LyricsDocument& document, const QFont& font, QWidget* p
 void LyricsSheet::setUp()
 {
     setModel(m_model);
-    setItemDelegate(new SheetCellDelegate(this));
+    m_delegate = new SheetCellDelegate(*m_document, this);
+    setItemDelegate(m_delegate);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -83,6 +66,11 @@ void LyricsSheet::setUp()
     connect(m_document, &LyricsDocument::contentAboutToBeReplaced, this, [this] { m_replacing = true; });
     connect(m_document, &LyricsDocument::contentReplaced, this, &LyricsSheet::showReplacedContent);
     connect(m_document, &LyricsDocument::cursorChanged, this, &LyricsSheet::showCursor);
+    // The mark follows the segment cursor, which moves within a row.
+    connect(m_document, &LyricsDocument::cursorChanged, this, [this] {
+        if (m_delegate->marksShown())
+            viewport()->update();
+    });
     // A row the user moves to (click, keys) is the document's current row.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
         if (current.isValid() && !m_replacing)
@@ -234,8 +222,19 @@ void LyricsSheet::setFocusRect(int style)
     setProperty("focusRect", style);
     // Not a style sheet: "outline: 0" leaves the Fusion style's focus frame drawn, and a
     // style sheet makes every later polish and paint of the sheet dearer.
-    static_cast<SheetCellDelegate*>(itemDelegate())->setDrawsFocusRect(style != 0);
+    m_delegate->setDrawsFocusRect(style != 0);
     viewport()->update();
+}
+
+void LyricsSheet::setSegmentMarksShown(bool shown)
+{
+    m_delegate->setMarksShown(shown);
+    viewport()->update();
+}
+
+std::optional<ShownRange> LyricsSheet::markedSegment() const
+{
+    return m_delegate->marksShown() ? nextSegmentRange(*m_document) : std::nullopt;
 }
 
 void LyricsSheet::setHighLight(int mode)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/lyrics_document.h"
+#include "sheet/sheet_cell_delegate.h"
 
 #include <QStringList>
 #include <QTableView>
@@ -8,6 +9,7 @@
 namespace lyricue {
 
 class LyricsSheetModel;
+class SheetCellDelegate;
 
 // The two-column sheet that shows a lyrics document: time tags and lyric texts.
 // Row 0 is the fixed header (shown as the table's header); line n lives in row
@@ -55,6 +57,10 @@ public:
     // around the current cell; 1 keeps the selection highlighted without the focus.
     void setFocusRect(int style);
     void setHighLight(int mode);
+    // While timing word by word, the segment the next "Time Input" times is marked in
+    // line StampRow's text cell.
+    void setSegmentMarksShown(bool shown);
+    std::optional<ShownRange> markedSegment() const;  // none while marks are not shown
 
 signals:
     // A mouse click on a cell or on the header row.
@@ -74,6 +80,7 @@ private:
 
     LyricsDocument* m_document;
     LyricsSheetModel* m_model;
+    SheetCellDelegate* m_delegate = nullptr;
     bool m_replacing = false;  // between a load's start and its rows shown
 };
 

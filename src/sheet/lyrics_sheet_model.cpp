@@ -1,6 +1,7 @@
 #include "sheet/lyrics_sheet_model.h"
 
 #include "document/lyrics_document.h"
+#include "text/lyric_segments.h"
 
 namespace lyricue {
 
@@ -47,8 +48,13 @@ QVariant LyricsSheetModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == Qt::DisplayRole)
-        return m_document.cellAt((index.row() + 1) * LyricsDocument::cols() + index.column());
+    if (role == Qt::DisplayRole) {
+        const QString cell = m_document.cellAt((index.row() + 1) * LyricsDocument::cols() + index.column());
+        // A text timed word by word shows as it is sung; its edit box keeps the marks.
+        if (index.column() == 1 && (cell.contains(u'|') || cell.contains(u'[')))
+            return lyric_segments::shownText(cell);
+        return cell;
+    }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_alignments[static_cast<std::size_t>(index.column())]);
     return {};

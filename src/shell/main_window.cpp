@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "base/app_settings.h"
 #include "shell/about_box.h"
 #include "audio/peak_decoder.h"
 #include "audio/audio_engine.h"
@@ -92,6 +93,10 @@ MainWindow::MainWindow(AudioEngine& engine, Prompts& prompts, QWidget* parent)
     m_calibrate = menus.edit.calibrate;
     connect(m_calibrate, &QAction::triggered, this, &MainWindow::calibrateStamping);
     m_stampOffsetMs = stamp_offset::load();
+    m_segmentTiming = menus.edit.segmentTiming;
+    m_segmentTiming->setChecked(app_settings::segmentTiming());
+    connect(m_segmentTiming, &QAction::toggled, this, &MainWindow::setSegmentTiming);
+    m_controls.FlxGrid->setSegmentMarksShown(m_segmentTiming->isChecked());
     showStampOffset();
     m_speed = std::make_unique<PlaybackSpeed>(m_engine);
     m_speedMenu = menus.speed;
@@ -138,14 +143,23 @@ void MainWindow::connectEditMenu(const MenuTree& menus)
     connect(&history, &QUndoStack::canRedoChanged, edit.redo, &QAction::setEnabled);
     const std::pair<QAction*, int> nudges[] = {
         {edit.earlier, -10}, {edit.later, 10}, {edit.muchEarlier, -100}, {edit.muchLater, 100}};
-    for (const auto& [item, ms] : nudges)
-        connect(item, &QAction::triggered, this, [this, ms = ms] { m_editCommands->nudgeTag(ms); });
+    for (const auto& [item, ms] : nudges) {
+        connect(item, &QAction::triggered, this, [this, ms = ms] {
+            if (timesSegments())
+                m_document->nudgeSelectedSegment(ms);
+            else
+                m_editCommands->nudgeTag(ms);
+        });
+    }
+    connect(edit.defaultSplit, &QAction::triggered, this,
+            [this] { m_document->restoreDefaultSplit(m_document->row() - 1); });
     connect(edit.replayLine, &QAction::triggered, this, [this] { m_editCommands->replayLine(); });
     connect(edit.insertLine, &QAction::triggered, this, [this] { m_editCommands->insertLine(); });
     connect(edit.deleteLine, &QAction::triggered, this, [this] { m_editCommands->deleteLine(); });
     // The edit boxes would take these keys for their own undo, paste and word moves.
-    const QList<QAction*> editKeys{edit.undo,      edit.redo,       edit.earlier,    edit.later,     edit.muchEarlier,
-                                   edit.muchLater, edit.replayLine, edit.insertLine, edit.deleteLine};
+    const QList<QAction*> editKeys{edit.undo,       edit.redo,       edit.earlier,    edit.later,
+                                   edit.muchEarlier, edit.muchLater,  edit.replayLine, edit.insertLine,
+                                   edit.deleteLine,  edit.segmentTiming};
     for (QLineEdit* box : {m_controls.Time_Txt, m_controls.Grid_Txt})
         MenuKeysFirst::install(*box, editKeys);
 }
@@ -261,7 +275,21 @@ void MainWindow::showStampOffset()
                            : QStringLiteral("聞こえた位置より %1 ms %2時刻を打刻します")
                                  .arg(std::abs(m_stampOffsetMs))
                                  .arg(m_stampOffsetMs > 0 ? QStringLiteral("早い") : QStringLiteral("遅い"));
-    m_controls.Cmd_TimeIn->setToolTip(QStringLiteral("タイミング補正 %1：%2").arg(offset, effect));
+    const QString mode = timesSegments() ? QStringLiteral("単語ごとにタイミング：押すたびに行の次の区切りを打刻します\n")
+                                         : QString();
+    m_controls.Cmd_TimeIn->setToolTip(mode + QStringLiteral("タイミング補正 %1：%2").arg(offset, effect));
+}
+
+bool MainWindow::timesSegments() const
+{
+    return m_segmentTiming->isChecked();
+}
+
+void MainWindow::setSegmentTiming(bool on)
+{
+    app_settings::setSegmentTiming(on);
+    m_controls.FlxGrid->setSegmentMarksShown(on);
+    showStampOffset();
 }
 
 void MainWindow::Play_timer_Timer()
@@ -298,7 +326,11 @@ void MainWindow::Command1_Click()
 
 void MainWindow::stamp(const QString& tag)
 {
-    if (const Result stamped = m_document->stamp(tag); !stamped.ok())
+    const bool segments = timesSegments();
+    const Result stamped = !segments       ? m_document->stamp(tag)
+                           : tag.isEmpty() ? m_document->passSegments()
+                                           : m_document->stampSegment(tag);
+    if (!stamped.ok())
         m_prompts.showMessage(stamped.errorString());
 }
 

@@ -77,8 +77,12 @@ private:
     void showAboutBox();
     // "タイミング補正…": the calibration dialog, built when first asked for.
     void calibrateStamping();
-    // The offset in force, on the "Time Input" button's tooltip and the menu item.
+    // The offset in force and the stamping mode, on the "Time Input" button's tooltip and
+    // the menu item.
     void showStampOffset();
+    // "単語ごとにタイミング": each "Time Input" times the next segment of the line.
+    bool timesSegments() const;
+    void setSegmentTiming(bool on);
     // A "速度" menu item: a percent, or -1 / +1 for a step slower / faster.
     void Speed_Click(QAction* item);
     void showSpeed();
@@ -99,6 +103,7 @@ private:
     QPointer<QWidget> m_aboutBox;  // the About box while it is open
     CuePlayer* m_cuePlayer = nullptr;
     QAction* m_calibrate = nullptr;
+    QAction* m_segmentTiming = nullptr;  // checked while timing word by word
     int m_stampOffsetMs = 0;  // taken off every stamp
     bool m_unloaded = false;
     std::unique_ptr<RecoveryKeeper> m_recovery;

@@ -57,6 +57,10 @@ EditMenu buildEditMenu(QMenuBar& menuBar)
     items.deleteLine = addShortcutItem(*edit, "delete_line", QStringLiteral("この行を削除(&D)"),
                                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)});
     edit->addSeparator();
+    items.segmentTiming = addShortcutItem(*edit, "segment_timing", QStringLiteral("単語ごとにタイミング"),
+                                          {QKeySequence(Qt::CTRL | Qt::Key_K)});
+    items.segmentTiming->setCheckable(true);
+    items.defaultSplit = addItem(*edit, "default_split", QStringLiteral("この行を既定の区切りに戻す"));
     items.calibrate = addItem(*edit, "calibrate", QStringLiteral("タイミング補正…"));
     return items;
 }

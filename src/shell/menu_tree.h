@@ -19,6 +19,8 @@ struct EditMenu {
     // edit boxes' copy and delete-word keys.
     QAction* insertLine;    // an empty line above the current row
     QAction* deleteLine;    // the current row's line
+    QAction* segmentTiming; // "単語ごとにタイミング", checkable (Ctrl+K): Time Input times segments
+    QAction* defaultSplit;  // the current row's segments split by default again
     QAction* calibrate;     // "タイミング補正…", its text showing the stamp offset in force
 };
 

@@ -87,7 +87,7 @@ TEST(TextFileRoundTrip, EachFixtureComesBackWithCrLfLineEnds)
     ASSERT_TRUE(dir.isValid());
     const QStringList fixtures =
         QDir(testDataPath(QString())).entryList({QStringLiteral("lyrics_*.txt")}, QDir::Files);
-    ASSERT_EQ(fixtures.size(), 7);
+    ASSERT_EQ(fixtures.size(), 8);
     for (const QString& name : fixtures) {
         const QByteArray original = readTestFile(testDataPath(name));
         const ResultOf<TextFileContent> content = readTextLines(testDataPath(name));
