@@ -67,12 +67,14 @@ pid=$!
 # The track open (its caption "artist // title") and the question about the lyrics file.
 asked() { xwininfo -root -tree | grep -q ' // .*(\"lyricue\"' && xwininfo -root -tree | grep -q '"Lyricue": ("lyricue"'; }
 wait_for 60 asked || fail "no question about the lyrics file"
-# はい: the lyrics file beside the track goes into the sheet.
+# はい: the lyrics file beside the track goes into the sheet. There is no window manager:
+# each window is given the keyboard before its keys.
+xdotool windowfocus "$(top_window Lyricue)"
 xdotool key Return
 wait_for 10 sh -c "! xwininfo -root -tree | grep -q '\"Lyricue\": (\"lyricue\"'" || fail "the question stayed"
-# The main window has the keyboard again; its caption is now the track's.
-window=$(xdotool getwindowfocus)
+window=$(xdotool search --name ' // ' | head -1)
 # Two steps slower (Ctrl+-): 80 %, shown in the caption.
+xdotool windowfocus "$window"
 xdotool key ctrl+minus ctrl+minus
 wait_for 10 sh -c "xwininfo -root -tree | grep -q '速度 80%'" || fail "the speed did not go to 80 %"
 xdotool mousemove --window "$window" 196 44 click 1
@@ -81,11 +83,15 @@ for library in liblyricue_ffmpeg libavcodec liblyricue_stretch librubberband; do
   echo "$library loaded from $(loaded $library)"
 done
 # The track lasts 3 s: once it has ended, "曲に歌詞を書込" (LRC menu, Alt+L then W) is
-# no longer refused, and the track holds the lyrics as LRC in its LYRICS comment.
+# no longer refused, and the track holds the lyrics as LRC in its LYRICS comment. Each
+# try's message box (refused, or written) is closed with Return.
+box_shown() { [ -n "$(top_window Lyricue)" ]; }
 written() {
+  xdotool windowfocus "$window"
   xdotool key alt+l w
-  sleep 0.5
-  xdotool key Return
+  tries=50
+  until box_shown || [ "$tries" -eq 0 ]; do sleep 0.1; tries=$((tries - 1)); done
+  box_shown && xdotool windowfocus "$(top_window Lyricue)" && xdotool key Return
   grep -aq 'LYRICS=\[00:00.50\]first line' "$flac"
 }
 wait_for 30 written || fail "the lyrics were not written into $flac"
