@@ -68,9 +68,10 @@ echo "== starting the installed lyricue under xvfb-run until its first paint"
 in_root apt-get install -y -qq --no-install-recommends xvfb xauth x11-utils x11-apps xdotool >>"$work/apt.log" 2>&1 ||
   { tail -20 "$work/apt.log"; echo "FAILED: installing xvfb"; exit 1; }
 cp scripts/check_deb_window.sh tests/data/tagged_id3v2.mp3 "$root/tmp/"
-# A copy: the lyrics are written into it.
+# A copy: the lyrics are written into it. The server must not reset between the two
+# lyricue runs (it does when its last client leaves), or the second cannot connect.
 cp tests/data/clicks.flac "$root/tmp/song.flac"
-if ! in_root xvfb-run -a -s "-screen 0 1024x768x24" /tmp/check_deb_window.sh /tmp/tagged_id3v2.mp3 /tmp/song.flac |
+if ! in_root xvfb-run -a -s "-screen 0 1024x768x24 -noreset" /tmp/check_deb_window.sh /tmp/tagged_id3v2.mp3 /tmp/song.flac |
   tee "$work/window.log"; then
   echo "FAILED: the installed lyricue"
   exit 1
