@@ -34,6 +34,7 @@ public:
         return 1;
     }
     std::int32_t vbmp3_getLyrics(LyricsLinesRecord&) override { return 0; }
+    std::optional<double> lyricsSungExtent() override { return std::nullopt; }
     std::int32_t vbmp3_getVersion() override { return 0; }
     std::int32_t vbmp3_stopCallback() override { return 0; }
     std::int32_t vbmp3_free() override { return 0; }

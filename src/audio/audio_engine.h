@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace lyricue {
 
@@ -122,6 +123,10 @@ public:
     // Why the last vbmp3_open refused its file, in Japanese, where the engine can say
     // more than "Open Error" (a missing library); empty otherwise.
     virtual QString openErrorString() const { return {}; }
+    // How much of the current line of the last vbmp3_getLyrics record is sung, as a count
+    // of its characters (decoded from the record), fractional inside a sung piece; none
+    // when the line has no times for its pieces. Runs on the caller's thread.
+    virtual std::optional<double> lyricsSungExtent() = 0;
     // Plays at `percent` of the normal speed (50 to 100) with the pitch kept; positions
     // stay in track time. 0 when the engine cannot, or for a percent out of range.
     virtual std::int32_t setPlaybackSpeed(std::int32_t percent)

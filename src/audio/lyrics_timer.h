@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace lyricue {
@@ -17,7 +19,8 @@ struct LyricsLinesRecord;
 //
 // A line's times are its leading time tags (time_tag.h); several leading tags give the
 // line several times. Anything else in brackets ([Intro], [ar:Name]) is no time tag, and
-// a line without a time is not shown. The text shown is what follows the tags, in CP932: bytes of a CP932
+// a line without a time is not shown. The text shown is what follows the tags without the
+// marks of its segments (lyric_segments.h: inner time tags and "|"), in CP932: bytes of a CP932
 // file that are no valid character are passed on as they were, and characters
 // CP932 cannot hold show as 〓, since the record is for display only.
 // Not synchronised: its owner must not call load() and linesAt() at the same time.
@@ -34,12 +37,30 @@ public:
     // (lines[1] and lines[0]). Missing lines are empty; texts are cut to fit their
     // field on a character boundary.
     void linesAt(std::int64_t positionMs, LyricsLinesRecord& record) const;
+    // How much of the current line (lines[2] of linesAt) is sung at a position, as a count
+    // of the characters of its shown text (UTF-16 code units of the text decoded from the
+    // record), fractional inside a segment; none when there is no current line or it has
+    // no segment times. Segment k is sung from its time to the next timed segment's;
+    // untimed segments ("|") share the span of the timed ones around them equally; the
+    // last ends at the next line's time, or with no later line after the line's mean
+    // segment length. The inner times of a repeated line follow its first time.
+    std::optional<double> sungExtentAt(std::int64_t positionMs) const;
 
 private:
+    // Where the segments of a line start in its shown text and their times, relative to
+    // the line's first time; none for an untimed segment. The first is at 0, time 0.
+    struct SegmentTimes {
+        std::vector<double> starts;
+        std::vector<std::optional<std::int64_t>> offsetsMs;
+        double length = 0;
+    };
     struct TimedLine {
         std::int64_t ms;
         QByteArray cp932Text;
+        std::shared_ptr<const SegmentTimes> segments;  // null without inner times
     };
+    // The index of the last line whose time has been reached; -1 before the first.
+    std::ptrdiff_t currentAt(std::int64_t positionMs) const;
     std::vector<TimedLine> m_lines;  // sorted by time, lines of equal time in file order
 };
 

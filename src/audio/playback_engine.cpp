@@ -311,8 +311,15 @@ std::int32_t PlaybackEngine::vbmp3_setLyricsFile(const QString& path)
 std::int32_t PlaybackEngine::vbmp3_getLyrics(LyricsLinesRecord& lines)
 {
     std::memset(&lines, 0, sizeof lines);
-    m_lyrics.linesAt(vbmp3_getWinampPlayMs(), lines);
+    m_lyricsMs = vbmp3_getWinampPlayMs();
+    m_lyrics.linesAt(m_lyricsMs, lines);
     return 1;
+}
+
+std::optional<double> PlaybackEngine::lyricsSungExtent()
+{
+    // The same position as the lines, so that the extent belongs to the line shown.
+    return m_lyrics.sungExtentAt(m_lyricsMs);
 }
 
 std::int32_t PlaybackEngine::vbmp3_getVersion()

@@ -93,6 +93,7 @@ public:
     std::int32_t vbmp3_getWinampPlayMs() override;
     std::int32_t vbmp3_setLyricsFile(const QString& path) override;
     std::int32_t vbmp3_getLyrics(LyricsLinesRecord& lines) override;
+    std::optional<double> lyricsSungExtent() override;
     std::int32_t vbmp3_getVersion() override;
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
@@ -133,6 +134,7 @@ private:
     int renderManually(float* stereo, int frames, const Transport::Heard& heard);
 
     LyricsTimer m_lyrics;
+    std::int64_t m_lyricsMs = 0;  // the position of the last lyrics record
 
     std::mutex m_mutex;  // the caller's state; never taken by the other threads
     Transport m_transport;

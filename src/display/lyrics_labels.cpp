@@ -3,6 +3,7 @@
 #include "audio/audio_engine.h"
 #include "text/cut_at_nul.h"
 #include "display/lyrics_display.h"
+#include "display/wipe_label.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -21,6 +22,10 @@ void LyricsDisplay::RefreshLyricsLabels()
     const std::array<QString, 5> texts = lyricsLabelTexts(record);
     for (std::size_t label = 0; label < texts.size(); ++label)
         m_labels[label]->setText(texts[label]);
+
+    // The middle line's sung part, when its label can show one.
+    if (auto* wipe = dynamic_cast<WipeLabel*>(m_labels[2]))
+        wipe->setSungExtent(m_engine.lyricsSungExtent());
 
     // Never set back: once highlighted, the middle label stays yellow.
     if (isHighlightedLine(texts[2])) {

@@ -12,7 +12,8 @@ namespace lyricue {
 class AudioEngine;
 
 // Shows the engine's five timed lyric lines for the play position in the labels
-// Lbl_1(0) (top) to Lbl_1(4) (bottom) and marks the middle one once it holds text.
+// Lbl_1(0) (top) to Lbl_1(4) (bottom) and marks the middle one once it holds text; a
+// middle label that is a WipeLabel shows the sung part of its line as the engine tells it.
 class LyricsDisplay {
 public:
     static constexpr QRgb HighlightColour = 0xFFFF00;  // red 255, green 255, blue 0

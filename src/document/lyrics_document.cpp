@@ -181,6 +181,26 @@ std::optional<qint64> LyricsDocument::segmentMs(SegmentRef segment) const
     return segments(segment.line).markerMs(static_cast<std::size_t>(segment.segment));
 }
 
+std::pair<qint64, qint64> LyricsDocument::segmentRoom(SegmentRef segment) const
+{
+    const auto count = static_cast<int>(segments(segment.line).segments.size());
+    qint64 lowest = 0;
+    qint64 highest = time_tag::kLatestTagMs;
+    for (int other = segment.segment - 1; other >= 0; --other) {
+        if (const std::optional<qint64> otherMs = segmentMs({segment.line, other})) {
+            lowest = *otherMs;
+            break;
+        }
+    }
+    for (int other = segment.segment + 1; other < count; ++other) {
+        if (const std::optional<qint64> otherMs = segmentMs({segment.line, other})) {
+            highest = *otherMs;
+            break;
+        }
+    }
+    return {lowest, highest};
+}
+
 Result LyricsDocument::stampSegment(const QString& tag)
 {
     const StampCursor before = cursor();
@@ -226,24 +246,9 @@ void LyricsDocument::moveSegment(SegmentRef segment, qint64 ms, const QString& a
 {
     if (segment.line < 0 || segment.line >= lineRows() || segment.segment < 0)
         return;
-    const SegmentedText text = segments(segment.line);
-    const auto count = static_cast<int>(text.segments.size());
-    if (segment.segment >= count)
+    if (segment.segment >= static_cast<int>(segments(segment.line).segments.size()))
         return;
-    qint64 lowest = 0;
-    qint64 highest = time_tag::kLatestTagMs;
-    for (int other = segment.segment - 1; other >= 0; --other) {
-        if (const std::optional<qint64> otherMs = segmentMs({segment.line, other})) {
-            lowest = *otherMs;
-            break;
-        }
-    }
-    for (int other = segment.segment + 1; other < count; ++other) {
-        if (const std::optional<qint64> otherMs = segmentMs({segment.line, other})) {
-            highest = *otherMs;
-            break;
-        }
-    }
+    const auto [lowest, highest] = segmentRoom(segment);
     m_selectedSegment = segment;
     if (lowest > highest)
         return;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QUndoCommand;
@@ -125,6 +126,9 @@ public:
     SegmentedText segments(int line) const;
     // The time of one segment: the line's tag for the first, its time tag for the others.
     std::optional<qint64> segmentMs(SegmentRef segment) const;
+    // The times a segment may move between: those of the nearest timed segments before
+    // and after it in its line (0 and the latest tag time where there are none).
+    std::pair<qint64, qint64> segmentRoom(SegmentRef segment) const;
     // The segment last timed, moved or picked: the one the nudge moves when timing word by
     // word. Not part of the history; a load clears it.
     SegmentRef selectedSegment() const { return m_selectedSegment; }

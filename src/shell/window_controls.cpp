@@ -1,6 +1,7 @@
 #include "shell/window_controls.h"
 
 #include "shell/control_fonts.h"
+#include "display/wipe_label.h"
 #include "shell/enter_key_as_space.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/stamp_button.h"
@@ -73,7 +74,8 @@ WindowControls createControls(QWidget& client, AudioEngine& engine, LyricsDocume
     // White text on the system's menu-text colour.
     const QColor menuText = QApplication::palette("QMenu").color(QPalette::Active, QPalette::WindowText);
     for (int index = 0; index < 5; ++index) {
-        auto* label = new QLabel(&client);
+        // The middle label shows the sung part of a line timed word by word.
+        auto* label = index == 2 ? new WipeLabel(&client) : new QLabel(&client);
         place(*label, "Lbl_1", 75, 660 + 360 * index, 5040, 360);
         label->setProperty("index", index);
         label->setTextFormat(Qt::PlainText);

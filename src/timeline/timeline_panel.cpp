@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace lyricue {
@@ -20,12 +21,15 @@ constexpr int FrameIntervalMs = 33;
 constexpr int PeaksPollMs = 100;
 constexpr int MarkerGrip = 4;  // pixels either side of a marker that take hold of it
 constexpr int MarkerTextWidth = 90;
+constexpr int SegmentBand = 24;  // the lower band, where segment marks are drawn and taken
 
 const QColor Background(24, 28, 36);
 const QColor WaveColour(96, 176, 224);
 const QColor SecondTick(70, 76, 90);
 const QColor MarkerColour(224, 200, 96);
 const QColor CurrentMarkerColour(255, 110, 64);
+const QColor SegmentColour(160, 224, 128);
+const QColor SelectedSegmentColour(255, 160, 224);
 const QColor PositionColour(255, 255, 255);
 
 }  // namespace
@@ -202,6 +206,7 @@ void TimelinePanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_waveform);
     paintMarkers(painter);
+    paintSegmentMarks(painter);
     painter.setPen(PositionColour);
     const int x = xOf(m_positionMs);
     painter.drawLine(x, 0, x, height());
@@ -225,46 +230,103 @@ void TimelinePanel::paintMarkers(QPainter& painter)
     // Markers that start just left of the page still show their text.
     const qint64 from = m_window.startMs - m_window.widthMs * MarkerTextWidth / std::max(width(), 1);
     auto it = std::lower_bound(all.begin(), all.end(), from, [](const TagMarker& m, qint64 ms) { return m.ms < ms; });
+    const int heldLine = m_dragSegment == 0 ? m_dragLine : -1;
     for (; it != all.end() && it->ms <= m_window.endMs(); ++it) {
-        if (it->line == m_dragLine)
+        if (it->line == heldLine)
             continue;
         auto next = std::next(it);
-        while (next != all.end() && next->line == m_dragLine)
+        while (next != all.end() && next->line == heldLine)
             ++next;
         draw(it->line, it->ms, it->text, next != all.end() ? xOf(next->ms) : width() + MarkerTextWidth);
     }
-    if (m_dragLine >= 0) {
+    if (heldLine >= 0) {
         const auto held = std::find_if(all.begin(), all.end(), [&](const TagMarker& m) { return m.line == m_dragLine; });
         draw(m_dragLine, m_dragMs, held != all.end() ? held->text : QString(), width() + MarkerTextWidth);
     }
 }
 
-int TimelinePanel::markerAt(int x)
+void TimelinePanel::paintSegmentMarks(QPainter& painter)
 {
-    int found = -1;
-    int nearest = MarkerGrip + 1;
+    const SegmentRef selected = m_links.document.selectedSegment();
+    const int top = height() - SegmentBand;
+    const auto draw = [&](SegmentRef segment, qint64 ms) {
+        const int x = xOf(ms);
+        const QColor colour = segment == selected ? SelectedSegmentColour : SegmentColour;
+        painter.setPen(QPen(colour, 1));
+        painter.drawLine(x, top, x, height());
+        painter.setBrush(colour);
+        const QPoint tip[] = {QPoint(x, top + 6), QPoint(x - 4, top), QPoint(x + 4, top)};
+        painter.drawPolygon(tip, 3);
+    };
     for (const TagMarker& marker : markers()) {
-        if (marker.ms < m_window.startMs - m_window.widthMs || marker.ms > m_window.endMs() + m_window.widthMs)
-            continue;
-        const int distance = std::abs(xOf(marker.ms) - x);
-        if (distance < nearest) {
-            nearest = distance;
-            found = marker.line;
+        for (const SegmentMark& mark : marker.segments) {
+            const SegmentRef segment{marker.line, mark.segment};
+            const bool held = m_dragSegment > 0 && segment == SegmentRef{m_dragLine, m_dragSegment};
+            if (!held && mark.ms >= m_window.startMs && mark.ms <= m_window.endMs())
+                draw(segment, mark.ms);
         }
     }
+    if (m_dragSegment > 0 && m_dragLine >= 0)
+        draw({m_dragLine, m_dragSegment}, m_dragMs);
+    painter.setBrush(Qt::NoBrush);
+}
+
+std::optional<SegmentRef> TimelinePanel::markAt(QPoint at)
+{
+    const auto near = [&](qint64 ms) {
+        return ms >= m_window.startMs - m_window.widthMs && ms <= m_window.endMs() + m_window.widthMs;
+    };
+    std::optional<SegmentRef> found;
+    int nearest = MarkerGrip + 1;
+    const auto consider = [&](SegmentRef mark, qint64 ms) {
+        if (!near(ms))
+            return;
+        const int distance = std::abs(xOf(ms) - at.x());
+        if (distance < nearest) {
+            nearest = distance;
+            found = mark;
+        }
+    };
+    if (at.y() >= height() - SegmentBand) {
+        for (const TagMarker& marker : markers()) {
+            for (const SegmentMark& mark : marker.segments)
+                consider({marker.line, mark.segment}, mark.ms);
+        }
+        if (found)
+            return found;
+    }
+    for (const TagMarker& marker : markers())
+        consider({marker.line, 0}, marker.ms);
     return found;
+}
+
+std::pair<qint64, qint64> TimelinePanel::segmentBounds(SegmentRef segment) const
+{
+    const auto [lowest, highest] = m_links.document.segmentRoom(segment);
+    return {lowest, std::max(lowest, highest)};
 }
 
 void TimelinePanel::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragLine = markerAt(event->position().toPoint().x());
+    m_dragLine = -1;
+    m_dragSegment = 0;
     m_dragMoved = false;
-    if (m_dragLine >= 0) {
-        const auto& all = markers();
-        const auto held = std::find_if(all.begin(), all.end(), [&](const TagMarker& m) { return m.line == m_dragLine; });
-        m_dragMs = held->ms;
+    const std::optional<SegmentRef> mark = markAt(event->position().toPoint());
+    if (!mark)
+        return;
+    m_dragLine = mark->line;
+    m_dragSegment = mark->segment;
+    const auto& all = markers();
+    const auto held = std::find_if(all.begin(), all.end(), [&](const TagMarker& m) { return m.line == m_dragLine; });
+    m_dragMs = held->ms;
+    if (m_dragSegment > 0) {
+        for (const SegmentMark& segment : held->segments) {
+            if (segment.segment == m_dragSegment)
+                m_dragMs = segment.ms;
+        }
+        m_dragBounds = segmentBounds(*mark);
     }
 }
 
@@ -272,7 +334,9 @@ void TimelinePanel::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragLine < 0)
         return;
-    const qint64 ms = m_window.msAt(event->position().x(), width()) / 10 * 10;
+    qint64 ms = m_window.msAt(event->position().x(), width()) / 10 * 10;
+    if (m_dragSegment > 0)
+        ms = std::clamp(ms, m_dragBounds.first, m_dragBounds.second);
     if (ms != m_dragMs) {
         m_dragMs = ms;
         m_dragMoved = true;
@@ -285,6 +349,15 @@ void TimelinePanel::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     const int line = std::exchange(m_dragLine, -1);
+    const int segment = std::exchange(m_dragSegment, 0);
+    if (line >= 0 && segment > 0) {
+        if (m_dragMoved)
+            m_links.document.moveSegment({line, segment}, m_dragMs);
+        else
+            m_links.document.selectSegment({line, segment});
+        update();
+        return;
+    }
     if (line >= 0 && m_dragMoved) {
         m_links.document.moveTag(line, m_dragMs / 10);
         update();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/peak_scan.h"
+#include "document/lyrics_document.h"
 #include "timeline/tag_markers.h"
 #include "timeline/time_window.h"
 
@@ -10,12 +11,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace lyricue {
 
 class AudioEngine;
-class LyricsDocument;
 
 // What the timeline works with: the engine for the play position and seeks, the
 // document for the tags, the current row and the moves of dragged markers, and the play
@@ -28,8 +30,10 @@ struct TimelineLinks {
 };
 
 // The waveform of the open track over a span around the play position, with the play
-// position as a line and each tagged line as a marker. A click seeks; dragging a
-// marker moves its line's tag; the wheel zooms.
+// position as a line and each tagged line as a marker, with a small mark in the lower
+// band for each timed segment after a line's first. A click seeks; dragging a marker
+// moves its line's tag, dragging a segment mark its segment's time (held between its
+// neighbours); a click on a segment mark selects that segment; the wheel zooms.
 class TimelinePanel : public QWidget {
     Q_OBJECT
 public:
@@ -69,9 +73,14 @@ private:
     void zoom(int steps);
     void renderWaveform();
     void paintMarkers(QPainter& painter);
+    void paintSegmentMarks(QPainter& painter);
     const std::vector<TagMarker>& markers();
-    // The marker under x, within a few pixels; -1 when none.
-    int markerAt(int x);
+    // The line marker or segment mark under a point, within a few pixels: segment marks
+    // in the lower band, where they are drawn, line markers anywhere; none when no mark
+    // is there.
+    std::optional<SegmentRef> markAt(QPoint at);
+    // The times a segment's mark may take: between the timed segments around it.
+    std::pair<qint64, qint64> segmentBounds(SegmentRef segment) const;
     int xOf(qint64 ms) const;
 
     TimelineLinks m_links;
@@ -90,7 +99,9 @@ private:
     std::vector<TagMarker> m_markers;
     bool m_markersStale = true;
 
-    int m_dragLine = -1;  // the line whose marker is held
+    int m_dragLine = -1;  // the line whose marker or segment mark is held
+    int m_dragSegment = 0;  // 0 for the line's marker
+    std::pair<qint64, qint64> m_dragBounds;  // of a held segment mark
     qint64 m_dragMs = 0;
     bool m_dragMoved = false;
 };

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace lyricue {
 
@@ -114,14 +115,15 @@ TEST(LyricsTimer, ReadsEveryTagFormAndSeveralTagsPerLine)
     LyricsTimer timer;
     ASSERT_TRUE(timer.load(path).ok());
     // In time order: 10.000 サビ, 15.000 verse, 20.500 stamped, 30.100 one fraction digit,
-    // 40.007 milliseconds, 45.000 " [00:46]spaced", 62.250 one minute digit, 80.000 サビ,
-    // 6000.500 late.
+    // 40.007 milliseconds, 45.000 " spaced", 62.250 one minute digit, 80.000 サビ,
+    // 6000.500 late. A tag after the text has begun is no time of the line but the time
+    // of a segment inside it, and does not show.
     const QString chorus = str(u"サビ");
     const QString verse = QStringLiteral("verse [00:99]");
     const QString stamped = QStringLiteral("stamped");
     const QString tenths = QStringLiteral("one fraction digit");
     const QString millis = QStringLiteral("milliseconds");
-    const QString spaced = QStringLiteral(" [00:46]spaced");
+    const QString spaced = QStringLiteral(" spaced");
     const QString oneDigit = QStringLiteral("one minute digit");
     const QString late = QStringLiteral("late");
     const QString none;
@@ -210,6 +212,63 @@ TEST(LyricsTimer, UnreadableFileLeavesNoLines)
     ASSERT_TRUE(timer.load(testDataPath(QStringLiteral("lyrics_cp932_crlf.txt"))).ok());
     timer.clear();
     expectPositions(timer, {{1000, empty}}, "after clear");
+}
+
+// Lines timed word by word: the five lines show the text without its inner marks, and
+// the sung extent of the current line follows its segment times.
+TEST(LyricsTimer, SungExtentFollowsTheSegmentTimesOfTheCurrentLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    LyricsTimer timer;
+    ASSERT_TRUE(timer.load(writeFile(dir, str(u"[00:00:20]順[00:00:80]不[00:00:40]同\r\n"
+                                              u"[00:01:00]あ[00:02:00]い|う[00:05:00]え\r\n"
+                                              u"[00:08:00]plain [line]\r\n"
+                                              u"[00:10:00]終[00:10:50]わ\r\n"
+                                              u"[00:12:00][00:30:00]く[00:13:00]り\r\n"
+                                              u"[00:40:00]\U0001F600[00:41:00]x\r\n")
+                                              .toUtf8()))
+                    .ok());
+
+    EXPECT_EQ(linesAt(timer, 1500)[2], str(u"あいうえ"));
+    EXPECT_EQ(linesAt(timer, 8000)[2], str(u"plain [line]"));
+    EXPECT_EQ(linesAt(timer, 30000)[2], str(u"くり"));
+    EXPECT_EQ(linesAt(timer, 40000)[2], str(u"〓x"));
+    EXPECT_EQ(linesAt(timer, 8000)[3], str(u"あいうえ"));
+
+    struct Case {
+        std::int64_t ms;
+        std::optional<double> extent;
+        const char* what;
+    };
+    for (const Case& c : {
+             Case{100, std::nullopt, "before the first line"},
+             Case{900, 2.5, "a time out of order counts as the one before it"},
+             Case{1000, 0.0, "at the line's time"},
+             Case{1500, 0.5, "halfway through the first segment"},
+             Case{2000, 1.0, "at the second segment's time"},
+             Case{2750, 1.5, "an untimed segment shares the span after a timed one"},
+             Case{3500, 2.0, "the untimed segment starts halfway through the span"},
+             Case{4250, 2.5, "inside the untimed segment"},
+             Case{6500, 3.5, "the last segment runs to the next line's time"},
+             Case{5000, 3.0, "at the last segment's time"},
+             Case{9000, std::nullopt, "a line without inner tags"},
+             Case{10250, 0.5, "a line of two segments"},
+             Case{11250, 1.5, "its last segment ends at the next line"},
+             Case{12500, 0.5, "a repeated line, first time"},
+             Case{21500, 1.5, "a repeated line, first time, last segment"},
+             Case{30500, 0.5, "the inner times follow the second time of a repeated line"},
+             Case{35500, 1.5, "the second time's last segment"},
+             Case{41000, 1.0, "a character the display shows as a substitute counts as one"},
+             Case{41500, 1.5, "the last line's last segment lasts the mean segment length"},
+             Case{90000, 2.0, "and then the whole line stays sung"},
+         }) {
+        const std::optional<double> extent = timer.sungExtentAt(c.ms);
+        ASSERT_EQ(extent.has_value(), c.extent.has_value()) << c.what;
+        if (extent) {
+            EXPECT_NEAR(*extent, *c.extent, 1e-6) << c.what << " at " << c.ms;
+        }
+    }
 }
 
 }  // namespace

@@ -594,6 +594,29 @@ TEST_F(PlaybackEngineTest, LyricsFollowThePositionHeard)
         EXPECT_EQ(record_text::bytes(lines.lines[i]), QByteArray()) << "unreadable file: line " << i;
 }
 
+TEST_F(PlaybackEngineTest, SungExtentBelongsToTheLinesLastFetched)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("lyrics.txt"));
+    writeTestFile(path, QStringLiteral("[00:00:50]あ[00:01:00]い\r\n[00:02:00]plain\r\n").toUtf8());
+    open("tone_xing.mp3");
+    ASSERT_EQ(m_engine.vbmp3_setLyricsFile(path), 1);
+    m_engine.vbmp3_play();
+    LyricsLinesRecord lines;
+    renderFrames(m_engine, kRate * 3 / 4);
+    m_engine.vbmp3_getLyrics(lines);
+    // Heard on to 2.5 s, where the plain line has no extent: the answer stays with the
+    // line of the record, at 0.75 s, halfway through "あ".
+    renderFrames(m_engine, kRate * 7 / 4);
+    const std::optional<double> extent = m_engine.lyricsSungExtent();
+    ASSERT_TRUE(extent);
+    EXPECT_NEAR(*extent, 0.5, 0.01);
+
+    m_engine.vbmp3_getLyrics(lines);
+    EXPECT_EQ(m_engine.lyricsSungExtent(), std::nullopt);
+}
+
 TEST_F(PlaybackEngineTest, LifecycleCallsAndCallsAfterFree)
 {
     EXPECT_EQ(m_engine.vbmp3_init(), 1);

@@ -1,10 +1,15 @@
 #include "text/ansi_text.h"
 #include "display/lyrics_labels.h"
+#include "display/wipe_label.h"
 #include "support/recording_engine.h"
 
 #include <gtest/gtest.h>
 
 #include <QLabel>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace lyricue {
 
@@ -84,6 +89,38 @@ TEST_F(LyricsDisplayTest, HighlightIsNeverSetBack)
 
     EXPECT_EQ(labels[2]->text(), QStringLiteral("  "));
     EXPECT_EQ(middleColour(), QColor(255, 255, 0));
+}
+
+// The real middle label of the window is a WipeLabel: its sung part follows what the
+// engine tells for each tick.
+TEST(LyricsDisplayWipe, SungPartMovesWithTheEngineExtentWithinTheText)
+{
+    RecordingEngine engine;
+    std::array<QLabel, 4> others;
+    WipeLabel middle;
+    middle.resize(336, 24);
+    middle.setAlignment(Qt::AlignCenter);
+    LyricsDisplay display(engine, {&others[0], &others[1], &middle, &others[2], &others[3]});
+    engine.setLyricsLines({QByteArray(), QByteArray(), cp932(u"夜明けの"), QByteArray(), QByteArray()});
+
+    const auto wipeAt = [&](std::optional<double> extent) {
+        engine.setSungExtent(extent);
+        display.RefreshLyricsLabels();
+        return middle.wipeX();
+    };
+    EXPECT_EQ(wipeAt(std::nullopt), std::nullopt);  // a line not timed word by word
+    EXPECT_EQ(middle.text(), QStringLiteral("夜明けの"));
+    // Left to right from where the centred text starts, inside a character when fractional.
+    std::vector<int> xs;
+    for (const double extent : {0.0, 1.0, 1.5, 2.0, 4.0})
+        xs.push_back(wipeAt(extent).value_or(-1));
+    const std::optional<int> whole = xs.back();
+    EXPECT_GT(xs.front(), 0);
+    EXPECT_EQ(std::adjacent_find(xs.begin(), xs.end(), std::greater_equal<>()), xs.end())  // strictly rising
+        << ::testing::PrintToString(xs);
+    EXPECT_LT(xs.back(), middle.width());
+    EXPECT_EQ(wipeAt(9.0), whole);  // an extent past a cut line stops at its end
+    EXPECT_EQ(wipeAt(std::nullopt), std::nullopt);
 }
 
 }  // namespace

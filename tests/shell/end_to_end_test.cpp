@@ -5,6 +5,9 @@
 #include "audio/playback_engine.h"
 #include "shell/command_keys.h"
 #include "display/lyrics_display.h"
+#include "display/wipe_label.h"
+#include "document/lyrics_document.h"
+#include "timeline/timeline_panel.h"
 #include "sheet/lyrics_sheet.h"
 #include "shell/main_window.h"
 #include "shell/real_window.h"
@@ -15,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -239,6 +244,118 @@ TEST_F(EndToEnd, WholeRoadFromPickedLyricsToTheSavedFileAndTheLabels)
     EXPECT_TRUE(QTest::qWaitFor([&] { return labelTexts() == engineLines(); }, 2000));
     EXPECT_FALSE(labelTexts()[2].isEmpty());
     clickToolbar(CommandKey::Stop);
+    window.close();
+}
+
+}  // namespace
+
+}  // namespace lyricue
+
+namespace lyricue {
+
+namespace {
+
+// Karaoke over the real engine: a Japanese song timed kana by kana while it plays, the
+// wipe following on the next play, one segment fixed on the timeline, undo, the file
+// saved and loaded again, and enhanced LRC out and back in.
+TEST_F(EndToEnd, WordByWordTimingFromStampsToTheWipeTheFileAndLrc)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString music = dir.filePath(QStringLiteral("song.mp3"));
+    const QString lyrics = dir.filePath(QStringLiteral("song.txt"));
+    ASSERT_TRUE(QFile::copy(testDataPath(QStringLiteral("tone_xing.mp3")), music));
+    writeTestFile(lyrics, cp932(u"夜明け\r\n空\r\n"));
+    ASSERT_NO_FATAL_FAILURE(showActiveWindow(window));
+    auto* sheet = window.findChild<LyricsSheet*>(QStringLiteral("FlxGrid"));
+    const LyricsDocument& document = window.document();
+    const auto action = [&](const char* name) { return window.findChild<QAction*>(QLatin1String(name)); };
+
+    prompts.queueOpenAccept(music);
+    prompts.queueAnswer(AnswerYes);
+    clickToolbar(CommandKey::Open);
+    ASSERT_EQ(document.line(0).text, u"夜明け"_qs);
+    QTest::keyClick(window.windowHandle(), Qt::Key_K, Qt::ControlModifier);
+    ASSERT_TRUE(action("segment_timing")->isChecked());
+
+    // Four presses of the space bar, each once the track has moved on 0.4 s: 夜, 明, け, 空.
+    clickToolbar(CommandKey::Play);
+    ASSERT_EQ(QApplication::focusWidget(), window.findChild<QWidget*>(QStringLiteral("Cmd_TimeIn")));
+    for (int press = 1; press <= 4; ++press) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.vbmp3_getWinampPlayMs() >= press * 400; }, 5000));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }
+    clickToolbar(CommandKey::Stop);
+    std::vector<qint64> times;
+    for (const SegmentRef segment : {SegmentRef{0, 0}, SegmentRef{0, 1}, SegmentRef{0, 2}, SegmentRef{1, 0}}) {
+        const std::optional<qint64> ms = document.segmentMs(segment);
+        ASSERT_TRUE(ms) << "segment " << segment.segment << " of line " << segment.line;
+        ASSERT_GE(*ms, times.empty() ? 0 : times.back() + 300);
+        times.push_back(*ms);
+    }
+    ASSERT_LT(times.back(), 3000) << "the 3 s track ended before the last stamp";
+    EXPECT_EQ(CellText(*sheet, 1, 1), document.line(0).text);  // the box's text keeps its tags...
+    EXPECT_EQ(sheet->model()->index(0, 1).data().toString(), u"夜明け"_qs);  // ...the sheet shows it sung
+
+    // Save & Load, then play again and hold inside 明: the wipe stands inside the line.
+    clickToolbar(CommandKey::SaveAndLoad);
+    const QByteArray saved = readTestFile(lyrics);
+    EXPECT_TRUE(saved.startsWith(encodeCp932(document.line(0).tag + document.line(0).text).bytes));
+    clickToolbar(CommandKey::Play);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.vbmp3_getWinampPlayMs() >= times[1] + 50; }, 5000));
+    ASSERT_EQ(engine.vbmp3_pause(), 1);
+    WipeLabel* wipe = nullptr;
+    for (QLabel* label : window.findChildren<QLabel*>(QStringLiteral("Lbl_1")))
+        if (label->property("index").toInt() == 2)
+            wipe = dynamic_cast<WipeLabel*>(label);
+    ASSERT_NE(wipe, nullptr);
+    const qint64 heldMs = engine.vbmp3_getWinampPlayMs();
+    if (heldMs < times[3]) {  // still on the first line (a loaded machine may hold it later)
+        EXPECT_TRUE(QTest::qWaitFor([&] { return wipe->sungExtent().value_or(0) > 1; }, 3000));
+        EXPECT_LT(wipe->sungExtent().value_or(3), 3);
+    }
+    clickToolbar(CommandKey::Stop);
+
+    // The timeline: 明's mark dragged 0.1 s later, taken back, and dragged again.
+    ASSERT_NE(action("timeline_shown"), nullptr);
+    action("timeline_shown")->trigger();
+    TimelinePanel* panel = window.timelinePanel();
+    ASSERT_TRUE(panel && panel->isVisible());
+    const auto xOf = [&](qint64 ms) { return static_cast<int>(panel->timeWindow().xOf(ms, panel->width())); };
+    const auto drag = [&](qint64 fromMs, qint64 toMs) {
+        for (const auto& [type, ms] : {std::pair{QEvent::MouseButtonPress, fromMs}, std::pair{QEvent::MouseMove, toMs},
+                                       std::pair{QEvent::MouseButtonRelease, toMs}}) {
+            const QPointF at(xOf(ms), panel->height() - 4);
+            QMouseEvent event(type, at, panel->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(panel, &event);
+        }
+    };
+    const LyricLine stamped = document.line(0);
+    drag(times[1], times[1] + 100);
+    EXPECT_NEAR(static_cast<double>(document.segmentMs({0, 1}).value_or(0)), static_cast<double>(times[1] + 100), 30);
+    action("undo")->trigger();
+    EXPECT_EQ(document.line(0), stamped);
+    drag(times[1], times[1] + 100);
+    const LyricLine fixed = document.line(0);
+    ASSERT_NE(fixed, stamped);
+
+    // Saved, loaded again: the same line, byte for byte in the file.
+    clickToolbar(CommandKey::SaveAndLoad);
+    EXPECT_EQ(readTestFile(lyrics), encodeCp932(fixed.tag + fixed.text + u"\r\n"_qs + document.line(1).tag +
+                                                u"空\r\n"_qs).bytes);
+    prompts.queueOpenAccept(lyrics);
+    clickToolbar(CommandKey::LoadLyrics);
+    EXPECT_EQ(document.line(0), fixed);
+
+    // Enhanced LRC out and back in: the same segments.
+    const QString lrc = dir.filePath(QStringLiteral("song.lrc"));
+    prompts.queueSaveAccept(lrc);
+    action("export_lrc")->trigger();
+    EXPECT_TRUE(readTestFile(lrc).contains("<"));
+    prompts.queueOpenAccept(lrc);
+    action("import_lrc")->trigger();
+    EXPECT_EQ(document.line(0), fixed);
     window.close();
 }
 

@@ -40,7 +40,7 @@ TEST_F(PlayClockTest, TickShowsTheLyricLinesThenThePlayTime)
     engine.setPlayMs(83456);
     tick(playTimer());
 
-    EXPECT_EQ(engine.calls(), (Calls{"vbmp3_getLyrics", "vbmp3_getWinampPlayMs"}));
+    EXPECT_EQ(engine.calls(), (Calls{"vbmp3_getLyrics", "lyricsSungExtent", "vbmp3_getWinampPlayMs"}));
     EXPECT_EQ(labelTexts(), QStringList({QStringLiteral("五"), QStringLiteral("四"), QStringLiteral("三"),
                                          QStringLiteral("二"), QStringLiteral("一")}));
     EXPECT_EQ(control<QLabel>("lblTime")->text(), QStringLiteral("Now 01:23:45"));

@@ -39,20 +39,21 @@ protected:
         return static_cast<int>(panel.timeWindow().xOf(ms, panel.width()));
     }
 
-    static void mouse(TimelinePanel& panel, QEvent::Type type, int x)
+    // At mid height, where only line markers are taken, or in the lower band of segment marks.
+    static void mouse(TimelinePanel& panel, QEvent::Type type, int x, bool lowerBand = false)
     {
-        const QPointF at(x, panel.height() / 2);
+        const QPointF at(x, lowerBand ? panel.height() - 4 : panel.height() / 2);
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
         QMouseEvent event(type, at, panel.mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
         QCoreApplication::sendEvent(&panel, &event);
     }
 
-    static void drag(TimelinePanel& panel, int fromX, int toX)
+    static void drag(TimelinePanel& panel, int fromX, int toX, bool lowerBand = false)
     {
-        mouse(panel, QEvent::MouseButtonPress, fromX);
-        mouse(panel, QEvent::MouseMove, (fromX + toX) / 2);
-        mouse(panel, QEvent::MouseMove, toX);
-        mouse(panel, QEvent::MouseButtonRelease, toX);
+        mouse(panel, QEvent::MouseButtonPress, fromX, lowerBand);
+        mouse(panel, QEvent::MouseMove, (fromX + toX) / 2, lowerBand);
+        mouse(panel, QEvent::MouseMove, toX, lowerBand);
+        mouse(panel, QEvent::MouseButtonRelease, toX, lowerBand);
     }
 
     // "読込" of `path`, declining its lyrics.
@@ -70,6 +71,7 @@ protected:
     }
 
     QString tagOf(int line) { return sheet().cellAt(LineTagIndex(sheet(), line)); }
+    QString textOf(int line) { return sheet().cellAt(LineTagIndex(sheet(), line) + 1); }
 };
 
 // Waits for `done` while the event loop runs; false when it did not come within 10 s.
@@ -222,6 +224,56 @@ TEST_F(TimelineTest, AFileThatDoesNotDecodeLeavesAnEmptyPanel)
     ASSERT_TRUE(waitFor([&] { return panel.scan()->finished(); }));
     EXPECT_EQ(panel.scan()->state(), PeakScan::State::Failed);
     panel.repaint();  // paints with no peaks
+}
+
+TEST_F(TimelineTest, DraggingASegmentMarkMovesItsTimeHeldBetweenItsNeighboursAClickSelectsIt)
+{
+    window().show();
+    setLine(0, QStringLiteral("[00:01:00]"), QStringLiteral("夜[00:02:00]明[00:03:00]け|の"));
+    setLine(1, QStringLiteral("[00:05:00]"), QStringLiteral("近[00:05:04]い"));
+    TimelinePanel& panel = shownPanel();
+    const LyricsDocument& document = window().document();
+    engine.clearLog();
+
+    drag(panel, xOf(panel, 2000), xOf(panel, 2500), true);
+    const std::optional<qint64> moved = document.segmentMs({0, 1});
+    ASSERT_TRUE(moved);
+    EXPECT_NEAR(static_cast<double>(*moved), 2500, 20);  // within a pixel's time
+    EXPECT_EQ(tagOf(0), QStringLiteral("[00:01:00]"));
+    EXPECT_EQ(engine.countOf("vbmp3_seek"), 0);
+    control<QAction>("undo")->trigger();  // the whole drag is one step back
+    EXPECT_EQ(textOf(0), QStringLiteral("夜[00:02:00]明[00:03:00]け|の"));
+
+    struct Drag {
+        qint64 fromMs;
+        int toX;
+        const char16_t* text;
+    };
+    for (const Drag& d : {Drag{2000, xOf(panel, 4500), u"夜[00:03:00]明[00:03:00]け|の"},
+                          Drag{2000, -40, u"夜[00:01:00]明[00:03:00]け|の"},
+                          Drag{3000, -40, u"夜[00:02:00]明[00:02:00]け|の"}}) {
+        drag(panel, xOf(panel, d.fromMs), d.toX, true);
+        EXPECT_EQ(textOf(0), QString::fromUtf16(d.text)) << "from " << d.fromMs;
+        EXPECT_EQ(tagOf(0), QStringLiteral("[00:01:00]"));
+        control<QAction>("undo")->trigger();
+        EXPECT_EQ(textOf(0), QStringLiteral("夜[00:02:00]明[00:03:00]け|の")) << "from " << d.fromMs;
+    }
+
+    // A segment mark close to a line marker: the lower band takes the segment, mid height the line.
+    drag(panel, xOf(panel, 5040), xOf(panel, 5500), true);
+    EXPECT_EQ(tagOf(1), QStringLiteral("[00:05:00]"));
+    EXPECT_NEAR(static_cast<double>(document.segmentMs({1, 1}).value_or(0)), 5500, 20);
+    drag(panel, xOf(panel, 5000), xOf(panel, 4500));
+    EXPECT_NE(tagOf(1), QStringLiteral("[00:05:00]"));
+    EXPECT_NEAR(static_cast<double>(document.segmentMs({1, 1}).value_or(0)), 5500, 20);
+
+    // A click on a segment mark selects it for the nudge keys; it moves nothing and seeks not.
+    engine.clearLog();
+    mouse(panel, QEvent::MouseButtonPress, xOf(panel, 3000), true);
+    mouse(panel, QEvent::MouseButtonRelease, xOf(panel, 3000), true);
+    EXPECT_EQ(document.selectedSegment(), (SegmentRef{0, 2}));
+    EXPECT_EQ(textOf(0), QStringLiteral("夜[00:02:00]明[00:03:00]け|の"));
+    EXPECT_EQ(engine.countOf("vbmp3_seek"), 0);
 }
 
 }  // namespace

@@ -18,12 +18,14 @@ const char* const EngineFunctions[] = {
     "vbmp3_getState", "vbmp3_play", "vbmp3_pause", "vbmp3_restart",
     "vbmp3_stop", "vbmp3_seek", "vbmp3_getWinampPlayMs", "vbmp3_setLyricsFile",
     "vbmp3_getLyrics", "vbmp3_getVersion", "vbmp3_stopCallback", "vbmp3_free", "setPlaybackSpeed",
+    "lyricsSungExtent",
 };
 
 // These answer with the engine's state, not with a result.
 bool answersFromState(const std::string& name)
 {
-    return name == "vbmp3_getState" || name == "vbmp3_getWinampPlayMs" || name == "vbmp3_getVersion";
+    return name == "vbmp3_getState" || name == "vbmp3_getWinampPlayMs" || name == "vbmp3_getVersion" ||
+           name == "lyricsSungExtent";
 }
 
 }  // namespace
@@ -269,6 +271,12 @@ std::int32_t RecordingEngine::vbmp3_getLyrics(LyricsLinesRecord& lines)
 {
     lines = m_lyricsRecord;
     return record("vbmp3_getLyrics");
+}
+
+std::optional<double> RecordingEngine::lyricsSungExtent()
+{
+    record("lyricsSungExtent");
+    return m_sungExtent;
 }
 
 std::int32_t RecordingEngine::vbmp3_getVersion()

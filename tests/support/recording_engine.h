@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct EngineCall {
 //
 // Results: every function returns 1 unless set otherwise with setResult (a default
 // for all later calls) or queueResult (used once, before the default). getState,
-// getWinampPlayMs and getVersion answer from their own settings instead.
+// getWinampPlayMs, getVersion and lyricsSungExtent answer from their own settings instead.
 // The transport follows the engine's rules when its call succeeds (result not 0):
 // play and restart make the state playing, pause paused, close stopped at 0, stop
 // stopped at 0 with play time 0; seek sets the position and the play time to its
@@ -76,6 +77,8 @@ public:
     void setTitleAndArtist(const QByteArray& title, const QByteArray& artist);
     // Lines 1 to 5 of the lyrics record, as CP932 bytes.
     void setLyricsLines(const std::array<QByteArray, 5>& lines);
+    // What lyricsSungExtent answers (none at first).
+    void setSungExtent(std::optional<double> characters) { m_sungExtent = characters; }
 
     // --- AudioEngine ---
     std::int32_t vbmp3_init() override;
@@ -96,6 +99,7 @@ public:
     std::int32_t vbmp3_getWinampPlayMs() override;
     std::int32_t vbmp3_setLyricsFile(const QString& path) override;
     std::int32_t vbmp3_getLyrics(LyricsLinesRecord& lines) override;
+    std::optional<double> lyricsSungExtent() override;
     std::int32_t vbmp3_getVersion() override;
     std::int32_t vbmp3_stopCallback() override;
     std::int32_t vbmp3_free() override;
@@ -121,6 +125,7 @@ private:
     TrackDetailRecord m_detailRecord{};
     TrackTextRecord m_textRecord{};
     LyricsLinesRecord m_lyricsRecord{};
+    std::optional<double> m_sungExtent;
 };
 
 }  // namespace lyricue
