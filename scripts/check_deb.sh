@@ -2,7 +2,9 @@
 # Builds the Debian package (cpack -G DEB from the release preset), checks it with
 # lintian, installs it with apt into a fresh Debian 12 root made by debootstrap, and
 # starts the installed lyricue there under xvfb-run until its window has painted, then
-# opens and plays a track, so that it loads its tag reader module and SDL2.
+# opens and plays a track, so that it loads its tag module and SDL2; then opens a FLAC
+# track, plays it at 80 % and writes lyrics into it, so that the FFmpeg and Rubber Band
+# modules and the tag module's writing are proven to load from the package alone.
 # Needs root, debootstrap and Debian's package mirror; takes minutes. Downloads are
 # kept in build/deb-check/ so that later runs fetch nothing they already have.
 set -euo pipefail
@@ -66,17 +68,20 @@ echo "== starting the installed lyricue under xvfb-run until its first paint"
 in_root apt-get install -y -qq --no-install-recommends xvfb xauth x11-utils x11-apps xdotool >>"$work/apt.log" 2>&1 ||
   { tail -20 "$work/apt.log"; echo "FAILED: installing xvfb"; exit 1; }
 cp scripts/check_deb_window.sh tests/data/tagged_id3v2.mp3 "$root/tmp/"
-if ! in_root xvfb-run -a -s "-screen 0 1024x768x24" /tmp/check_deb_window.sh /tmp/tagged_id3v2.mp3 |
+# A copy: the lyrics are written into it. The server must not reset between the two
+# lyricue runs (it does when its last client leaves), or the second cannot connect.
+cp tests/data/clicks.flac "$root/tmp/song.flac"
+if ! in_root xvfb-run -a -s "-screen 0 1024x768x24 -noreset" /tmp/check_deb_window.sh /tmp/tagged_id3v2.mp3 /tmp/song.flac |
   tee "$work/window.log"; then
   echo "FAILED: the installed lyricue"
   exit 1
 fi
 # What was loaded by name came from the packages installed, not from anywhere else.
-for library in "tag reader module" "SDL2"; do
+for library in "tag reader module" "SDL2" liblyricue_ffmpeg liblyricue_stretch librubberband; do
   file=$(sed -n "s/^$library loaded from //p" "$work/window.log")
   owner=$(in_root dpkg -S "$file" 2>/dev/null | cut -d: -f1) || true
   [ -n "$owner" ] || { echo "FAILED: $file belongs to no package"; exit 1; }
   echo "$file is from the package $owner"
 done
 cp "$root/tmp/first_paint.xwd" "$work/first_paint.xwd"
-echo "PASSED: $(basename "$package") installs on a fresh Debian 12, paints its window and loads its modules ($((SECONDS - started)) s in all)"
+echo "PASSED: $(basename "$package") installs on a fresh Debian 12, paints its window, loads its modules, plays FLAC at 80 % and writes lyrics into it ($((SECONDS - started)) s in all)"

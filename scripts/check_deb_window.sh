@@ -1,10 +1,13 @@
 #!/bin/sh
 # Run by check_deb.sh inside the fresh Debian root, under xvfb-run: starts the installed
 # lyricue, waits for its first painted window, then opens a track (its tags are read by
-# the tag reader module) and plays it (through SDL2), and reports from the process's own
-# memory map where each library loaded by name came from.
-# Usage: check_deb_window.sh TRACK
+# the tag module) and plays it (through SDL2), and reports from the process's own
+# memory map where each library loaded by name came from. Then it starts lyricue again
+# on a FLAC track with its lyrics file beside it, plays it at 80 % (FFmpeg and Rubber
+# Band) and writes the lyrics into the track with "曲に歌詞を書込" (TagLib writing).
+# Usage: check_deb_window.sh TRACK FLAC_TRACK
 track=$1
+flac=$2
 for tool in xwininfo xwd xdotool; do
   command -v "$tool" >/dev/null || { echo "FAILED: $tool is missing"; exit 1; }
 done
@@ -55,3 +58,41 @@ xdotool mousemove --window "$(top_window Lyricue)" 20 20 key Escape
 xdotool mousemove --window "$window" 196 44 click 1
 wait_for 10 sh -c "grep -q libSDL2 /proc/$pid/maps" || fail "SDL2 was not loaded when playing"
 echo "SDL2 loaded from $(loaded libSDL2)"
+
+# --- the FLAC track: decoded by the FFmpeg module, played at 80 %, lyrics written into it
+kill "$pid"; wait "$pid" 2>/dev/null
+printf '[00:00:50]first line\r\n[00:01:00]second line\r\n' >"${flac%.*}.txt"
+SDL_AUDIODRIVER=dummy lyricue "$flac" >/tmp/lyricue.log 2>&1 &
+pid=$!
+# The track open (its caption "artist // title") and the question about the lyrics file.
+asked() { xwininfo -root -tree | grep -q ' // .*(\"lyricue\"' && xwininfo -root -tree | grep -q '"Lyricue": ("lyricue"'; }
+wait_for 60 asked || fail "no question about the lyrics file"
+# はい: the lyrics file beside the track goes into the sheet. There is no window manager:
+# each window is given the keyboard before its keys.
+xdotool windowfocus "$(top_window Lyricue)"
+xdotool key Return
+wait_for 10 sh -c "! xwininfo -root -tree | grep -q '\"Lyricue\": (\"lyricue\"'" || fail "the question stayed"
+window=$(xdotool search --name ' // ' | head -1)
+# Two steps slower (Ctrl+-): 80 %, shown in the caption.
+xdotool windowfocus "$window"
+xdotool key ctrl+minus ctrl+minus
+wait_for 10 sh -c "xwininfo -root -tree | grep -q '速度 80%'" || fail "the speed did not go to 80 %"
+xdotool mousemove --window "$window" 196 44 click 1
+for library in liblyricue_ffmpeg libavcodec liblyricue_stretch librubberband; do
+  wait_for 10 sh -c "grep -q $library /proc/$pid/maps" || fail "$library was not loaded when playing at 80 %"
+  echo "$library loaded from $(loaded $library)"
+done
+# The track lasts 3 s: once it has ended, "曲に歌詞を書込" (LRC menu, Alt+L then W) is
+# no longer refused, and the track holds the lyrics as LRC in its LYRICS comment. Each
+# try's message box (refused, or written) is closed with Return.
+box_shown() { [ -n "$(top_window Lyricue)" ]; }
+written() {
+  xdotool windowfocus "$window"
+  xdotool key alt+l w
+  tries=50
+  until box_shown || [ "$tries" -eq 0 ]; do sleep 0.1; tries=$((tries - 1)); done
+  box_shown && xdotool windowfocus "$(top_window Lyricue)" && xdotool key Return
+  grep -aq 'LYRICS=\[00:00.50\]first line' "$flac"
+}
+wait_for 30 written || fail "the lyrics were not written into $flac"
+echo "lyrics written into $(basename "$flac"): $(grep -ao 'LYRICS=[^\n]*line' "$flac" | head -1 | tr '\n' ' ')"

@@ -15,21 +15,34 @@ constexpr int NoGenre = 255;
 
 }  // namespace
 
-ResultOf<TagModuleEntry> loadTagModule(const QStringList& folders)
+ResultOf<TagModule> loadTagModule(const QStringList& folders)
 {
-    return loadModuleEntry<TagModuleEntry>(QStringLiteral("lyricue_tags"), tagModuleEntryName, folders,
-                                           QStringLiteral("タグ読み取りモジュール lyricue_tags"));
+    LibrarySearch search = moduleSearch(QStringLiteral("lyricue_tags"), tagModuleEntryName, folders,
+                                        QStringLiteral("タグ読み取りモジュール lyricue_tags"));
+    search.functions.append(QByteArray(tagLyricsReadEntryName));
+    search.functions.append(QByteArray(tagLyricsWriteEntryName));
+    const ResultOf<LoadedLibrary> module = loadLibrary(search);
+    if (!module.ok())
+        return Result::failure(module.errorString());
+    return TagModule{module->function<TagModuleEntry>(tagModuleEntryName),
+                     module->function<TagLyricsReadEntry>(tagLyricsReadEntryName),
+                     module->function<TagLyricsWriteEntry>(tagLyricsWriteEntryName)};
+}
+
+const ResultOf<TagModule>& tagModule()
+{
+    static const ResultOf<TagModule> module = [] {
+        ResultOf<TagModule> loaded = loadTagModule(moduleFolders());
+        if (!loaded.ok())
+            logWarning(QStringLiteral("cannot load the tag module, so no tags are shown: %1").arg(loaded.errorString()));
+        return loaded;
+    }();
+    return module;
 }
 
 Result readTrackTags(const QString& path, TrackTagRecord& tags, TrackTextRecord& texts)
 {
-    static const TagModuleEntry readWithTagLib = [] {
-        const ResultOf<TagModuleEntry> entry = loadTagModule(moduleFolders());
-        if (entry.ok())
-            return entry.value();
-        logWarning(QStringLiteral("cannot load the tag reader module, so no tags are shown: %1").arg(entry.errorString()));
-        return TagModuleEntry(nullptr);
-    }();
+    const TagModuleEntry readWithTagLib = tagModule().ok() ? tagModule()->readTags : nullptr;
     if (readWithTagLib != nullptr) {
         // The module's C entry says only whether it read the file: a Result from here on.
         if (readWithTagLib(&path, &tags, &texts))

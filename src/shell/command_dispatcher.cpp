@@ -52,6 +52,8 @@ void CommandDispatcher::Toolbar1_ButtonClick(const QString& key)
         {CommandKey::Exit, false, [&] { m_targets.unloadWindow(); }},
         {CommandKey::ImportLrc, true, [&] { files.importLrc(); }},
         {CommandKey::ExportLrc, true, [&] { files.exportLrc(); }},
+        {CommandKey::LoadTrackLyrics, true, [&] { files.loadTrackLyrics(); }},
+        {CommandKey::WriteTrackLyrics, true, [&] { files.writeTrackLyrics(); }},
     };
     for (const Command& command : commands) {
         if (command.key != key)

@@ -20,7 +20,7 @@ class Prompts;
 QString busyMessage();
 
 // Runs the commands of the toolbar and of the LRC menu: reads the engine state once
-// per click, refuses the file, LRC and search commands while music plays, and does
+// per click, refuses the file, LRC, track lyrics and search commands while music plays, and does
 // play, pause and resume, stop, search and exit itself.
 class CommandDispatcher {
 public:

@@ -18,6 +18,8 @@ inline const QString About = QStringLiteral("情報");
 inline const QString Exit = QStringLiteral("終了");
 inline const QString ImportLrc = QStringLiteral("LRC読込");
 inline const QString ExportLrc = QStringLiteral("LRC書出し");
+inline const QString LoadTrackLyrics = QStringLiteral("曲の歌詞を読込");
+inline const QString WriteTrackLyrics = QStringLiteral("曲に歌詞を書込");
 }  // namespace CommandKey
 
 }  // namespace lyricue

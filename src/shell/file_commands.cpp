@@ -5,6 +5,7 @@
 #include "shell/lrc_commands.h"
 #include "shell/lyrics_loader.h"
 #include "shell/lyrics_saver.h"
+#include "shell/track_lyrics_commands.h"
 
 #include <utility>
 
@@ -93,6 +94,16 @@ void FileCommands::importLrc()
 void FileCommands::exportLrc()
 {
     ExportLrc(m_files, m_lrcDialog);
+}
+
+void FileCommands::loadTrackLyrics()
+{
+    LoadTrackLyrics(m_files);
+}
+
+void FileCommands::writeTrackLyrics()
+{
+    WriteTrackLyrics(m_files);
 }
 
 }  // namespace lyricue

@@ -25,6 +25,8 @@ public:
     void SaveAndLoadLyrics();    // "再読込": save and hand the file to the engine
     void importLrc();            // "LRC 読込": an LRC file into the sheet
     void exportLrc();            // "LRC 書出し": the sheet to an LRC file
+    void loadTrackLyrics();      // "曲の歌詞を読込": the lyrics in the track's tags into the sheet
+    void writeTrackLyrics();     // "曲に歌詞を書込": the sheet into the track's tags
 
     // The path last chosen in an open dialog, or ErrorCancel; empty before any.
     const QString& SelectedPath() const { return m_files.SelectedPath; }

@@ -3,6 +3,7 @@
 #include "base/shell_paths.h"
 #include "lyricsfile/lyrics_file.h"
 #include "shell/file_dialogs.h"
+#include "shell/track_lyrics_commands.h"
 
 #include <QFileInfo>
 
@@ -28,8 +29,21 @@ std::optional<QString> chooseLyricsFile(LyricsFiles& files, const QString& pathB
     int answer = AnswerNo;
     if (!files.SelectedPath.isEmpty()) {
         document.setLyricsPath(ChangeExtension(files.SelectedPath, QStringLiteral(".txt")));
-        answer = files.prompts.askYesNoCancel(QStringLiteral("[ ") + FileNameOfPath(document.LyricsPath())
-                                              + QStringLiteral(" ] をＬＯＡＤしますか？"));
+        // Without a lyrics file beside it, the lyrics the track carries are offered instead.
+        std::optional<EmbeddedLyrics> embedded;
+        if (!isNormalFile(document.LyricsPath()))
+            embedded = lyricsInTrack(files.SelectedPath);
+        if (embedded) {
+            answer = files.prompts.askYesNoCancel(QStringLiteral("[ %1 ] に埋め込まれた歌詞 (%2) をＬＯＡＤしますか？")
+                                                      .arg(FileNameOfPath(files.SelectedPath), embedded->source));
+            if (answer == AnswerYes) {
+                loadEmbeddedLyrics(files, std::move(*embedded), files.SelectedPath, pathBefore);
+                return std::nullopt;
+            }
+        } else {
+            answer = files.prompts.askYesNoCancel(QStringLiteral("[ ") + FileNameOfPath(document.LyricsPath())
+                                                  + QStringLiteral(" ] をＬＯＡＤしますか？"));
+        }
     }
     switch (answer) {
     case AnswerYes:

@@ -84,6 +84,11 @@ MenuTree buildMenuTree(QMenuBar& menuBar)
                QKeySequence(Qt::CTRL | Qt::Key_I));
     addCommand(*lrc, "export_lrc", QStringLiteral("LRC 書出し(&E)..."), CommandKey::ExportLrc,
                QKeySequence(Qt::CTRL | Qt::Key_E));
+    lrc->addSeparator();
+    addCommand(*lrc, "load_track_lyrics", QStringLiteral("曲の歌詞を読込(&T)"), CommandKey::LoadTrackLyrics,
+               QKeySequence());
+    addCommand(*lrc, "write_track_lyrics", QStringLiteral("曲に歌詞を書込(&W)"), CommandKey::WriteTrackLyrics,
+               QKeySequence());
 
     QMenu* speed = menuBar.addMenu(QStringLiteral("速度(&S)"));
     speed->setObjectName(QStringLiteral("speed"));

@@ -38,7 +38,8 @@ struct MenuTree {
 // Builds the window's menu tree: "ファイル(&F)", "編集(&E)", "LRC(&L)", "速度(&S)", "表示(&V)" and
 // "about(&Q)" on the menu bar, and the popup menu Right_Click. The items of "ファイル(&F)" and of the popup
 // have no action and nothing opens the popup; the LRC items run the LRC commands
-// (import Ctrl+I, export Ctrl+E) once the window connects the menu. "速度(&S)" offers
+// (import Ctrl+I, export Ctrl+E) and the track's lyrics commands ("曲の歌詞を読込",
+// "曲に歌詞を書込") once the window connects the menu. "速度(&S)" offers
 // slower (Ctrl+-) and faster (Ctrl++), then 50 % to 100 %, one checked at a time.
 MenuTree buildMenuTree(QMenuBar& menuBar);
 

@@ -112,7 +112,9 @@ TEST_F(LyricsFilesWindow, LrcMenuRunsByShortcutAndIsRefusedWhileMusicPlays)
     QStringList items;
     for (QAction* item : menu->actions())
         items << item->text() + u'=' + item->shortcut().toString();
-    EXPECT_EQ(items, QStringList({QStringLiteral("LRC 読込(&I)...=Ctrl+I"), QStringLiteral("LRC 書出し(&E)...=Ctrl+E")}));
+    EXPECT_EQ(items, QStringList({QStringLiteral("LRC 読込(&I)...=Ctrl+I"), QStringLiteral("LRC 書出し(&E)...=Ctrl+E"),
+                                  QStringLiteral("="), QStringLiteral("曲の歌詞を読込(&T)="),
+                                  QStringLiteral("曲に歌詞を書込(&W)=")}));
 
     prompts.queueOpenCancel();
     QTest::keyClick(window().windowHandle(), Qt::Key_I, Qt::ControlModifier);
@@ -125,7 +127,8 @@ TEST_F(LyricsFilesWindow, LrcMenuRunsByShortcutAndIsRefusedWhileMusicPlays)
     prompts.clearShown();
     for (QAction* item : menu->actions())
         item->trigger();
-    EXPECT_EQ(prompts.shown(), QStringList(2, QStringLiteral("message: ＭＰ３再生中は実行できません")));
+    // The separator is no command; the two LRC and the two track lyrics commands are refused.
+    EXPECT_EQ(prompts.shown(), QStringList(4, QStringLiteral("message: ＭＰ３再生中は実行できません")));
 }
 
 }  // namespace

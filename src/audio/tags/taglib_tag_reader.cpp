@@ -3,6 +3,7 @@
 
 #include "text/ansi_text.h"
 #include "audio/audio_engine.h"
+#include "audio/track_container.h"
 #include "text/record_text.h"
 
 #include <QFile>
@@ -238,23 +239,6 @@ void readId3Tags(const QByteArray& fileName, TrackTagRecord& tags)
     record_text::storeFileText(tags.genreName, genre.name);
 }
 
-enum class Container { Mpeg, Riff, Wave, Other };
-
-// What the file holds, from its first bytes: an MP3 stream (perhaps behind an ID3v2
-// tag), a RIFF file (an RMP, or a WAVE), or another container TagLib reads by name.
-Container containerOf(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Container::Mpeg;
-    const QByteArray head = file.read(12);
-    if (head.startsWith("RIFF"))
-        return head.mid(8, 4) == "WAVE" ? Container::Wave : Container::Riff;
-    if (head.startsWith("fLaC") || head.startsWith("OggS") || head.mid(4, 4) == "ftyp")
-        return Container::Other;
-    return Container::Mpeg;
-}
-
 // Title, artist and album of a WAVE file: its "id3 " chunk, else its INFO texts (raw
 // bytes: CP932 as in an RMP file, or UTF-8 as ffmpeg and many editors write them).
 void readWaveTags(const QByteArray& fileName, TrackTagRecord& tags)
@@ -318,19 +302,21 @@ extern "C" Q_DECL_EXPORT bool lyricue_read_track_tags(const QString* pathPointer
 
     installRawStringHandlers();
     const QByteArray fileName = QFile::encodeName(path);
-    switch (containerOf(path)) {
-    case Container::Mpeg:
+    switch (trackContainerOfFile(path)) {
+    case TrackContainer::Mpeg:
         readId3Tags(fileName, tags);
         break;
-    case Container::Riff:
+    case TrackContainer::Rmp:
         readId3Tags(fileName, tags);
         readRiffInfo(fileName, texts);
         break;
-    case Container::Wave:
+    case TrackContainer::Wave:
         readWaveTags(fileName, tags);
         readRiffInfo(fileName, texts);
         break;
-    case Container::Other:
+    case TrackContainer::Flac:
+    case TrackContainer::Ogg:
+    case TrackContainer::Mp4:
         readUnicodeTags(fileName, tags);
         break;
     }
