@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -34,7 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LrcLyrics again = parseLrc(written);
     fuzz::check(again.headers == lrc.headers, "headers come back");
     fuzz::check(again.tags == lrc.tags, "times come back to the hundredth");
-    fuzz::check(again.texts == lrc.texts, "texts come back");
+    // A text timed word by word comes back in the stamped form of its times and without
+    // the "|" of segments that have none; written once more, it is what it was.
+    const bool wordTimes = std::any_of(lrc.texts.begin(), lrc.texts.end(),
+                                       [](const QString& text) { return text.contains(u'|') || text.contains(u'['); });
+    fuzz::check(wordTimes || again.texts == lrc.texts, "texts come back");
+    QString writtenAgain;
+    for (const QString& header : again.headers)
+        writtenAgain += header + u'\n';
+    for (qsizetype i = 0; i < again.tags.size(); ++i) {
+        lrcLineOf(again.tags[i], again.texts[i], line);
+        writtenAgain += line + u'\n';
+    }
+    fuzz::check(writtenAgain == written, "written again, the file is the same");
     return 0;
 }
 

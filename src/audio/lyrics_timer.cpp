@@ -48,20 +48,42 @@ Result LyricsTimer::load(const QString& path)
         }
         if (times.empty())
             continue;
-        // The shown text is built segment by segment, so that each segment's start is
-        // counted in the characters the display decodes from these bytes.
-        const SegmentedText segmented = lyric_segments::split(rest);
-        QByteArray text;
+        // Most lines hold neither "|" nor a bracket: no segment of theirs has a time.
+        if (!rest.contains(u'|') && !rest.contains(u'[')) {
+            const QByteArray text = displayBytes(rest.toString(), content->encoding);
+            for (const std::int64_t ms : times)
+                m_lines.push_back({ms, text, nullptr});
+            continue;
+        }
         auto segments = std::make_shared<SegmentTimes>();
         bool timed = false;
-        for (std::size_t index = 0; index < segmented.segments.size(); ++index) {
-            segments->starts.push_back(segments->length);
-            const std::optional<qint64> ms = index == 0 ? std::optional<qint64>(times.front()) : segmented.markerMs(index);
-            timed = timed || (index > 0 && ms);
+        QString shown;
+        shown.reserve(rest.size());
+        std::vector<QStringView> texts;
+        lyric_segments::forEachMarkedSegment(rest, [&](QStringView marker, QStringView segmentText) {
+            const std::optional<qint64> ms = marker.isEmpty() ? std::optional<qint64>(times.front())
+                                                              : time_tag::msOf(marker);
+            timed = timed || (!marker.isEmpty() && ms);
             segments->offsetsMs.push_back(ms ? std::optional<std::int64_t>(*ms - times.front()) : std::nullopt);
-            const QByteArray bytes = displayBytes(segmented.segments[index].text, content->encoding);
-            segments->length += static_cast<double>(decodeCp932(bytes).size());
-            text += bytes;
+            segments->starts.push_back(static_cast<double>(shown.size()));
+            shown += segmentText;
+            texts.push_back(segmentText);
+        });
+        const bool oneUnitPerCharacter = std::none_of(shown.begin(), shown.end(), [](QChar c) { return c.isSurrogate(); });
+        QByteArray text;
+        if (oneUnitPerCharacter) {
+            // Each character shows as one: the segments start where their texts start.
+            text = displayBytes(shown, content->encoding);
+            segments->length = static_cast<double>(shown.size());
+        } else {
+            // A pair, or a byte carried as no text, may show as another number of
+            // characters: each segment is counted as the display decodes its bytes.
+            for (std::size_t index = 0; index < texts.size(); ++index) {
+                segments->starts[index] = segments->length;
+                const QByteArray bytes = displayBytes(texts[index].toString(), content->encoding);
+                segments->length += static_cast<double>(decodeCp932(bytes).size());
+                text += bytes;
+            }
         }
         if (!timed)
             segments.reset();

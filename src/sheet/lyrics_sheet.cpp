@@ -66,10 +66,15 @@ void LyricsSheet::setUp()
     connect(m_document, &LyricsDocument::contentAboutToBeReplaced, this, [this] { m_replacing = true; });
     connect(m_document, &LyricsDocument::contentReplaced, this, &LyricsSheet::showReplacedContent);
     connect(m_document, &LyricsDocument::cursorChanged, this, &LyricsSheet::showCursor);
-    // The mark follows the segment cursor, which moves within a row.
+    // The mark follows the segment cursor, which moves within a row: the text cells it
+    // leaves and enters are painted again, not the whole sheet.
     connect(m_document, &LyricsDocument::cursorChanged, this, [this] {
-        if (m_delegate->marksShown())
-            viewport()->update();
+        if (!m_delegate->marksShown())
+            return;
+        const int line = m_document->StampRow();
+        for (const int changed : {m_markedLine, line})
+            viewport()->update(visualRect(m_model->index(changed, 1)));
+        m_markedLine = line;
     });
     // A row the user moves to (click, keys) is the document's current row.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
@@ -229,6 +234,7 @@ void LyricsSheet::setFocusRect(int style)
 void LyricsSheet::setSegmentMarksShown(bool shown)
 {
     m_delegate->setMarksShown(shown);
+    m_markedLine = m_document->StampRow();
     viewport()->update();
 }
 

@@ -81,6 +81,7 @@ private:
     LyricsDocument* m_document;
     LyricsSheetModel* m_model;
     SheetCellDelegate* m_delegate = nullptr;
+    int m_markedLine = 0;  // the line whose segment is marked, while marks are shown
     bool m_replacing = false;  // between a load's start and its rows shown
 };
 

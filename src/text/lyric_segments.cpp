@@ -126,6 +126,28 @@ std::vector<qsizetype> defaultStarts(QStringView text)
     return starts;
 }
 
+qsizetype forEachMarkedSegment(QStringView rest,
+                               const std::function<void(QStringView marker, QStringView text)>& segment)
+{
+    qsizetype count = 0;
+    QStringView marker;
+    qsizetype textStart = 0;
+    for (qsizetype at = 0; at < rest.size();) {
+        const qsizetype length = rest[at] == u'|' || rest[at] == u'[' ? markerLength(rest.sliced(at)) : 0;
+        if (length == 0) {
+            ++at;
+            continue;
+        }
+        segment(marker, rest.sliced(textStart, at - textStart));
+        ++count;
+        marker = rest.sliced(at, length);
+        at += length;
+        textStart = at;
+    }
+    segment(marker, rest.sliced(textStart));
+    return count + 1;
+}
+
 SegmentedText split(QStringView cell)
 {
     SegmentedText result;
@@ -134,20 +156,10 @@ SegmentedText split(QStringView cell)
         rest = rest.sliced(tag->length);
     result.leadingTags = cell.first(cell.size() - rest.size()).toString();
 
-    result.segments.push_back({});
-    qsizetype textStart = 0;
-    for (qsizetype at = 0; at < rest.size();) {
-        const qsizetype length = rest[at] == u'|' || rest[at] == u'[' ? markerLength(rest.sliced(at)) : 0;
-        if (length == 0) {
-            ++at;
-            continue;
-        }
-        result.segments.back().text = rest.sliced(textStart, at - textStart).toString();
-        result.segments.push_back({rest.sliced(at, length).toString(), {}});
-        at += length;
-        textStart = at;
-    }
-    result.segments.back().text = rest.sliced(textStart).toString();
+    result.segments.reserve(4);
+    forEachMarkedSegment(rest, [&](QStringView marker, QStringView text) {
+        result.segments.push_back({marker.toString(), text.toString()});
+    });
     result.explicitSplit = result.segments.size() > 1;
     if (result.explicitSplit)
         return result;

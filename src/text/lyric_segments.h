@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -44,6 +45,13 @@ namespace lyric_segments {
 std::vector<qsizetype> defaultStarts(QStringView text);
 
 SegmentedText split(QStringView cell);
+
+// The segments of a cell's text after its leading tags, as its own boundaries cut it: calls
+// `segment(marker, text)` for each in order (the first with an empty marker; a marker is a
+// time tag or "|"), without copying, and answers how many there were. One means the text
+// has no boundary of its own: the default split then applies.
+qsizetype forEachMarkedSegment(QStringView rest,
+                               const std::function<void(QStringView marker, QStringView text)>& segment);
 
 // The cell as the sheet and the five lines show it: the leading time tags kept, the
 // inner time tags and "|" left out.
