@@ -72,10 +72,14 @@ QString wordsAsSegments(QStringView text, qint64 offset, qint64* lineMs)
             continue;
         cell.append(text.sliced(from, at - from));
         const qint64 ms = std::max<qint64>(word->ms - offset, 0);
-        if (at == 0 && lineMs)
-            *lineMs = ms;
-        else if (at > 0)
+        // A word with no text before it starts the line: in the cell its tag would be
+        // one of the line's own times.
+        if (cell.isEmpty()) {
+            if (lineMs)
+                *lineMs = ms;
+        } else {
             cell.append(time_tag::format(ms));
+        }
         from = at + word->length;
         at = from - 1;
     }
@@ -192,10 +196,19 @@ bool appendWords(QStringView text, QStringView lineTag, std::optional<qint64> li
     qsizetype at = 0;
     while (const std::optional<time_tag::Tag> leading = time_tag::read(text.sliced(at)))
         at += leading->length;
-    const qsizetype start = line.size();
-    const qsizetype leadingEnd = at;
-    qsizetype from = at;
+    // Word tags only for a text with a time inside: one split by "|" alone is plain text.
     bool marked = false;
+    bool timed = false;
+    for (qsizetype look = at; look < text.size() && !timed; ++look) {
+        marked = marked || text[look] == u'|';
+        timed = text[look] == u'[' && time_tag::read(text.sliced(look));
+    }
+    if (!marked && !timed)
+        return false;
+    line.append(text.first(at));
+    if (timed && lineMs)
+        appendWordTag(lineTag, *lineMs, line);
+    qsizetype from = at;
     for (; at < text.size(); ++at) {
         const char16_t unit = text[at].unicode();
         if (unit != u'|' && unit != u'[')
@@ -204,12 +217,6 @@ bool appendWords(QStringView text, QStringView lineTag, std::optional<qint64> li
             unit == u'[' ? time_tag::read(text.sliced(at)) : std::optional<time_tag::Tag>(time_tag::Tag{1, -1});
         if (!tag)
             continue;
-        if (!marked) {
-            line.append(text.first(leadingEnd));
-            if (lineMs)
-                appendWordTag(lineTag, *lineMs, line);
-            marked = true;
-        }
         if (unit == u'[' && isStampForm(text.sliced(at, tag->length))) {
             // The text and its stamped tag in one piece, the tag then turned into a word tag.
             line.append(text.sliced(from, at + tag->length - from));
@@ -224,10 +231,6 @@ bool appendWords(QStringView text, QStringView lineTag, std::optional<qint64> li
         }
         at += tag->length - 1;
         from = at + 1;
-    }
-    if (!marked) {
-        line.truncate(start);
-        return false;
     }
     line.append(text.sliced(from));
     return true;
