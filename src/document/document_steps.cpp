@@ -27,20 +27,20 @@ void CursorStep::redo()
     m_done = true;
 }
 
-SetTagStep::SetTagStep(LyricsDocument& document, int line, QString tag, const QString& text,
-                       std::optional<CursorMove> cursor)
-    : CursorStep(document, text, cursor), m_line(line), m_before(document.line(line).tag), m_after(std::move(tag))
+SetLineStep::SetLineStep(LyricsDocument& document, int line, LyricLine after, const QString& text,
+                         std::optional<CursorMove> cursor)
+    : CursorStep(document, text, cursor), m_line(line), m_before(document.line(line)), m_after(std::move(after))
 {
 }
 
-void SetTagStep::apply()
+void SetLineStep::apply()
 {
-    m_document.writeCell(m_line, 0, m_after);
+    m_document.writeLine(m_line, m_after);
 }
 
-void SetTagStep::revert()
+void SetLineStep::revert()
 {
-    m_document.writeCell(m_line, 0, m_before);
+    m_document.writeLine(m_line, m_before);
 }
 
 namespace {

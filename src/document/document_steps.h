@@ -27,9 +27,11 @@ private:
     bool m_done = false;
 };
 
-class SetTagStep : public CursorStep {
+// A line's tag and text set at once: a stamp, a moved marker, a timed segment.
+class SetLineStep : public CursorStep {
 public:
-    SetTagStep(LyricsDocument& document, int line, QString tag, const QString& text, std::optional<CursorMove> cursor);
+    SetLineStep(LyricsDocument& document, int line, LyricLine after, const QString& text,
+                std::optional<CursorMove> cursor);
 
 protected:
     void apply() override;
@@ -37,8 +39,8 @@ protected:
 
 private:
     int m_line;
-    QString m_before;
-    QString m_after;
+    LyricLine m_before;
+    LyricLine m_after;
 };
 
 // One edit on one cell; the next keystroke of the same edit merges into it.

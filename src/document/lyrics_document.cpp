@@ -95,7 +95,14 @@ void LyricsDocument::setTag(int line, const QString& tag, const QString& actionT
 {
     if (line < 0 || line >= lineRows())
         return;
-    m_undoStack.push(new SetTagStep(*this, line, tag, actionText, cursor));
+    setLine(line, {tag, this->line(line).text}, actionText, cursor);
+}
+
+void LyricsDocument::setLine(int line, LyricLine content, const QString& actionText, std::optional<CursorMove> cursor)
+{
+    if (line < 0 || line >= lineRows())
+        return;
+    m_undoStack.push(new SetLineStep(*this, line, std::move(content), actionText, cursor));
 }
 
 void LyricsDocument::editCell(int line, int column, const QString& text)
@@ -154,6 +161,112 @@ std::optional<qint64> LyricsDocument::tagMs(int line) const
     if (line < 0 || line >= lineRows())
         return std::nullopt;
     return time_tag::msOf(this->line(line).tag);
+}
+
+SegmentedText LyricsDocument::segments(int line) const
+{
+    if (line < 0 || line >= lineRows())
+        return lyric_segments::split(QStringView());
+    return lyric_segments::split(this->line(line).text);
+}
+
+std::optional<qint64> LyricsDocument::segmentMs(SegmentRef segment) const
+{
+    if (segment.segment == 0)
+        return tagMs(segment.line);
+    return segments(segment.line).markerMs(static_cast<std::size_t>(segment.segment));
+}
+
+Result LyricsDocument::stampSegment(const QString& tag)
+{
+    const StampCursor before = cursor();
+    const int rowCount = rows();
+    if (before.row + 1 > rowCount || before.stampRow < 0 || before.stampRow >= lineRows())
+        return Result::failure(QStringLiteral("Error Rows!!"));
+    const int line = before.stampRow;
+    const auto segmentCount = static_cast<int>(segments(line).segments.size());
+    const int segment = std::clamp(before.segment, 0, segmentCount - 1);
+    StampCursor after = before;
+    if (segment + 1 < segmentCount)
+        after.segment = segment + 1;
+    else if (before.row + 1 < rowCount)
+        after = StampCursor{before.stampRow + 1, before.row + 1, 0};
+    LyricLine content = this->line(line);
+    if (segment == 0)
+        content.tag = tag;
+    else
+        content.text = lyric_segments::withMarker(content.text, static_cast<std::size_t>(segment), tag);
+    setLine(line, std::move(content), QStringLiteral("Time Input"), CursorMove{before, after});
+    m_selectedSegment = {line, segment};
+    setCursor(after, CursorChange::Stamped);
+    return Result();
+}
+
+Result LyricsDocument::passSegments()
+{
+    const StampCursor before = cursor();
+    if (before.segment == 0)
+        return stamp(QString());
+    const int rowCount = rows();
+    if (before.row + 1 > rowCount || before.stampRow < 0 || before.stampRow >= lineRows())
+        return Result::failure(QStringLiteral("Error Rows!!"));
+    if (before.row + 1 >= rowCount)
+        return Result();
+    const StampCursor after{before.stampRow + 1, before.row + 1, 0};
+    setLine(before.stampRow, line(before.stampRow), QStringLiteral("Space"), CursorMove{before, after});
+    setCursor(after, CursorChange::Stamped);
+    return Result();
+}
+
+void LyricsDocument::moveSegment(SegmentRef segment, qint64 ms, const QString& actionText)
+{
+    if (segment.line < 0 || segment.line >= lineRows() || segment.segment < 0)
+        return;
+    const SegmentedText text = segments(segment.line);
+    const auto count = static_cast<int>(text.segments.size());
+    if (segment.segment >= count)
+        return;
+    qint64 lowest = 0;
+    qint64 highest = time_tag::kLatestTagMs;
+    for (int other = segment.segment - 1; other >= 0; --other) {
+        if (const std::optional<qint64> otherMs = segmentMs({segment.line, other})) {
+            lowest = *otherMs;
+            break;
+        }
+    }
+    for (int other = segment.segment + 1; other < count; ++other) {
+        if (const std::optional<qint64> otherMs = segmentMs({segment.line, other})) {
+            highest = *otherMs;
+            break;
+        }
+    }
+    m_selectedSegment = segment;
+    if (lowest > highest)
+        return;
+    const QString tag = time_tag::format(std::clamp(ms, lowest, highest));
+    LyricLine content = line(segment.line);
+    if (segment.segment == 0)
+        content.tag = tag;
+    else
+        content.text = lyric_segments::withMarker(content.text, static_cast<std::size_t>(segment.segment), tag);
+    if (content != line(segment.line))
+        setLine(segment.line, std::move(content), actionText);
+}
+
+void LyricsDocument::nudgeSelectedSegment(int ms)
+{
+    if (const std::optional<qint64> segmentMs = this->segmentMs(m_selectedSegment))
+        moveSegment(m_selectedSegment, *segmentMs + ms, QStringLiteral("タグの移動"));
+}
+
+void LyricsDocument::restoreDefaultSplit(int line)
+{
+    if (line < 0 || line >= lineRows())
+        return;
+    LyricLine content = this->line(line);
+    content.text = lyric_segments::withDefaultSplit(content.text);
+    if (content != this->line(line))
+        setLine(line, std::move(content), QStringLiteral("既定の区切り"));
 }
 
 Result LyricsDocument::stamp(const QString& tag)
@@ -224,6 +337,7 @@ void LyricsDocument::load(LyricsContent content, const QString& actionText,
     if (alongside)
         alongside(step);
     new ReplaceContentStep(*this, std::move(content), step);
+    m_selectedSegment = {};
     m_undoStack.clear();
     m_undoStack.push(step);
 }
@@ -250,6 +364,12 @@ void LyricsDocument::putLine(int line, LyricLine content)
     emit linesAboutToBeInserted(line, line);
     m_content.lines.insert(m_content.lines.begin() + line, std::move(content));
     emit linesInserted();
+}
+
+void LyricsDocument::writeLine(int line, const LyricLine& content)
+{
+    m_content.lines[static_cast<std::size_t>(line)] = content;
+    emit linesChanged(line, line);
 }
 
 void LyricsDocument::writeCell(int line, int column, const QString& text)

@@ -2,6 +2,7 @@
 
 #include "base/result.h"
 #include "text/ansi_text.h"
+#include "text/lyric_segments.h"
 
 #include <QObject>
 #include <QString>
@@ -28,12 +29,21 @@ struct LyricLine {
     bool operator==(const LyricLine&) const = default;
 };
 
-// Where stamping stands: StampRow, the line the next stamp goes to, and the current row
-// (a sheet row: line n is row n + 1).
+// Where stamping stands: StampRow, the line the next stamp goes to, the current row
+// (a sheet row: line n is row n + 1), and, when timing word by word, the segment of
+// line StampRow that the next stamp times (0: the line's own tag).
 struct StampCursor {
     int stampRow = 0;
     int row = 1;
+    int segment = 0;
     bool operator==(const StampCursor&) const = default;
+};
+
+// One segment of one line.
+struct SegmentRef {
+    int line = -1;
+    int segment = 0;
+    bool operator==(const SegmentRef&) const = default;
 };
 
 // Everything a load replaces at once, and its undo puts back.
@@ -111,6 +121,14 @@ public:
     void setCursor(StampCursor cursor, CursorChange why = CursorChange::Moved);
     // The time of a line's tag in ms, when the tag is one.
     std::optional<qint64> tagMs(int line) const;
+    // The line's text cut into its segments (lyric_segments.h).
+    SegmentedText segments(int line) const;
+    // The time of one segment: the line's tag for the first, its time tag for the others.
+    std::optional<qint64> segmentMs(SegmentRef segment) const;
+    // The segment last timed, moved or picked: the one the nudge moves when timing word by
+    // word. Not part of the history; a load clears it.
+    SegmentRef selectedSegment() const { return m_selectedSegment; }
+    void selectSegment(SegmentRef segment) { m_selectedSegment = segment; }
     const QString& sourcePath() const { return m_content.sourcePath; }
     void setSourcePath(const QString& path) { m_content.sourcePath = path; }
     const QString& savedPath() const { return m_content.savedPath; }
@@ -132,6 +150,8 @@ public:
     // cursor back through cursorRestored (the caller has moved it already).
     void setTag(int line, const QString& tag, const QString& actionText = QStringLiteral("タグの変更"),
                 std::optional<CursorMove> cursor = std::nullopt);
+    // A line's tag and text, as one step.
+    void setLine(int line, LyricLine content, const QString& actionText, std::optional<CursorMove> cursor = std::nullopt);
     // A cell typed into: the keystrokes of one edit on one cell make one step. An
     // edit ends when beginCellEdit is called, another change is made or one is undone.
     void editCell(int line, int column, const QString& text);
@@ -154,6 +174,23 @@ public:
     // A line's tag set to "[mm:ss:xx]" for the time `hundredths` (0 at the least), as one
     // step: the one road by which the timeline's dragged marker changes a tag.
     void moveTag(int line, qint64 hundredths);
+
+    // Timing word by word. One press of "Time Input": `tag` times the cursor's segment of
+    // line StampRow (the first segment's time is the line's tag, the others' are written
+    // before them in the text), and the cursor steps to the next segment, or to the next
+    // line's first. Undo takes back one segment. Refused as stamp() refuses.
+    Result stampSegment(const QString& tag);
+    // "Space" while timing word by word: on a line's first segment it is stamp(""); later
+    // in the line it passes the rest of the line untouched, as one step of the cursor.
+    Result passSegments();
+    // A segment's time set to `ms`, held between the times of its neighbours in the line
+    // (never below 0), as one step; the segment becomes the selected one. A segment whose
+    // neighbours leave it no room, or a line without it, is left alone.
+    void moveSegment(SegmentRef segment, qint64 ms, const QString& actionText = QStringLiteral("マーカーの移動"));
+    // The selected segment moved by `ms`, when it has a time.
+    void nudgeSelectedSegment(int ms);
+    // The line's boundaries the default split again: every "|" removed, inner tags kept.
+    void restoreDefaultSplit(int line);
     // An empty line above the current row, which becomes the current row; StampRow keeps
     // to the lyric line it named.
     Result insertLineAtCursor();
@@ -171,6 +208,7 @@ public:
     LyricLine takeLine(int line);
     void putLine(int line, LyricLine content);
     void writeCell(int line, int column, const QString& text);
+    void writeLine(int line, const LyricLine& content);
     int editSession() const { return m_editSession; }
 
 signals:
@@ -191,6 +229,7 @@ private:
     std::array<QString, 2> m_header;
     LyricsContent m_content;
     QString m_trackPath;
+    SegmentRef m_selectedSegment;
     QUndoStack m_undoStack;
     int m_editSession = 0;
 };

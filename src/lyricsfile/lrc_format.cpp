@@ -1,6 +1,7 @@
 #include "lyricsfile/lrc_format.h"
 
 #include "text/ansi_text.h"
+#include "text/lyric_segments.h"
 #include "text/time_tag.h"
 
 #include <algorithm>
@@ -55,15 +56,31 @@ QString twoDigits(qint64 value)
     return QString::number(value).rightJustified(2, u'0');
 }
 
-// Moves the word tags of an enhanced LRC line ("<mm:ss.xx>" before each word) by the
-// file's offset, as its line tag moves, so that the words stay on their line.
-void shiftWordTags(QString& line, qint64 offset)
+// The text of an enhanced LRC line ("<mm:ss.xx>" before each word) in the sheet's
+// notation, each word's time moved by the file's offset: a word tag becomes the time tag
+// before its segment, and one that opens the text is the line's own time, which
+// `lineMs` then takes (a line given several times keeps them, the words being timed
+// for its first).
+QString wordsAsSegments(QStringView text, qint64 offset, qint64* lineMs)
 {
-    for (qsizetype at = line.indexOf(u'<'); at >= 0; at = line.indexOf(u'<', at + 1)) {
-        const std::optional<time_tag::Tag> word = time_tag::read(QStringView(line).sliced(at), u'<', u'>');
-        if (word)
-            line.replace(at, word->length, time_tag::format(word->ms - offset, u'.', u'<', u'>'));
+    QString cell;
+    cell.reserve(text.size());
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u'<'); at >= 0; at = text.indexOf(u'<', at + 1)) {
+        const std::optional<time_tag::Tag> word = time_tag::read(text.sliced(at), u'<', u'>');
+        if (!word)
+            continue;
+        cell.append(text.sliced(from, at - from));
+        const qint64 ms = std::max<qint64>(word->ms - offset, 0);
+        if (at == 0 && lineMs)
+            *lineMs = ms;
+        else if (at > 0)
+            cell.append(time_tag::format(ms));
+        from = at + word->length;
+        at = from - 1;
     }
+    cell.append(text.sliced(from));
+    return cell;
 }
 
 }  // namespace
@@ -78,6 +95,7 @@ LrcLyrics parseLrc(QStringView text)
         qint64 groupMs;
         qsizetype group;
         qsizetype text;  // its text's index in file order
+        bool copy;       // one of several times of one file line
     };
     std::vector<Order> order;
     std::vector<qint64> times;
@@ -106,7 +124,7 @@ LrcLyrics parseLrc(QStringView text)
             tagsLength += tag->length;
         }
         if (times.empty()) {
-            order.push_back({-1, groupMs, group, lrc.texts.size()});
+            order.push_back({-1, groupMs, group, lrc.texts.size(), false});
             lrc.texts.append(line.toString());
             return;
         }
@@ -117,7 +135,7 @@ LrcLyrics parseLrc(QStringView text)
         groupMs = times.front();
         group = lrc.texts.size();
         for (std::size_t copy = 0; copy < times.size(); ++copy) {
-            order.push_back({times[copy], times[copy], lrc.texts.size(), lrc.texts.size()});
+            order.push_back({times[copy], times[copy], lrc.texts.size(), lrc.texts.size(), times.size() > 1});
             lrc.texts.append(copy + 1 < times.size() ? rest : std::move(rest));
         }
     });
@@ -133,20 +151,49 @@ LrcLyrics parseLrc(QStringView text)
         lrc.texts = std::move(sorted);
     }
     lrc.tags.reserve(lrc.texts.size());
-    for (const Order& line : order)
-        lrc.tags.append(line.ms >= 0 ? time_tag::format(line.ms - offset) : QString());
-    if (offset != 0) {
-        for (QString& line : lrc.texts)
-            shiftWordTags(line, offset);
+    for (std::size_t index = 0; index < order.size(); ++index) {
+        const Order& line = order[index];
+        qint64 lineMs = line.ms - offset;
+        QString& lineText = lrc.texts[static_cast<qsizetype>(index)];
+        if (line.ms >= 0 && lineText.contains(u'<'))
+            lineText = wordsAsSegments(lineText, offset, line.copy ? nullptr : &lineMs);
+        lrc.tags.append(line.ms >= 0 ? time_tag::format(lineMs) : QString());
     }
     return lrc;
 }
+
+namespace {
+
+// A text cell timed word by word as enhanced LRC: "<mm:ss.xx>" before each timed segment,
+// the first taking the line's time; a boundary without a time is left out.
+void appendWords(const SegmentedText& cell, std::optional<qint64> lineMs, QString& line)
+{
+    line.append(cell.leadingTags);
+    for (std::size_t index = 0; index < cell.segments.size(); ++index) {
+        const std::optional<qint64> ms = index == 0 ? lineMs : cell.markerMs(index);
+        if (ms)
+            line.append(time_tag::format(*ms, u'.', u'<', u'>'));
+        line.append(cell.segments[index].text);
+    }
+}
+
+}  // namespace
 
 void lrcLineOf(QStringView tag, QStringView text, QString& line)
 {
     line.resize(0);
     const std::optional<time_tag::Tag> time = time_tag::read(tag);
-    if (!time || time->length != tag.size()) {
+    const bool wholeTag = time && time->length == tag.size();
+    // Most lines hold neither "|" nor a bracket: they are never split.
+    if (text.contains(u'|') || text.contains(u'[')) {
+        const SegmentedText cell = lyric_segments::split(text);
+        if (cell.explicitSplit) {
+            line.append(wholeTag ? time_tag::format(time->ms, u'.') : tag.toString());
+            appendWords(cell, wholeTag ? std::optional<qint64>(time->ms) : std::nullopt, line);
+            return;
+        }
+    }
+    if (!wholeTag) {
         line.append(tag).append(text);  // no time: the line as it stands
         return;
     }

@@ -28,6 +28,8 @@ struct LrcLyrics {
 // - [offset:N] (milliseconds, a sign allowed) is applied as players apply it: every
 //   time becomes time - N (0 at the least), the word tags of enhanced LRC ("<mm:ss.xx>"
 //   inside a line) too. It is not kept as a header, since the times now hold it.
+// - The word tags of a timed line become its segments' time tags ("[mm:ss:xx]" before
+//   each word, lyric_segments.h); a word tag that opens the line gives the line its time.
 // - A line with several times gives one sheet line per time; the sheet lines are
 //   then put in time order, each line without a time staying after the line it
 //   followed. A file with one time or none per line keeps its order.
@@ -37,7 +39,8 @@ LrcLyrics parseLrc(QStringView text);
 
 // The LRC line of a sheet line: "[mm:ss.xx]" and the text when the tag cell holds a
 // time, otherwise the tag cell and the text as they stand (an untagged line stays a
-// line without a time).
+// line without a time). A text timed word by word is written as enhanced LRC:
+// "[mm:ss.xx]<mm:ss.xx>word <mm:ss.xx>word", its "|" boundaries without times left out.
 void lrcLineOf(QStringView tag, QStringView text, QString& line);
 
 // Header lines for a track: [ti:], [ar:] and [al:] for the texts that are not empty,

@@ -100,9 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {}},
         ImportCase{"PositiveOffsetFirst", "[ti:T]\n[offset:+500]\n[00:10.00]a\n[00:00.20]b\n",
                    {QStringLiteral("[00:09:50]|a"), QStringLiteral("[00:00:00]|b")}, {QStringLiteral("[ti:T]")}},
-        // Word tags of enhanced LRC move with their line's tag.
+        // Word tags of enhanced LRC become the segments' times and move with their line's tag.
         ImportCase{"OffsetMovesWordTags", str(u"[offset:+500]\n[00:10.00]<00:10.00>夜<00:10.52>明け <1:00.1>x\n").toUtf8(),
-                   {str(u"[00:09:50]|<00:09.50>夜<00:10.02>明け <00:59.60>x")}, {}},
+                   {str(u"[00:09:50]|夜[00:10:02]明け [00:59:60]x")}, {}},
+        ImportCase{"FirstWordGivesTheLineItsTime", str(u"[00:10.00]<00:10.20>夜<00:10.52>明\n[00:20.00][00:30.00]<00:20.10>a\n").toUtf8(),
+                   {str(u"[00:10:20]|夜[00:10:52]明"), str(u"[00:20:00]|a"), str(u"[00:30:00]|a")}, {}},
         ImportCase{"NegativeOffsetLast", "[00:10.00]a\r\n[offset:-250]\r\n", {QStringLiteral("[00:10:25]|a")}, {}},
         ImportCase{"LinesWithoutTimes", "intro\n[Chorus]\n[00:05.00]x\n\n[00:75.00]bad\n",
                    {QStringLiteral("|intro"), QStringLiteral("|[Chorus]"), QStringLiteral("[00:05:00]|x"),
@@ -142,6 +144,24 @@ TEST_F(LrcFiles, NativeFileExportedAndImportedGivesTheSameSheet)
     ImportLrc(files, lrcDialog);
 
     EXPECT_EQ(sheetLines(), lines);
+}
+
+// Lines timed word by word go out as enhanced LRC and come back with the same segments.
+TEST_F(LrcFiles, WordTimesExportedAndImportedGiveTheSameSegments)
+{
+    loadBytes(str(u"[00:10:00]夜[00:10:50]明[00:11:00]け[00:11:50]の\r\n[00:12:00]Hello [00:12:40]world\r\n").toUtf8());
+    const QStringList lines = sheetLines();
+
+    EXPECT_EQ(exportTo(QStringLiteral("words.lrc")),
+              str(u"[00:10.00]<00:10.00>夜<00:10.50>明<00:11.00>け<00:11.50>の\r\n"
+                  u"[00:12.00]<00:12.00>Hello <00:12.40>world\r\n").toUtf8());
+    prompts.queueOpenAccept(path(QStringLiteral("words.lrc")));
+    ImportLrc(files, lrcDialog);
+    EXPECT_EQ(sheetLines(), lines);
+
+    // A boundary the user set but has not timed yet is no word of its own in LRC.
+    loadBytes(str(u"[00:10:00]今日[00:10:50]は|晴れ\r\n").toUtf8());
+    EXPECT_EQ(exportTo(QStringLiteral("half.lrc")), str(u"[00:10.00]<00:10.00>今日<00:10.50>は晴れ\r\n").toUtf8());
 }
 
 TEST_F(LrcFiles, ExportProposesTheTrackNameAndWritesItsTagsAndLength)

@@ -197,7 +197,9 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{"lyrics_invalid_bytes.txt", "[00:02:00]bad\x85\x40here", "[09:08:07]bad\x85\x40here", true},
         RoundTrip{"lyrics_cp932_crlf.txt", "[00:01:00]", "[09:08:07]", true},
         RoundTrip{"lyrics_utf8_bom_crlf.txt", "[00:01:00]", "[09:08:07]", true},
-        RoundTrip{"lyrics_utf8_lf.txt", "[00:01:00]", "[09:08:07]", false}),
+        RoundTrip{"lyrics_utf8_lf.txt", "[00:01:00]", "[09:08:07]", false},
+        // Lines timed word by word keep their inner tags, their shapes and their "|".
+        RoundTrip{"lyrics_words_cp932_crlf.txt", "[00:01:00]\x96\xe9[00:01:20]", "[09:08:07]\x96\xe9[00:01:20]", true}),
     [](const auto& info) {
         std::string name = info.param.fixture;
         return name.substr(0, name.find('.'));
