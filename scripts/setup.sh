@@ -7,7 +7,9 @@ lyricue_packages=(build-essential cmake pkgconf qt6-base-dev zlib1g-dev libsdl2-
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth desktop-file-utils appstream groff-base
   # Private sound servers with a null sink, for the engine's tests on a real server.
-  pulseaudio pipewire wireplumber dbus-daemon)
+  pulseaudio pipewire wireplumber dbus-daemon
+  # The test presets link with lld; CI builds with Ninja.
+  lld ninja-build)
 
 lyricue_install_missing() {
   local missing=()
