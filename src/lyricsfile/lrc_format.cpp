@@ -168,11 +168,11 @@ LrcLyrics parseLrc(QStringView text)
 
 namespace {
 
-// A time tag as stamps write it, [mm:ss:xx] (minutes may be more digits).
+// A time tag as stamps write it below 100 minutes, [mm:ss:xx]: its LRC form is the same
+// but for the last separator. Other forms are written from their time, in one form.
 bool isStampForm(QStringView tag)
 {
-    const qsizetype size = tag.size();
-    return size >= 10 && tag[size - 4] == u':' && tag[size - 7] == u':';
+    return tag.size() == 10 && tag[6] == u':' && tag[3] == u':';
 }
 
 // "<mm:ss.xx>" for a time tag: the stamped form [mm:ss:xx] copied with its last separator
@@ -188,10 +188,10 @@ void appendWordTag(QStringView tag, qint64 ms, QString& line)
 }
 
 // A text cell timed word by word (lyric_segments.h) as enhanced LRC: "<mm:ss.xx>" before
-// each timed segment, the first taking the line's time (`lineTag`, when it is one); a "|"
+// each timed segment, the first taking the line's time (`lineTag`); a "|"
 // boundary without a time is left out. False, with nothing written, for a cell without
 // boundaries of its own.
-bool appendWords(QStringView text, QStringView lineTag, std::optional<qint64> lineMs, QString& line)
+bool appendWords(QStringView text, QStringView lineTag, qint64 lineMs, QString& line)
 {
     qsizetype at = 0;
     while (const std::optional<time_tag::Tag> leading = time_tag::read(text.sliced(at)))
@@ -206,16 +206,25 @@ bool appendWords(QStringView text, QStringView lineTag, std::optional<qint64> li
     if (!marked && !timed)
         return false;
     line.append(text.first(at));
-    if (timed && lineMs)
-        appendWordTag(lineTag, *lineMs, line);
+    if (timed)
+        appendWordTag(lineTag, lineMs, line);
     qsizetype from = at;
+    bool inBrackets = false;  // a "|" between brackets stays: left out, it could close a tag
     for (; at < text.size(); ++at) {
         const char16_t unit = text[at].unicode();
+        if (unit == u']' || unit == u'>' || unit == u'<') {
+            inBrackets = unit == u'<';
+            continue;
+        }
         if (unit != u'|' && unit != u'[')
             continue;
         const std::optional<time_tag::Tag> tag =
             unit == u'[' ? time_tag::read(text.sliced(at)) : std::optional<time_tag::Tag>(time_tag::Tag{1, -1});
-        if (!tag)
+        if (!tag) {
+            inBrackets = inBrackets || unit == u'[';
+            continue;
+        }
+        if (unit == u'|' && inBrackets)
             continue;
         if (unit == u'[' && isStampForm(text.sliced(at, tag->length))) {
             // The text and its stamped tag in one piece, the tag then turned into a word tag.
@@ -245,9 +254,8 @@ void lrcLineOf(QStringView tag, QStringView text, QString& line)
     // Most lines hold neither "|" nor a bracket, and are no words.
     const bool mayHoldWords = text.contains(u'|') || text.contains(u'[');
     if (!time || time->length != tag.size()) {
-        line.append(tag);  // no time: the line as it stands
-        if (!mayHoldWords || !appendWords(text, tag, std::nullopt, line))
-            line.append(text);
+        // No time: the line as it stands, inner tags and "|" too, which an import keeps.
+        line.append(tag).append(text);
         return;
     }
     // The stamped form [mm:ss:xx] differs from LRC's by its last separator alone.
