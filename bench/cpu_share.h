@@ -1,11 +1,14 @@
 #pragma once
 
 #include "base/prompts.h"
+#include "shell/main_window.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QString>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <sys/resource.h>
 
@@ -14,8 +17,8 @@
 
 namespace lyricue {
 
-// What the CPU benchmarks share: prompts that open one track, and the process's share of
-// one core while the event loop runs.
+// What the CPU benchmarks share: prompts that open one track, a toolbar press, the quiet
+// platform, and the process's share of one core while the event loop runs.
 namespace cpu_share {
 
 // Opens the one track it is given and declines the lyrics question.
@@ -56,6 +59,21 @@ inline double cpuPercentOver(int ms, double& wallSeconds)
     loop.exec();
     wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     return 100.0 * (cpuSeconds() - before) / wallSeconds;
+}
+
+// Presses a toolbar button of the window by its command key.
+inline void click(MainWindow& window, const QString& key)
+{
+    window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key)->click();
+}
+
+// Offscreen, on SDL's dummy driver, unless the caller chose otherwise.
+inline void useQuietPlatform()
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
 }
 
 inline double cpuPercentOver(int ms)

@@ -34,6 +34,7 @@ namespace lyricue {
 namespace {
 
 using cpu_share::cpuPercentOver;
+using cpu_share::click;
 using cpu_share::TrackPrompts;
 
 // A line every 2 s over `seconds`, each of eight kana; timed word by word, each kana
@@ -55,11 +56,6 @@ bool writeLyrics(const QString& path, int seconds, bool wiped)
     return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
 }
 
-void click(MainWindow& window, const QString& key)
-{
-    window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key)->click();
-}
-
 }  // namespace
 
 }  // namespace lyricue
@@ -68,10 +64,7 @@ using namespace lyricue;
 
 int main(int argc, char* argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!qEnvironmentVariableIsSet("SDL_AUDIODRIVER"))
-        qputenv("SDL_AUDIODRIVER", "dummy");
+    cpu_share::useQuietPlatform();
     QTemporaryDir work;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(work.filePath(QStringLiteral("config"))));
     QApplication app(argc, argv);

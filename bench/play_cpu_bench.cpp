@@ -36,12 +36,8 @@ namespace lyricue {
 namespace {
 
 using cpu_share::cpuPercentOver;
+using cpu_share::click;
 using cpu_share::TrackPrompts;
-
-void click(MainWindow& window, const QString& key)
-{
-    window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->findChild<QToolButton*>(key)->click();
-}
 
 }  // namespace
 
@@ -51,10 +47,7 @@ using namespace lyricue;
 
 int main(int argc, char* argv[])
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!qEnvironmentVariableIsSet("SDL_AUDIODRIVER"))
-        qputenv("SDL_AUDIODRIVER", "dummy");
+    cpu_share::useQuietPlatform();
     // The window keeps its speed and whether the timeline shows in the settings: a folder
     // of this run's own, so that the user's settings play no part.
     QTemporaryDir configHome;
