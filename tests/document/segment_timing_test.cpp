@@ -100,26 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {u"[00:10:00]"_qs, u"夜明けの"_qs}, {0, 1, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A whole line stamped segment by segment, then taken back one segment at a time.
-TEST(SegmentTiming, EachPressIsOneStepOfUndo)
-{
-    LyricsDocument document;
-    document.setRows(3);
-    document.setCellAt(LineTagIndex(document, 0) + 1, u"夜明け"_qs);
-    for (const char* tag : {"[00:01:00]", "[00:01:20]", "[00:01:40]"})
-        ASSERT_TRUE(document.stampSegment(QString::fromLatin1(tag)).ok());
-    EXPECT_EQ(document.line(0).tag, u"[00:01:00]"_qs);
-    EXPECT_EQ(document.line(0).text, u"夜[00:01:20]明[00:01:40]け"_qs);
-    EXPECT_EQ(document.selectedSegment(), (SegmentRef{0, 2}));
-    EXPECT_EQ(document.cursor(), (StampCursor{1, 2, 0}));
-    document.undoStack().undo();
-    EXPECT_EQ(document.line(0).text, u"夜[00:01:20]明|け"_qs);
-    EXPECT_EQ(document.cursor(), (StampCursor{0, 1, 2}));
-    document.undoStack().undo();
-    document.undoStack().undo();
-    EXPECT_EQ(document.line(0), (LyricLine{QString(), u"夜明け"_qs}));
-}
-
 }  // namespace
 
 }  // namespace lyricue
